@@ -1,0 +1,25 @@
+# Shared by scripts/run and scripts/test. Source it; do not run it.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Installs every Debian package listed in scripts/packages/*.txt that is missing.
+pelmic_install_packages() {
+  local wanted missing=()
+  wanted=$(sed -e 's/#.*//' "$ROOT"/scripts/packages/*.txt | tr -s ' \n' '\n' | sort -u)
+  for p in $wanted; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+pelmic_build() {
+  local preset=$1
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+}

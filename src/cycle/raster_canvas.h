@@ -1,0 +1,70 @@
+// raster_canvas.h - the one software canvas every front end shows.
+//
+// A 32-bit pixel buffer (0x00RRGGBB per pixel, row-major, no padding) with its
+// own 1-pixel lines, circle outlines, points and anti-aliased text. Front ends
+// copy Pixels() to the screen; TakeDirtyRect() tells them which part changed
+// since they last looked, so they upload only that.
+//
+//   RasterCanvas canvas(1920, 1080);
+//   canvas.SetForeColor(Rgb(200, 230, 240));
+//   canvas.Line(0, 0, 99, 0);
+//   DirtyRect changed = canvas.TakeDirtyRect();  // {0, 0, 100, 1}
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "cycle/canvas.h"
+
+namespace pelmic {
+
+// Half-open pixel rectangle [left, right) x [top, bottom).
+struct DirtyRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+
+class RasterCanvas final : public Canvas {
+ public:
+  RasterCanvas(int widthPx, int heightPx);
+  ~RasterCanvas() override;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  const std::uint32_t* Pixels() const { return pixels_.data(); }
+  // 0x00RRGGBB; (x, y) must lie inside the buffer.
+  std::uint32_t PixelAt(int x, int y) const;
+
+  // The area changed since the last call (empty if nothing changed).
+  DirtyRect TakeDirtyRect();
+
+  float CurrentX() const { return currentX_; }
+  float CurrentY() const { return currentY_; }
+
+  void Line(float x1, float y1, float x2, float y2) override;
+  void Circle(float x, float y, float radius) override;
+  void PSet(float x, float y) override;
+  void Cls() override;
+  void SetForeColor(ColourValue colour) override;
+  ColourValue ForeColor() const override { return foreColor_; }
+  void SetFontSize(int points) override;
+  float ScreenWidthTwips() const override;
+  float ScreenHeightTwips() const override;
+
+ protected:
+  void DrawText(std::string_view utf8) override;
+  void EndOfLine() override;
+
+ private:
+  struct Font;
+  int width_, height_;
+  std::vector<std::uint32_t> pixels_;
+  ColourValue foreColor_ = Rgb(255, 255, 255);
+  int fontSizePoints_ = 12;
+  float currentX_ = 0, currentY_ = 0;
+  DirtyRect dirty_;
+  // The raster implementation may add private members and helpers here.
+};
+
+}  // namespace pelmic
