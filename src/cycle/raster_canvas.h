@@ -12,12 +12,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "cycle/canvas.h"
 
 namespace pelmic {
+
+class RasterFont;
+class FontFace;
+struct PixelTarget;
 
 // Half-open pixel rectangle [left, right) x [top, bottom).
 struct DirtyRect {
@@ -57,14 +62,18 @@ class RasterCanvas final : public Canvas {
   void EndOfLine() override;
 
  private:
-  struct Font;
   int width_, height_;
   std::vector<std::uint32_t> pixels_;
   ColourValue foreColor_ = Rgb(255, 255, 255);
   int fontSizePoints_ = 12;
   float currentX_ = 0, currentY_ = 0;
   DirtyRect dirty_;
-  // The raster implementation may add private members and helpers here.
+  std::uint32_t penPixel_ = 0xFFFFFFu;  // foreColor_ as a 0x00RRGGBB pixel
+  std::unique_ptr<RasterFont> font_;
+
+  PixelTarget Target();
+  FontFace& CurrentFace();
+  void Touch(const DirtyRect& rect);
 };
 
 }  // namespace pelmic
