@@ -1,0 +1,73 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+#include "platform/sdl/sdl_dialogs.h"
+#include "platform/sdl/sdl_saver_window.h"
+
+namespace pelmic::sdl {
+
+SdlPlatform::~SdlPlatform() {
+  // Gives the system back its screen saver and cursor however we got here.
+  if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  SDL_Quit();
+}
+
+bool SdlPlatform::PreviousInstanceRunning() {
+  return !instanceToken_.Claim(SingleInstanceToken::NameForThisSession());
+}
+
+void SdlPlatform::ShowMessage(std::string_view text, std::string_view caption) { ShowOkMessage(text, caption); }
+
+shell::DialogOutcome SdlPlatform::RunSettingsDialog(const shell::SettingsDialogDesign& design) {
+  return ShowSettingsDialog(design);
+}
+
+std::unique_ptr<shell::SaverWindow> SdlPlatform::CreateSaverWindow() {
+  EnsureVideo();
+  return std::make_unique<SdlSaverWindow>();
+}
+
+std::uint32_t SdlPlatform::TimerSeed() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto micros = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+  return static_cast<std::uint32_t>(micros ^ (micros >> 32));
+}
+
+void SdlPlatform::ShowCursor(bool show) {
+  cursorCount_ += show ? 1 : -1;
+  if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool SdlPlatform::ScreenSaverActive() {
+  EnsureVideo();
+  return SDL_IsScreenSaverEnabled() == SDL_TRUE;
+}
+
+void SdlPlatform::SetScreenSaverActive(bool active) {
+  EnsureVideo();
+  if (active) {
+    SDL_EnableScreenSaver();
+  } else {
+    SDL_DisableScreenSaver();
+  }
+}
+
+void SdlPlatform::EnsureVideo() {
+  if (videoStarted_) return;
+  // SDL inhibits the system's screen saver by default; a screen saver has no
+  // business keeping the display from blanking or locking.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
+  }
+  videoStarted_ = true;
+  SDL_EnableScreenSaver();
+  if (cursorCount_ < 0) SDL_ShowCursor(SDL_DISABLE);
+}
+
+}  // namespace pelmic::sdl

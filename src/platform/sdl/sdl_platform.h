@@ -1,0 +1,43 @@
+// sdl_platform.h - the saver shell's platform on a Linux desktop, via SDL2.
+//
+// SDL's video subsystem is started only when something needs it (the saver
+// window, the screen-saver setting), so "/P" and a second copy end at once
+// without touching the display.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/sdl/single_instance.h"
+#include "shell/platform.h"
+
+namespace pelmic::sdl {
+
+class SdlPlatform final : public shell::Platform {
+ public:
+  SdlPlatform() = default;
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  bool PreviousInstanceRunning() override;
+  void ShowMessage(std::string_view text, std::string_view caption) override;
+  shell::DialogOutcome RunSettingsDialog(const shell::SettingsDialogDesign& design) override;
+  std::unique_ptr<shell::SaverWindow> CreateSaverWindow() override;
+  std::uint32_t TimerSeed() override;
+  void ShowCursor(bool show) override;
+  bool ScreenSaverActive() override;
+  void SetScreenSaverActive(bool active) override;
+
+ private:
+  // Starts SDL's video subsystem once; throws std::runtime_error on failure.
+  void EnsureVideo();
+
+  SingleInstanceToken instanceToken_;
+  bool videoStarted_ = false;
+  // The cursor is visible while this is >= 0, like the system's display count.
+  int cursorCount_ = 0;
+};
+
+}  // namespace pelmic::sdl
