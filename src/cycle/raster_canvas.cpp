@@ -53,6 +53,8 @@ RasterCanvas::RasterCanvas(int widthPx, int heightPx) : width_(widthPx), height_
 }
 
 RasterCanvas::~RasterCanvas() = default;
+RasterCanvas::RasterCanvas(RasterCanvas&&) noexcept = default;
+RasterCanvas& RasterCanvas::operator=(RasterCanvas&&) noexcept = default;
 
 std::uint32_t RasterCanvas::PixelAt(int x, int y) const {
   assert(x >= 0 && y >= 0 && x < width_ && y < height_);

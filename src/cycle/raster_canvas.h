@@ -34,6 +34,8 @@ class RasterCanvas final : public Canvas {
  public:
   RasterCanvas(int widthPx, int heightPx);
   ~RasterCanvas() override;
+  RasterCanvas(RasterCanvas&&) noexcept;
+  RasterCanvas& operator=(RasterCanvas&&) noexcept;
 
   int Width() const { return width_; }
   int Height() const { return height_; }

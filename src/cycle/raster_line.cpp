@@ -110,8 +110,10 @@ DirtyRect DrawClippedLine(const PixelTarget& target, PixelPoint a, PixelPoint b,
 
 namespace {
 
-// Liang-Barsky: cuts the segment to the square [-limit, limit]^2.
-bool ClipToSquare(double& x1, double& y1, double& x2, double& y2, double limit) {
+// Liang-Barsky: cuts the segment to the square [-limit, limit]^2. The cut
+// points are measured from the start point, so their error is a rounding of
+// the distances from it: small when the start point is near the square.
+bool ClipToSquareFrom(double& x1, double& y1, double& x2, double& y2, double limit) {
   const double dx = x2 - x1, dy = y2 - y1;
   double t0 = 0.0, t1 = 1.0;
   // Each edge keeps the part where p * t <= q.
@@ -131,11 +133,19 @@ bool ClipToSquare(double& x1, double& y1, double& x2, double& y2, double limit) 
     if (t0 > t1) return false;
   }
   const double startX = x1, startY = y1;
-  x1 = startX + t0 * dx;
-  y1 = startY + t0 * dy;
-  x2 = startX + t1 * dx;
-  y2 = startY + t1 * dy;
+  if (t0 > 0.0) x1 = startX + t0 * dx, y1 = startY + t0 * dy;
+  if (t1 < 1.0) x2 = startX + t1 * dx, y2 = startY + t1 * dy;
   return true;
+}
+
+// Measures from the end point nearer the square, so that a line from a
+// sensible point to one far away keeps its direction on the screen. With
+// both ends very far away the cut is only as good as double precision allows.
+bool ClipToSquare(double& x1, double& y1, double& x2, double& y2, double limit) {
+  const double reach1 = std::max(std::fabs(x1), std::fabs(y1));
+  const double reach2 = std::max(std::fabs(x2), std::fabs(y2));
+  if (reach1 <= reach2) return ClipToSquareFrom(x1, y1, x2, y2, limit);
+  return ClipToSquareFrom(x2, y2, x1, y1, limit);
 }
 
 }  // namespace
