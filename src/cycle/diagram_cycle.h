@@ -16,16 +16,11 @@
 #include "cycle/canvas.h"
 #include "cycle/host.h"
 #include "cycle/random_source.h"
+#include "geometry/screen.h"
 
 namespace pelmic {
 
-struct CycleState;  // cycle_state.h: sites, cells, areas of the cycle so far
-
-// The screen's right and bottom edges, measured once by the saver's prologue.
-struct ScreenSize {
-  float widthPx;
-  double heightPx;
-};
+struct CycleState;  // cycle_state.h: the cycle's colour, scale bar, sites, cells and areas
 
 // Yield rounds of the pause that holds the finished picture.
 inline constexpr std::int32_t kPauseRounds = 1276600;

@@ -1,0 +1,63 @@
+// diagram_tables.h - the fixed-size working tables of one cycle.
+//
+// Allocated once when the saver starts and overwritten by every cycle; slots
+// beyond the current counts keep stale values and are never read. Every
+// access is checked (std::array::at), so a logic error ends in an exception
+// rather than in someone else's memory.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "geometry/cell_vertex_table.h"
+
+namespace pelmic {
+
+inline constexpr int kSiteSlots = 101;
+inline constexpr int kCutSlots = 2001;
+inline constexpr int kMinSites = 4;
+inline constexpr int kMaxSites = 49;
+
+// Sites of the cycle; site n (counted from 1) lives in slot n - 1.
+struct SiteTable {
+  std::int16_t siteCount = 0;
+  std::array<float, kSiteSlots> siteX{};
+  std::array<float, kSiteSlots> siteY{};
+
+  double X(int n) const { return siteX.at(n - 1); }
+  double Y(int n) const { return siteY.at(n - 1); }
+};
+
+// The 0-based slot of the site nearest to each screen corner.
+struct CornerSites {
+  std::int32_t cornerSiteTL = 0;
+  std::int32_t cornerSiteTR = 0;
+  std::int32_t cornerSiteBL = 0;
+  std::int32_t cornerSiteBR = 0;
+};
+
+// The cut points of the current pair, sorted by cutAux, their position along
+// the bisector (for a non-vertical bisector that is the order of cutX).
+struct CutList {
+  std::int16_t cutCount = 0;
+  std::array<double, kCutSlots> cutX{};
+  std::array<double, kCutSlots> cutY{};
+  std::array<double, kCutSlots> cutAux{};
+
+  void Append(double along, double x, double y) {
+    cutX.at(cutCount) = x;
+    cutY.at(cutCount) = y;
+    cutAux.at(cutCount) = along;
+    ++cutCount;
+  }
+};
+
+struct DiagramTables {
+  SiteTable sites;
+  CornerSites corners;
+  CutList cuts;
+  CellVertexTable cells;
+  std::array<double, kSiteSlots> cellArea{};
+};
+
+}  // namespace pelmic

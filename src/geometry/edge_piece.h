@@ -1,0 +1,26 @@
+// edge_piece.h - which stretch of a pair's clipped bisector is the pair's
+// Voronoi edge.
+#pragma once
+
+#include <optional>
+
+#include "geometry/diagram_tables.h"
+#include "geometry/pair_bisector.h"
+
+namespace pelmic {
+
+struct Edge {
+  double x1, y1;  // the end met first along the bisector (smaller x)
+  double x2, y2;
+};
+
+// Sorts the pair's cut points along the bisector and returns the edge of the
+// cell of i shared with k: the first piece from the left whose midpoint has
+// no site strictly nearer than i, run on through the pieces right after it
+// that qualify too. Exactly one piece qualifies in exact arithmetic, apart
+// from pieces of length zero where several bisectors meet at one point;
+// running on keeps such a point from standing in for the whole edge, and
+// keeps rounding at a near-degenerate vertex from splitting the edge.
+std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts);
+
+}  // namespace pelmic

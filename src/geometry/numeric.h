@@ -1,0 +1,30 @@
+// numeric.h - Distance, ArcSin and hSort, the small helpers the geometry leans on.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace pelmic {
+
+// The program's own pi and 3pi, halved where pi/2 and 3pi/2 are needed. Vertex
+// angles are built from these values, so they are kept exactly as they are.
+inline constexpr double kPi = 3.14159265358979;
+inline constexpr double kThreePi = 9.42477796076937;
+inline constexpr double kHalfPi = kPi / 2;
+inline constexpr double kThreeHalfPi = kThreePi / 2;
+
+// Euclidean distance of (x1, y1) and (x2, y2).
+double Distance(double x1, double y1, double x2, double y2);
+
+// Arc sine as arctan(x / sqrt(1 - x^2)). At x = +-1, where that formula divides
+// by zero, and beyond (rounding in the caller), it gives +-kHalfPi.
+double ArcSin(double x);
+
+// In-place max-heap sort of s1[0 .. NN-1] ascending, moving s2 and s3 along.
+// Not stable; the tie rules are part of the contract (they decide the order of
+// equal keys): while building the heap the right child wins only when strictly
+// greater, while extracting also when equal, and a child equal to the saved key
+// stays put. Throws std::out_of_range if NN exceeds any array.
+void hSort(std::int16_t NN, std::span<double> s1, std::span<double> s2, std::span<double> s3);
+
+}  // namespace pelmic

@@ -1,0 +1,125 @@
+#include "geometry/pair_bisector.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "geometry/numeric.h"
+
+namespace pelmic {
+namespace {
+
+struct Point {
+  double x, y;
+};
+
+// The bisector of sites a and b, as a line through their midpoint.
+bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
+  const double nx = sites.X(b) - sites.X(a);
+  const double ny = sites.Y(b) - sites.Y(a);
+  if (nx == 0.0 && ny == 0.0) return false;
+  line.midX = (sites.X(a) + sites.X(b)) / 2;
+  line.midY = (sites.Y(a) + sites.Y(b)) / 2;
+  // Perpendicular to the sites' connecting line, turned towards growing x.
+  line.dirX = -ny;
+  line.dirY = nx;
+  if (line.dirX < 0 || (line.dirX == 0 && line.dirY < 0)) {
+    line.dirX = -line.dirX;
+    line.dirY = -line.dirY;
+  }
+  line.pairDist = Distance(sites.X(a), sites.Y(a), sites.X(b), sites.Y(b));
+  return true;
+}
+
+// Narrows [lo, hi] to the positions along the line where mid + t * dir stays
+// within [0, limit] on one axis.
+void ClipAxis(double mid, double dir, double limit, double& lo, double& hi) {
+  if (dir == 0) return;  // parallel to this axis's borders; the midpoint is inside
+  double t0 = (0 - mid) / dir;
+  double t1 = (limit - mid) / dir;
+  if (t0 > t1) std::swap(t0, t1);
+  lo = std::max(lo, t0);
+  hi = std::min(hi, t1);
+}
+
+// The point at `along`, pulled exactly onto the screen border it lies on, so
+// that border vertices have exact border coordinates.
+Point BorderPoint(const PairBisector& line, double along, ScreenSize screen) {
+  const double w = screen.widthPx;
+  const double h = screen.heightPx;
+  Point p{std::clamp(line.PointX(along), 0.0, w), std::clamp(line.PointY(along), 0.0, h)};
+  const double tolerance = 1e-9 * std::max(w, h);
+  if (p.x < tolerance) p.x = 0;
+  if (p.x > w - tolerance) p.x = w;
+  if (p.y < tolerance) p.y = 0;
+  if (p.y > h - tolerance) p.y = h;
+  return p;
+}
+
+void ClipToScreen(PairBisector& line, ScreenSize screen) {
+  double lo = -std::numeric_limits<double>::infinity();
+  double hi = std::numeric_limits<double>::infinity();
+  ClipAxis(line.midX, line.dirX, screen.widthPx, lo, hi);
+  ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
+  line.startAlong = lo;
+  line.endAlong = hi;
+}
+
+// Signed offset of p from the bisector of sites i and m: positive on m's side.
+double SideOf(const SiteTable& sites, int i, int m, Point p) {
+  const double nx = sites.X(m) - sites.X(i);
+  const double ny = sites.Y(m) - sites.Y(i);
+  const double midX = (sites.X(i) + sites.X(m)) / 2;
+  const double midY = (sites.Y(i) + sites.Y(m)) / 2;
+  return nx * (p.x - midX) + ny * (p.y - midY);
+}
+
+// Where the bisector of i and m crosses `line`, as a position along `line`.
+bool CrossingAlong(const SiteTable& sites, int i, int m, const PairBisector& line, double& along) {
+  const double nx = sites.X(m) - sites.X(i);
+  const double ny = sites.Y(m) - sites.Y(i);
+  const double rate = nx * line.dirX + ny * line.dirY;
+  if (rate == 0) return false;  // parallel: no single crossing
+  along = -SideOf(sites, i, m, {line.midX, line.midY}) / rate;
+  along = std::clamp(along, line.startAlong, line.endAlong);
+  return true;
+}
+
+bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
+  const double dxK = sites.X(k) - sites.X(i);
+  const double dyK = sites.Y(k) - sites.Y(i);
+  return (sites.X(m) - sites.X(i)) * dxK > 0 && (sites.Y(m) - sites.Y(i)) * dyK > 0;
+}
+
+void AppendCrossing(const SiteTable& sites, int i, int m, const PairBisector& line, CutList& cuts) {
+  double along = 0;
+  if (!CrossingAlong(sites, i, m, line, along)) return;
+  cuts.Append(along, line.PointX(along), line.PointY(along));
+}
+
+}  // namespace
+
+bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
+  if (!MakeBisector(sites, i, k, line)) return false;
+  ClipToScreen(line, screen);
+  const Point start = BorderPoint(line, line.startAlong, screen);
+  const Point end = BorderPoint(line, line.endAlong, screen);
+
+  cuts.cutCount = 0;
+  cuts.Append(line.startAlong, start.x, start.y);
+  for (int m = 1; m <= sites.siteCount; ++m) {
+    if (m == i || m == k) continue;
+    const double startSide = SideOf(sites, i, m, start);
+    const double endSide = SideOf(sites, i, m, end);
+    const double product = startSide * endSide;
+    const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
+                             line.pairDist > Distance(sites.X(i), sites.Y(i), sites.X(m), sites.Y(m));
+    // A nearer site in k's quadrant whose bisector misses the segment shuts the
+    // whole segment out of i's cell.
+    if (nearerAlike && product > 0) return false;
+    if (product < 0 || (product == 0 && nearerAlike)) AppendCrossing(sites, i, m, line, cuts);
+  }
+  cuts.Append(line.endAlong, end.x, end.y);
+  return true;
+}
+
+}  // namespace pelmic

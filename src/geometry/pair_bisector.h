@@ -1,0 +1,32 @@
+// pair_bisector.h - the perpendicular bisector of a site pair, clipped to the
+// screen, and the points where other sites' bisectors cut it.
+//
+// The bisector is kept as a point and a direction rather than as
+// y = slope * x + intercept: that form has no room for the vertical bisector
+// of two sites at the same height, and its slopes blow up for nearly vertical
+// ones. The direction points towards growing x (or growing y when vertical),
+// so positions along it sort exactly like x does.
+#pragma once
+
+#include "geometry/diagram_tables.h"
+#include "geometry/screen.h"
+
+namespace pelmic {
+
+struct PairBisector {
+  double midX = 0, midY = 0;  // the sites' midpoint, a point of the line
+  double dirX = 0, dirY = 0;  // along the line, dirX > 0 or (dirX == 0 and dirY > 0)
+  double pairDist = 0;        // Distance of the two sites
+  double startAlong = 0, endAlong = 0;  // where the line enters and leaves the screen
+
+  double PointX(double along) const { return midX + along * dirX; }
+  double PointY(double along) const { return midY + along * dirY; }
+};
+
+// Builds the bisector of sites i and k (1-based), clips it to the screen and
+// fills `cuts` with its end points and every crossing a third site adds.
+// Returns false when the pair yields no edge: a third site shuts it out, or
+// the two sites coincide (they have no bisector).
+bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& bisector, CutList& cuts);
+
+}  // namespace pelmic

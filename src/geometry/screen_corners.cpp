@@ -1,0 +1,40 @@
+#include "geometry/screen_corners.h"
+
+#include "geometry/numeric.h"
+
+namespace pelmic {
+
+std::int32_t NearestSiteSlot(const SiteTable& sites, double cornerX, double cornerY, double startDist) {
+  double bestDist = startDist;
+  std::int32_t bestIndex = 9999;
+  for (int j = 0; j < sites.siteCount; ++j) {
+    const double d = Distance(cornerX, cornerY, sites.siteX.at(j), sites.siteY.at(j));
+    if (d < bestDist) {
+      bestDist = d;
+      bestIndex = j;
+    }
+  }
+  return bestIndex;
+}
+
+CornerSites FindCornerSites(const SiteTable& sites, ScreenSize screen) {
+  const double w = screen.widthPx;
+  const double h = screen.heightPx;
+  return {NearestSiteSlot(sites, 0, 0, kFirstCornerSearchStart), NearestSiteSlot(sites, w, 0, kCornerSearchStart),
+          NearestSiteSlot(sites, 0, h, kCornerSearchStart), NearestSiteSlot(sites, w, h, kCornerSearchStart)};
+}
+
+void AddScreenCorners(const SiteTable& sites, const CornerSites& corners, int i, ScreenSize screen,
+                      CellVertexTable& cells) {
+  const int row = i - 1;
+  const double w = screen.widthPx;
+  const double h = screen.heightPx;
+  const double sx = sites.X(i);
+  const double sy = sites.Y(i);
+  if (corners.cornerSiteTL == row) cells.AddCellVertex(row, 0, 0, sx, sy);
+  if (corners.cornerSiteTR == row) cells.AddCellVertex(row, w, 0, sx, sy);
+  if (corners.cornerSiteBL == row) cells.AddCellVertex(row, 0, h, sx, sy);
+  if (corners.cornerSiteBR == row) cells.AddCellVertex(row, w, h, sx, sy);
+}
+
+}  // namespace pelmic

@@ -1,0 +1,100 @@
+#include "oracle/reference_voronoi.h"
+
+#include <boost/polygon/voronoi.hpp>
+#include <cmath>
+#include <stdexcept>
+
+namespace pelmic::testing {
+namespace {
+
+using BoostPoint = boost::polygon::point_data<int>;
+
+BoostPoint Scaled(double x, double y) {
+  const double sx = x * kReferenceScale;
+  const double sy = y * kReferenceScale;
+  if (sx != std::round(sx) || sy != std::round(sy)) throw std::invalid_argument("site not on the test grid");
+  return {static_cast<int>(sx), static_cast<int>(sy)};
+}
+
+std::vector<BoostPoint> MirroredSites(const std::vector<ReferencePoint>& sites, ScreenSize screen) {
+  const double w = screen.widthPx;
+  const double h = screen.heightPx;
+  std::vector<BoostPoint> points;
+  for (const ReferencePoint& s : sites) points.push_back(Scaled(s.x, s.y));
+  // A site on a border is its own mirror image there; Boost would merge the
+  // two and might keep the mirror's index, so that image is left out.
+  for (const ReferencePoint& s : sites) {
+    if (s.x != 0) points.push_back(Scaled(-s.x, s.y));
+    points.push_back(Scaled(2 * w - s.x, s.y));
+    if (s.y != 0) points.push_back(Scaled(s.x, -s.y));
+    points.push_back(Scaled(s.x, 2 * h - s.y));
+  }
+  return points;
+}
+
+// Keeps the part of `polygon` where inside(p) holds (Sutherland-Hodgman, one
+// border at a time). `cross` gives the border crossing of an edge.
+template <typename Inside, typename Cross>
+std::vector<ReferencePoint> ClipBy(const std::vector<ReferencePoint>& polygon, Inside inside, Cross cross) {
+  std::vector<ReferencePoint> out;
+  for (std::size_t v = 0; v < polygon.size(); ++v) {
+    const ReferencePoint& a = polygon[v];
+    const ReferencePoint& b = polygon[(v + 1) % polygon.size()];
+    if (inside(a)) out.push_back(a);
+    if (inside(a) != inside(b)) out.push_back(cross(a, b));
+  }
+  return out;
+}
+
+// A site on a border coincides with its own mirror image, and Boost merges
+// coincident sites, so its cell spills over the border; clipping to the
+// screen takes that back off.
+std::vector<ReferencePoint> ClipToScreen(std::vector<ReferencePoint> polygon, ScreenSize screen) {
+  const double w = screen.widthPx;
+  const double h = screen.heightPx;
+  auto atX = [](double x) {
+    return [x](ReferencePoint a, ReferencePoint b) { return ReferencePoint{x, a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x)}; };
+  };
+  auto atY = [](double y) {
+    return [y](ReferencePoint a, ReferencePoint b) { return ReferencePoint{a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), y}; };
+  };
+  polygon = ClipBy(polygon, [](ReferencePoint p) { return p.x >= 0; }, atX(0));
+  polygon = ClipBy(polygon, [w](ReferencePoint p) { return p.x <= w; }, atX(w));
+  polygon = ClipBy(polygon, [](ReferencePoint p) { return p.y >= 0; }, atY(0));
+  polygon = ClipBy(polygon, [h](ReferencePoint p) { return p.y <= h; }, atY(h));
+  return polygon;
+}
+
+}  // namespace
+
+std::vector<std::vector<ReferencePoint>> ReferenceCells(const std::vector<ReferencePoint>& sites, ScreenSize screen) {
+  const std::vector<BoostPoint> points = MirroredSites(sites, screen);
+  boost::polygon::voronoi_diagram<double> diagram;
+  boost::polygon::construct_voronoi(points.begin(), points.end(), &diagram);
+
+  std::vector<std::vector<ReferencePoint>> cells(sites.size());
+  for (const auto& cell : diagram.cells()) {
+    const std::size_t index = cell.source_index();
+    if (index >= sites.size() || cell.is_degenerate()) continue;
+    const auto* edge = cell.incident_edge();
+    do {
+      if (edge->vertex0() == nullptr) throw std::logic_error("an original site's cell is unbounded");
+      cells[index].push_back({edge->vertex0()->x() / kReferenceScale, edge->vertex0()->y() / kReferenceScale});
+      edge = edge->next();
+    } while (edge != cell.incident_edge());
+  }
+  for (auto& cell : cells) cell = ClipToScreen(cell, screen);
+  return cells;
+}
+
+double PolygonArea(const std::vector<ReferencePoint>& polygon) {
+  double twice = 0;
+  for (std::size_t v = 0; v < polygon.size(); ++v) {
+    const ReferencePoint& a = polygon[v];
+    const ReferencePoint& b = polygon[(v + 1) % polygon.size()];
+    twice += a.x * b.y - b.x * a.y;
+  }
+  return std::abs(twice) / 2;
+}
+
+}  // namespace pelmic::testing
