@@ -1,0 +1,41 @@
+// settings_dialog.h - the settings dialog as a plain top-level window with
+// child controls laid out from the design's twips, driven by its own message
+// loop with IsDialogMessage for Tab and the access keys.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "shell/platform.h"
+
+namespace pelmic::win32 {
+
+class SettingsDialog {
+ public:
+  SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDesign& design);
+  ~SettingsDialog();
+  SettingsDialog(const SettingsDialog&) = delete;
+  SettingsDialog& operator=(const SettingsDialog&) = delete;
+
+  // Shows the dialog and returns once a button is pressed or it is closed.
+  // The window stays on the screen until the object is destroyed, so that a
+  // preview runs above it.
+  shell::DialogOutcome Run();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls(HINSTANCE instance);
+  void TraceContents() const;
+  int ScaledPixels(int twips) const;
+  LRESULT DefaultIdOfFocusedButton() const;
+
+  const shell::SettingsDialogDesign& design_;
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  int dpi_ = 96;
+  std::optional<shell::DialogOutcome> outcome_;
+};
+
+}  // namespace pelmic::win32
