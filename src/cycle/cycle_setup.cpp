@@ -51,7 +51,7 @@ void PlaceSites(Canvas& canvas, RandomSource& random, SiteTable& sites) {
     sites.siteX.at(i - 1) = RandomCoordinate(rx, canvas.ScreenWidthTwips());
     const float ry = random.Rnd();
     sites.siteY.at(i - 1) = RandomCoordinate(ry, canvas.ScreenHeightTwips());
-    canvas.Circle(sites.siteX.at(i - 1), sites.siteY.at(i - 1), 3);
+    canvas.Circle(static_cast<float>(sites.siteX.at(i - 1)), static_cast<float>(sites.siteY.at(i - 1)), 3);
   }
 }
 

@@ -16,7 +16,7 @@ bool YieldAndPoll(Host& host) {
 }
 
 void DrawAreaLabel(Canvas& canvas, const SiteTable& sites, int i, double cellArea) {
-  canvas.PSet(sites.siteX.at(i - 1), sites.siteY.at(i - 1));
+  canvas.PSet(static_cast<float>(sites.siteX.at(i - 1)), static_cast<float>(sites.siteY.at(i - 1)));
   canvas.Print({PrintItem::Int32(AreaLabelValue(cellArea), true)});
 }
 

@@ -18,11 +18,13 @@ inline constexpr int kCutSlots = 2001;
 inline constexpr int kMinSites = 4;
 inline constexpr int kMaxSites = 49;
 
-// Sites of the cycle; site n (counted from 1) lives in slot n - 1.
+// Sites of the cycle; site n (counted from 1) lives in slot n - 1. The saver's
+// sites are the random generator's single-precision values; sites read from a
+// file by the renderer keep their full value, so the table holds doubles.
 struct SiteTable {
   std::int16_t siteCount = 0;
-  std::array<float, kSiteSlots> siteX{};
-  std::array<float, kSiteSlots> siteY{};
+  std::array<double, kSiteSlots> siteX{};
+  std::array<double, kSiteSlots> siteY{};
 
   double X(int n) const { return siteX.at(n - 1); }
   double Y(int n) const { return siteY.at(n - 1); }

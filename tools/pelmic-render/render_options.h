@@ -1,0 +1,26 @@
+// render_options.h - the renderer's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelmic::render {
+
+struct RenderOptions {
+  std::optional<std::string> sitesFile;  // --sites: fixed sites instead of random cycles
+  int width = 1920;
+  int height = 1080;
+  std::optional<std::uint64_t> seed;
+  int cycles = 1;
+  std::optional<std::string> pngPath;   // --out
+  std::optional<std::string> jsonPath;  // --json ("-" = standard output)
+};
+
+// Parses argv[1..]; throws InputError naming the problem.
+RenderOptions ParseOptions(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+}  // namespace pelmic::render

@@ -1,0 +1,57 @@
+#include "sites_file.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "input_error.h"
+
+namespace pelmic::render {
+namespace {
+
+bool ParseNumber(const std::string& token, double& value) {
+  const char* begin = token.data();
+  const char* end = begin + token.size();
+  if (begin != end && *begin == '+') ++begin;  // from_chars does not take a plus sign
+  auto [ptr, ec] = std::from_chars(begin, end, value);
+  return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+
+}  // namespace
+
+SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) throw InputError(path + ": is a directory, not a sites file");
+  std::ifstream in(path);
+  if (!in) throw InputError(path + ": cannot be read");
+  SiteTable sites;
+  std::string line;
+  for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (IsBlank(line)) continue;
+    const std::string where = path + ":" + std::to_string(lineNumber) + ": ";
+    std::istringstream fields(line);
+    std::string xText, yText, extra;
+    double x = 0, y = 0;
+    if (!(fields >> xText >> yText) || (fields >> extra) || !ParseNumber(xText, x) || !ParseNumber(yText, y)) {
+      throw InputError(where + "expected two finite numbers 'x y', got '" + line + "'");
+    }
+    if (!(x >= 0 && x < screen.widthPx && y >= 0 && y < screen.heightPx)) {
+      throw InputError(where + "site (" + xText + ", " + yText + ") lies outside the screen [0, " +
+                       std::to_string(static_cast<int>(screen.widthPx)) + ") x [0, " +
+                       std::to_string(static_cast<int>(screen.heightPx)) + ")");
+    }
+    if (sites.siteCount == kMaxSites) throw InputError(where + "more than " + std::to_string(kMaxSites) + " sites");
+    sites.siteX.at(sites.siteCount) = x;
+    sites.siteY.at(sites.siteCount) = y;
+    ++sites.siteCount;
+  }
+  if (in.bad()) throw InputError(path + ": cannot be read");
+  if (sites.siteCount < 2) throw InputError(path + ": needs at least 2 sites, found " + std::to_string(sites.siteCount));
+  return sites;
+}
+
+}  // namespace pelmic::render

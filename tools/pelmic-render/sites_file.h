@@ -1,0 +1,15 @@
+// sites_file.h - reading fixed sites, one "x y" line each.
+#pragma once
+
+#include <string>
+
+#include "geometry/diagram_tables.h"
+#include "geometry/screen.h"
+
+namespace pelmic::render {
+
+// Reads 2 to 49 sites inside [0, W) x [0, H). Blank lines are skipped.
+// Throws InputError naming the file, the line and the problem.
+SiteTable ReadSitesFile(const std::string& path, ScreenSize screen);
+
+}  // namespace pelmic::render
