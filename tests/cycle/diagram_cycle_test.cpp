@@ -1,0 +1,94 @@
+#include "cycle/diagram_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cycle/cycle_state.h"
+#include "cycle/recording_canvas.h"
+
+namespace pelmic {
+namespace {
+
+// Counts yields; raises the quit flag once `quitAt` yields have happened.
+// When a cycle is drawn it may move the quit point relative to that moment.
+class CountingHost final : public Host, public CycleObserver {
+ public:
+  void DoEvents() override { ++yields; }
+  std::int16_t QuitFlag() const override { return yields >= quitAt ? kQuitRequested : kKeepRunning; }
+  void OnEdgeDrawn(int, int, double, double, double, double) override { ++edges; }
+  void OnCycleDrawn(const CycleState& state) override {
+    yieldsWhenDrawn.push_back(yields);
+    siteCounts.push_back(state.tables.sites.siteCount);
+    if (quitAfterDrawn >= 0) quitAt = yields + quitAfterDrawn;
+  }
+
+  long yields = 0;
+  long quitAt = 1L << 40;
+  long quitAfterDrawn = -1;
+  int edges = 0;
+  std::vector<long> yieldsWhenDrawn;
+  std::vector<long> siteCounts;
+};
+
+constexpr ScreenSize kScreen{1024, 768};
+
+struct CycleRun {
+  testing::RecordingCanvas canvas{1024, 768};
+  CountingHost host;
+
+  void Run(std::uint64_t seed) {
+    RandomSource random(seed);
+    RunDiagramCycles(canvas, host, random, kScreen, &host);
+  }
+};
+
+long PairYields(long n) { return n * (n - 1); }
+
+TEST(DiagramCycle, YieldsOncePerOrderedPairThenThroughoutThePause) {
+  for (std::uint64_t seed : {1u, 2u, 3u}) {
+    CycleRun run;
+    run.host.quitAfterDrawn = kPauseRounds + 1;  // seen at the next cycle's first pair
+    run.Run(seed);
+    ASSERT_EQ(run.host.siteCounts.size(), 1u);
+    const long n = run.host.siteCounts[0];
+    EXPECT_EQ(run.host.yieldsWhenDrawn[0], PairYields(n)) << seed;
+    EXPECT_EQ(run.host.yields, PairYields(n) + kPauseRounds + 1) << seed;
+    EXPECT_EQ(run.canvas.clears, 1) << "the window is cleared once, after the pause";
+    EXPECT_GT(run.canvas.circles.size(), static_cast<std::size_t>(n)) << "the next cycle's set-up ran";
+    EXPECT_EQ(run.canvas.points.size(), static_cast<std::size_t>(n)) << "one label point per site";
+    EXPECT_GE(run.host.edges, static_cast<int>(2 * (n - 1))) << "every cell has edges";
+  }
+}
+
+TEST(DiagramCycle, AQuitDuringTheSetUpIsSeenAtTheFirstPairsPoll) {
+  CycleRun run;
+  run.host.quitAt = 0;  // raised before the cycle starts
+  run.Run(4);
+  EXPECT_EQ(run.host.yields, 1);
+  EXPECT_EQ(run.host.edges, 0);
+  EXPECT_GE(run.canvas.circles.size(), 4u);
+  EXPECT_EQ(run.canvas.clears, 0);
+}
+
+TEST(DiagramCycle, AQuitInThePauseLeavesWithoutClearing) {
+  for (long after : {1L, 1000L, static_cast<long>(kPauseRounds)}) {
+    CycleRun run;
+    run.host.quitAfterDrawn = after;
+    run.Run(6);
+    const long n = run.host.siteCounts.at(0);
+    EXPECT_EQ(run.host.yields, PairYields(n) + after);
+    EXPECT_EQ(run.canvas.clears, 0) << "the exit path clears; the cycle does not";
+  }
+}
+
+TEST(DiagramCycle, AQuitInTheMiddleOfASiteLeavesItUnfinished) {
+  CycleRun run;
+  run.host.quitAt = 5;
+  run.Run(8);
+  EXPECT_EQ(run.host.yields, 5);
+  EXPECT_TRUE(run.canvas.points.empty()) << "no label: the first site needs at least 3 pairs, and more sites follow";
+}
+
+}  // namespace
+}  // namespace pelmic
