@@ -6,9 +6,13 @@
 // since they last looked, so they upload only that.
 //
 //   RasterCanvas canvas(1920, 1080);
+//   canvas.TakeDirtyRect();                      // {0, 0, 1920, 1080}: never shown yet
 //   canvas.SetForeColor(Rgb(200, 230, 240));
 //   canvas.Line(0, 0, 99, 0);
 //   DirtyRect changed = canvas.TakeDirtyRect();  // {0, 0, 100, 1}
+//
+// Line end points, points and circle centres are rounded to the nearest
+// pixel, halves upwards; text is anti-aliased DejaVu Sans at 96 dpi.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +47,8 @@ class RasterCanvas final : public Canvas {
   // 0x00RRGGBB; (x, y) must lie inside the buffer.
   std::uint32_t PixelAt(int x, int y) const;
 
-  // The area changed since the last call (empty if nothing changed).
+  // The area changed since the last call (empty if nothing changed); the
+  // whole buffer before the first call.
   DirtyRect TakeDirtyRect();
 
   float CurrentX() const { return currentX_; }
