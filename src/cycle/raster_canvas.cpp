@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include "cycle/raster_font.h"
 #include "cycle/raster_line.h"
