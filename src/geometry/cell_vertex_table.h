@@ -10,9 +10,10 @@ namespace pelmic {
 inline constexpr int kVertexSlots = 101;
 
 // Points nearer than this (squared, in px^2) to a recorded vertex are the same
-// vertex. Small enough never to merge two distinct Voronoi vertices, large
-// enough to catch the same vertex found again from another pair.
-inline constexpr double kSameVertexSquaredDistance = 1e-6;
+// vertex: 1e-6 px, far above the rounding noise of a vertex found again from
+// another pair (about 1e-10 px), and far below the spacing of distinct
+// vertices even where many sites lie almost on one circle.
+inline constexpr double kSameVertexSquaredDistance = 1e-12;
 
 // Angle of (px, py) about the site (sx, sy), radians in [0, 2pi]: 0 straight
 // above, pi/2 left, pi straight below, 3pi/2 right (counter-clockwise on the

@@ -54,9 +54,9 @@ TEST_F(CellVertexTableTest, SameVertexOnlyWithinTheDuplicateLimit) {
   cells->ResetCell(0);
   cells->AddCellVertex(0, 10, 10, 0, 0);
   EXPECT_TRUE(cells->IsCellVertex(0, 10, 10));
-  EXPECT_TRUE(cells->IsCellVertex(0, 10.0005, 10.0005));   // 5e-7 px^2: found again
-  EXPECT_FALSE(cells->IsCellVertex(0, 10.0011, 10));        // 1.2e-6 px^2: a vertex of its own
-  EXPECT_FALSE(cells->IsCellVertex(0, 10.3, 10));           // two Voronoi vertices 0.3 px apart stay two
+  EXPECT_TRUE(cells->IsCellVertex(0, 10 + 5e-7, 10 - 5e-7));  // the same vertex from another pair's arithmetic
+  EXPECT_FALSE(cells->IsCellVertex(0, 10 + 2e-6, 10));        // a vertex of its own
+  EXPECT_FALSE(cells->IsCellVertex(0, 10.3, 10));             // two Voronoi vertices 0.3 px apart stay two
 }
 
 TEST_F(CellVertexTableTest, ResetForgetsTheCellButNotOthers) {
