@@ -1,0 +1,254 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the `pelmic` program on a private Xvfb display.
+
+    pelmic_e2e.py PATH_TO_PELMIC CASE
+
+Each case starts its own display, so cases may run in parallel: the program
+allows one copy per user and display.
+"""
+
+import sys
+import time
+
+from xsession import XvfbDisplay, rss_kib, stop, wait_exit
+
+SCREEN = (1024, 768)
+# Small screens for cases that need many screenshots a second.
+CASE_SCREENS = {"saver_growth": (320, 240)}
+EXIT_WITHIN_S = 1.0
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def start_saver(x, *args):
+    """Starts pelmic (/S unless told) and waits until its full-screen window shows."""
+    proc = x.start(PELMIC, *(args or ("/S",)))
+    window = x.wait_for_window("Pelmic")
+    if window is None:
+        stop(proc)
+        raise Failure("no window titled Pelmic appeared")
+    _, _, left, top, width, height = window
+    check((left, top, width, height) == (0, 0) + SCREEN,
+          f"saver window is {width}x{height}+{left}+{top}, not the whole screen")
+    return proc
+
+
+def wait_for_picture(x, timeout=5):
+    """The first screenshot with something pale drawn on it."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        shot = x.screenshot()
+        if shot.pale_mask():
+            return shot
+        time.sleep(0.05)
+    raise Failure(f"nothing pale on the screen within {timeout} s")
+
+
+def expect_exit(proc, what):
+    status = wait_exit(proc, EXIT_WITHIN_S)
+    if status is None:
+        stop(proc)
+        raise Failure(f"still running {EXIT_WITHIN_S} s after {what}")
+    check(status == 0, f"exit status {status} after {what}; stderr: {proc.stderr.read().decode()}")
+
+
+def expect_running(proc, what):
+    check(wait_exit(proc, 0) is None, f"ended after {what} (status {proc.returncode})")
+
+
+# --- the saver ----------------------------------------------------------------
+
+def case_saver_picture(x):
+    proc = start_saver(x)
+    shot = wait_for_picture(x)
+    check(shot.black_fraction() > 0.8, f"background is not black ({shot.black_fraction():.2f} black)")
+    x.run("xdotool", "key", "space")
+    expect_exit(proc, "a key")
+
+
+def case_saver_growth(x):
+    """The cells appear one after another: some screenshot shows all of the
+    previous one's picture and more.
+
+    A 49-site cycle is drawn in a few tens of milliseconds and a small one in
+    well under one, so the screen is small (fast screenshots) and several
+    cycles are watched: every cycle shows its set-up (scale bar, site circles)
+    for at least one frame before its cells are added."""
+    proc = start_saver(x)
+    previous, grown = 0, False
+    deadline = time.monotonic() + 90
+    while not grown and time.monotonic() < deadline and proc.poll() is None:
+        current = x.screenshot().pale_mask()
+        count, before = current.bit_count(), previous.bit_count()
+        lost = (previous & ~current).bit_count()
+        grown = before > 0 and count >= before + 20 and lost <= before // 100
+        previous = current
+    stop(proc)
+    check(grown, "no screenshot within 90 s showed the picture growing")
+
+
+def case_saver_exit_key(x):
+    proc = start_saver(x)
+    wait_for_picture(x)
+    x.run("xdotool", "key", "a")
+    expect_exit(proc, "the key a")
+
+
+def case_saver_exit_modifier(x):
+    # Shift alone is a key too.
+    proc = start_saver(x)
+    x.run("xdotool", "key", "Shift_L")
+    expect_exit(proc, "Shift alone")
+
+
+def case_saver_exit_click(x):
+    proc = start_saver(x)
+    wait_for_picture(x)
+    x.run("xdotool", "click", "1")
+    expect_exit(proc, "a click")
+
+
+def case_saver_exit_move(x):
+    # The pointer rests where the window appears: that first move event is
+    # only recorded. A real move afterwards ends the saver.
+    x.run("xdotool", "mousemove", "300", "200")
+    proc = start_saver(x)
+    wait_for_picture(x)
+    time.sleep(1.5)
+    expect_running(proc, "the window appeared under a resting pointer")
+    x.run("xdotool", "mousemove", "340", "230")
+    expect_exit(proc, "a real mouse move")
+
+
+def case_second_copy(x):
+    first = start_saver(x)
+    for args in (["/S"], ["/c"], []):
+        second = x.start(PELMIC, *args)
+        status = wait_exit(second, EXIT_WITHIN_S)
+        if status is None:
+            stop(second)
+        check(status == 0, f"second copy with {args or 'no arguments'} did not end at once: {status}")
+    check(sum(1 for w in x.top_windows() if w[1] in ("Pelmic", "設定")) == 1,
+          "a second copy opened a window")
+    expect_running(first, "a second copy started")
+    x.run("xdotool", "key", "Escape")
+    expect_exit(first, "a key")
+
+
+# --- the other switches -------------------------------------------------------
+
+def case_preview_switch(x):
+    proc = x.start(PELMIC, "/p", "1234")
+    status = wait_exit(proc, EXIT_WITHIN_S)
+    check(status == 0, f"/p 1234 did not end at once with status 0: {status}")
+    check(not x.top_windows(), "/p opened a window")
+
+
+def focus_on(x, window):
+    """Without a window manager the keyboard follows the pointer."""
+    _, _, left, top, width, height = window
+    x.run("xdotool", "mousemove", str(left + width // 2), str(top + height // 4))
+
+
+def case_password_message(x):
+    proc = x.start(PELMIC, "/a")
+    box = x.wait_for_window("Pelmic")
+    if box is None:
+        stop(proc)
+        raise Failure("no message box titled Pelmic")
+    check(box[4] < SCREEN[0] and box[5] < SCREEN[1], "the message box covers the screen")
+    expect_running(proc, "showing the message box")
+    focus_on(x, box)
+    x.run("xdotool", "key", "Return")
+    expect_exit(proc, "Return in the message box")
+
+
+def open_settings(x, *args):
+    proc = x.start(PELMIC, *args)
+    dialog = x.wait_for_window("設定")
+    if dialog is None:
+        stop(proc)
+        raise Failure(f"no dialog titled 設定 for {args or 'no arguments'}")
+    focus_on(x, dialog)
+    return proc, dialog
+
+
+def case_settings_keys(x):
+    # Escape is Cancel, Return is OK: both end the program without a saver.
+    for args, key in ((["/c"], "Escape"), ([], "Return"), (["/C:1234"], "Escape")):
+        proc, _ = open_settings(x, *args)
+        x.run("xdotool", "key", key)
+        expect_exit(proc, f"{key} in the settings dialog")
+        check(not x.top_windows(), f"a window is left after {key}")
+
+
+BUTTON_FILL = (105, 102, 99)  # SDL's message box button colour
+
+
+def preview_button_centre(x, dialog):
+    """Screen position of the rightmost button: Preview comes after OK and Cancel."""
+    wid, _, left, top, _, _ = dialog
+    shot = x.screenshot(wid)
+    rows = [y for y in range(shot.height) if len(
+        [r for r in shot.runs_of(BUTTON_FILL, y) if r[1] - r[0] >= 40]) == 3]
+    check(rows, "no row of three buttons in the settings dialog")
+    y = rows[len(rows) // 2]
+    start, end = [r for r in shot.runs_of(BUTTON_FILL, rows[0]) if r[1] - r[0] >= 40][-1]
+    return left + (start + end) // 2, top + y
+
+
+def case_settings_preview(x):
+    proc, dialog = open_settings(x, "/c")
+    px, py = preview_button_centre(x, dialog)
+    x.run("xdotool", "mousemove", str(px), str(py), "click", "1")
+    saver = x.wait_for_window("Pelmic")
+    if saver is None:
+        stop(proc)
+        raise Failure("Preview did not start the saver")
+    check(saver[4:] == SCREEN, "the preview is not full screen")
+    wait_for_picture(x)
+    time.sleep(1)
+    expect_running(proc, "Preview")
+    x.run("xdotool", "key", "q")
+    expect_exit(proc, "a key in the preview")
+
+
+def case_soak(x):
+    """A minute of cycles: the saver's memory stays flat."""
+    proc = start_saver(x)
+    time.sleep(10)
+    early = rss_kib(proc.pid)
+    time.sleep(50)
+    expect_running(proc, "60 s")
+    late = rss_kib(proc.pid)
+    print(f"RSS at 10 s: {early} KiB, at 60 s: {late} KiB")
+    x.run("xdotool", "key", "space")
+    expect_exit(proc, "a key after 60 s")
+    check(abs(late - early) <= early / 10, f"RSS went from {early} KiB to {late} KiB")
+
+
+def main():
+    global PELMIC
+    PELMIC, name = sys.argv[1], sys.argv[2]
+    case = globals()[f"case_{name}"]
+    global SCREEN
+    SCREEN = CASE_SCREENS.get(name, SCREEN)
+    with XvfbDisplay(*SCREEN) as x:
+        try:
+            case(x)
+        except Failure as failure:
+            print(f"FAIL {name}: {failure}")
+            return 1
+    print(f"ok {name}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,142 @@
+// sdl_bench - what the SDL saver window costs the diagram cycle.
+//
+//   pelmic_sdl_bench doevents [calls]   idle DoEvents: time per call, and the
+//                                       pause (1,276,600 yields) in seconds
+//   pelmic_sdl_bench cycle [cycles]     set-up and per-site loop of whole
+//                                       cycles, presenting against not
+//
+// Needs a display; the window covers display 0 at its desktop size, so start
+// Xvfb at the size to measure (tools/bench/sdl_bench.sh does).
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cycle/cycle_state.h"
+#include "cycle/diagram_cycle.h"
+#include "cycle/random_source.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_saver_window.h"
+#include "shell/saver_session.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Input that never asks to stop: the benchmark measures, nobody watches.
+class IgnoredInput final : public pelmic::shell::SaverInput {
+ public:
+  void Form_KeyDown() override {}
+  void Form_Click() override {}
+  void Form_MouseMove(float, float) override {}
+  void CloseRequested() override {}
+};
+
+// Runs the window's DoEvents for every yield of the cycle (or skips it, to
+// measure the cycle alone) and stops the cycle once its picture is complete.
+class OneCycleHost final : public pelmic::Host, public pelmic::CycleObserver {
+ public:
+  OneCycleHost(pelmic::sdl::SdlSaverWindow& window, bool pumpAndPresent)
+      : window_(window), pumpAndPresent_(pumpAndPresent) {}
+  void DoEvents() override {
+    ++yields_;
+    if (pumpAndPresent_) window_.DoEvents(input_);
+  }
+  std::int16_t QuitFlag() const override { return drawn_ ? pelmic::kQuitRequested : pelmic::kKeepRunning; }
+  void OnCycleDrawn(const pelmic::CycleState& state) override {
+    drawn_ = true;
+    sites_ = state.tables.sites.siteCount;
+  }
+  long Yields() const { return yields_; }
+  int Sites() const { return sites_; }
+
+ private:
+  pelmic::sdl::SdlSaverWindow& window_;
+  bool pumpAndPresent_;
+  IgnoredInput input_;
+  bool drawn_ = false;
+  long yields_ = 0;
+  int sites_ = 0;
+};
+
+int BenchDoEvents(pelmic::sdl::SdlSaverWindow& window, long calls) {
+  IgnoredInput input;
+  window.Refresh();
+  for (int i = 0; i < 1000; ++i) window.DoEvents(input);  // settle the first events
+  const Clock::time_point start = Clock::now();
+  for (long i = 0; i < calls; ++i) window.DoEvents(input);
+  const double perCall = SecondsSince(start) / static_cast<double>(calls);
+  std::printf("idle DoEvents: %.3f us per call (%ld calls)\n", perCall * 1e6, calls);
+  std::printf("pause of %d yields: %.2f s\n", pelmic::kPauseRounds, perCall * pelmic::kPauseRounds);
+  return 0;
+}
+
+// One cycle from its set-up to its last label; the same seed for both modes,
+// so both draw the same diagrams.
+double TimeCycle(pelmic::sdl::SdlSaverWindow& window, bool present, std::uint32_t seed, int& sites, long& yields) {
+  pelmic::RandomSource random;
+  random.Randomize(seed);
+  OneCycleHost host(window, present);
+  window.Surface().Cls();
+  window.Refresh();
+  const pelmic::ScreenSize screen = pelmic::shell::MeasureScreen(window.Surface());
+  const Clock::time_point start = Clock::now();
+  pelmic::RunDiagramCycles(window.Surface(), host, random, screen, &host);
+  const double seconds = SecondsSince(start);
+  sites = host.Sites();
+  yields = host.Yields();
+  return seconds;
+}
+
+// The per-site loop is quadratic in the site count; the 49-site cycles are
+// the slowest, so the benchmark measures those (found by seed).
+int BenchCycle(pelmic::sdl::SdlSaverWindow& window, int cycles) {
+  const pelmic::Canvas& canvas = window.Surface();
+  std::printf("screen %.0fx%.0f px, %d cycles of 49 sites: yields, ms with presenting, ms without\n",
+              static_cast<double>(canvas.ScreenWidthTwips()) / 15, static_cast<double>(canvas.ScreenHeightTwips()) / 15,
+              cycles);
+  double withTotal = 0, withoutTotal = 0;
+  int measured = 0;
+  for (std::uint32_t seed = 1; measured < cycles && seed < 100000; ++seed) {
+    int sites = 0;
+    long yields = 0;
+    const double without = TimeCycle(window, false, seed, sites, yields);
+    if (sites != 49) continue;
+    const double with = TimeCycle(window, true, seed, sites, yields);
+    withTotal += with;
+    withoutTotal += without;
+    ++measured;
+    std::printf("  seed %5u: %5ld yields  %8.2f ms  %8.2f ms\n", seed, yields, with * 1e3, without * 1e3);
+  }
+  if (measured == 0) return 1;
+  std::printf("mean: %.2f ms with presenting, %.2f ms without (%+.0f%%)\n", withTotal / measured * 1e3,
+              withoutTotal / measured * 1e3, (withTotal / withoutTotal - 1) * 100);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string what = argc > 1 ? argv[1] : "doevents";
+  try {
+    pelmic::sdl::SdlPlatform platform;  // starts video the way the program does
+    platform.SetScreenSaverActive(true);
+    auto window = std::unique_ptr<pelmic::sdl::SdlSaverWindow>(
+        static_cast<pelmic::sdl::SdlSaverWindow*>(platform.CreateSaverWindow().release()));
+    window->Show();
+    if (what == "doevents") return BenchDoEvents(*window, argc > 2 ? std::atol(argv[2]) : 2000000);
+    if (what == "cycle") return BenchCycle(*window, argc > 2 ? std::atoi(argv[2]) : 20);
+    std::fprintf(stderr, "usage: pelmic_sdl_bench doevents [calls] | cycle [cycles]\n");
+    return 2;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "pelmic_sdl_bench: %s\n", error.what());
+    return 1;
+  }
+}
