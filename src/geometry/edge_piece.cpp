@@ -7,17 +7,24 @@
 namespace pelmic {
 namespace {
 
+double SquaredDistance(double x1, double y1, double x2, double y2) {
+  const double dx = x2 - x1;
+  const double dy = y2 - y1;
+  return dx * dx + dy * dy;
+}
+
 // True when no site other than i and k is strictly nearer to the piece's
-// midpoint than i. k is never asked: the midpoint is on the bisector.
+// midpoint than i. k is never asked: the midpoint is on the bisector. Squared
+// distances order the sites as the distances do, without a root per site.
 bool PieceQualifies(const SiteTable& sites, int i, int k, const PairBisector& bisector, const CutList& cuts,
                     int pieceIdx) {
   const double probeAlong = (cuts.cutAux.at(pieceIdx - 1) + cuts.cutAux.at(pieceIdx)) / 2;
   const double probeX = bisector.PointX(probeAlong);
   const double probeY = bisector.PointY(probeAlong);
-  const double probeDist = Distance(probeX, probeY, sites.X(i), sites.Y(i));
+  const double probeDist = SquaredDistance(probeX, probeY, sites.X(i), sites.Y(i));
   for (int q = 1; q <= sites.siteCount; ++q) {
     if (q == i || q == k) continue;
-    if (Distance(probeX, probeY, sites.X(q), sites.Y(q)) < probeDist) return false;
+    if (SquaredDistance(probeX, probeY, sites.X(q), sites.Y(q)) < probeDist) return false;
   }
   return true;
 }

@@ -64,25 +64,27 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   line.endAlong = hi;
 }
 
-// Signed offset of p from the bisector of sites i and m: positive on m's side.
-double SideOf(const SiteTable& sites, int i, int m, Point p) {
-  const double nx = sites.X(m) - sites.X(i);
-  const double ny = sites.Y(m) - sites.Y(i);
-  const double midX = (sites.X(i) + sites.X(m)) / 2;
-  const double midY = (sites.Y(i) + sites.Y(m)) / 2;
-  return nx * (p.x - midX) + ny * (p.y - midY);
-}
+// The bisector of sites i and m through their midpoint, with n pointing
+// towards m, so that n . (p - mid) is positive on m's side.
+struct OtherBisector {
+  double nx, ny, midX, midY;
 
-// Where the bisector of i and m crosses `line`, as a position along `line`.
-bool CrossingAlong(const SiteTable& sites, int i, int m, const PairBisector& line, double& along) {
-  const double nx = sites.X(m) - sites.X(i);
-  const double ny = sites.Y(m) - sites.Y(i);
-  const double rate = nx * line.dirX + ny * line.dirY;
-  if (rate == 0) return false;  // parallel: no single crossing
-  along = -SideOf(sites, i, m, {line.midX, line.midY}) / rate;
-  along = std::clamp(along, line.startAlong, line.endAlong);
-  return true;
-}
+  OtherBisector(const SiteTable& sites, int i, int m)
+      : nx(sites.X(m) - sites.X(i)),
+        ny(sites.Y(m) - sites.Y(i)),
+        midX((sites.X(i) + sites.X(m)) / 2),
+        midY((sites.Y(i) + sites.Y(m)) / 2) {}
+
+  double SideOf(Point p) const { return nx * (p.x - midX) + ny * (p.y - midY); }
+
+  // Where this bisector crosses `line`, as a position along it; false when parallel.
+  bool CrossingAlong(const PairBisector& line, double& along) const {
+    const double rate = nx * line.dirX + ny * line.dirY;
+    if (rate == 0) return false;
+    along = std::clamp(-SideOf({line.midX, line.midY}) / rate, line.startAlong, line.endAlong);
+    return true;
+  }
+};
 
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
   const double dxK = sites.X(k) - sites.X(i);
@@ -90,9 +92,9 @@ bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
   return (sites.X(m) - sites.X(i)) * dxK > 0 && (sites.Y(m) - sites.Y(i)) * dyK > 0;
 }
 
-void AppendCrossing(const SiteTable& sites, int i, int m, const PairBisector& line, CutList& cuts) {
+void AppendCrossing(const OtherBisector& other, const PairBisector& line, CutList& cuts) {
   double along = 0;
-  if (!CrossingAlong(sites, i, m, line, along)) return;
+  if (!other.CrossingAlong(line, along)) return;
   cuts.Append(along, line.PointX(along), line.PointY(along));
 }
 
@@ -108,15 +110,16 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
   cuts.Append(line.startAlong, start.x, start.y);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
-    const double startSide = SideOf(sites, i, m, start);
-    const double endSide = SideOf(sites, i, m, end);
+    const OtherBisector other(sites, i, m);
+    const double startSide = other.SideOf(start);
+    const double endSide = other.SideOf(end);
     const double product = startSide * endSide;
     const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
                              line.pairDist > Distance(sites.X(i), sites.Y(i), sites.X(m), sites.Y(m));
     // A nearer site in k's quadrant whose bisector misses the segment shuts the
     // whole segment out of i's cell.
     if (nearerAlike && product > 0) return false;
-    if (product < 0 || (product == 0 && nearerAlike)) AppendCrossing(sites, i, m, line, cuts);
+    if (product < 0 || (product == 0 && nearerAlike)) AppendCrossing(other, line, cuts);
   }
   cuts.Append(line.endAlong, end.x, end.y);
   return true;
