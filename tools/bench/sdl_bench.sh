@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Timings of the Linux saver on a private Xvfb display (not pass/fail):
+#   - exit latency: from sending a key to the end of the process;
+#   - idle DoEvents and the pause it makes (1,276,600 yields);
+#   - the per-site loop of 49-site cycles with presenting against without.
+# Usage: tools/bench/sdl_bench.sh [build dir, default build/release] [WxH, default 1920x1080]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
+BUILD=${1:-$ROOT/build/release}
+SIZE=${2:-1920x1080}
+PELMIC=$BUILD/src/platform/sdl/pelmic
+BENCH=$BUILD/tools/bench/sdl_bench/pelmic_sdl_bench
+for f in "$PELMIC" "$BENCH"; do
+  [ -x "$f" ] || { echo "missing $f (configure with PELMIC_BENCHMARKS=ON and build)" >&2; exit 1; }
+done
+
+# A free display in :200-:299, as the end-to-end tests use.
+xvfb_pid=""
+for n in $(seq 200 299); do
+  [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 "${SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if xdpyinfo -display ":$n" >/dev/null 2>&1; then export DISPLAY=":$n"; break; fi
+  xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || { echo "no free X display" >&2; exit 1; }
+trap 'kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true' EXIT
+export SDL_VIDEODRIVER=x11
+echo "display $DISPLAY at $SIZE; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+echo "== exit latency (key sent -> process ended), 5 runs"
+for run in 1 2 3 4 5; do
+  "$PELMIC" /S & pid=$!
+  until xwininfo -root -children | grep -q '"Pelmic"'; do sleep 0.05; done
+  sleep 1
+  start=$(date +%s%N)
+  xdotool key a
+  wait "$pid"
+  end=$(date +%s%N)
+  echo "  run $run: $(( (end - start) / 1000000 )) ms"
+done
+
+echo "== idle DoEvents and the pause"
+"$BENCH" doevents 2000000
+echo "== 49-site cycles: set-up and per-site loop"
+"$BENCH" cycle 10
