@@ -9,60 +9,98 @@ namespace pelmic::render {
 namespace {
 
 // Shortest text that reads back as the same double, so the report is exact.
-std::string Number(double value) {
+void AppendNumber(std::string& out, double value) {
   std::array<char, 32> buffer{};
   auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), end);
+  out.append(buffer.data(), end);
 }
 
-std::string Point(double x, double y) { return "[" + Number(x) + "," + Number(y) + "]"; }
+void AppendInteger(std::string& out, long long value) {
+  std::array<char, 24> buffer{};
+  auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  out.append(buffer.data(), end);
+}
 
-std::string Site(const DiagramTables& tables, int row) {
+void AppendPoint(std::string& out, double x, double y) {
+  out += '[';
+  AppendNumber(out, x);
+  out += ',';
+  AppendNumber(out, y);
+  out += ']';
+}
+
+void AppendSite(std::string& out, const DiagramTables& tables, int row) {
   const double area = tables.cellArea.at(row);
-  std::string text = "{\"x\":" + Number(tables.sites.siteX.at(row)) + ",\"y\":" + Number(tables.sites.siteY.at(row)) +
-                     ",\"area\":" + Number(area) + ",\"label\":" + std::to_string(AreaLabelValue(area)) +
-                     ",\"vertices\":[";
+  out += "{\"x\":";
+  AppendNumber(out, tables.sites.siteX.at(row));
+  out += ",\"y\":";
+  AppendNumber(out, tables.sites.siteY.at(row));
+  out += ",\"area\":";
+  AppendNumber(out, area);
+  out += ",\"label\":";
+  AppendInteger(out, AreaLabelValue(area));
+  out += ",\"vertices\":[";
   for (int v = 0; v < tables.cells.VertexCount(row); ++v) {
-    if (v > 0) text += ",";
-    text += Point(tables.cells.X(row, v), tables.cells.Y(row, v));
+    if (v > 0) out += ',';
+    AppendPoint(out, tables.cells.X(row, v), tables.cells.Y(row, v));
   }
-  return text + "]}";
+  out += "]}";
 }
 
-std::string EdgeText(const DrawnEdge& e) {
-  return "[" + std::to_string(e.i) + "," + std::to_string(e.k) + "," + Number(e.edge.x1) + "," + Number(e.edge.y1) +
-         "," + Number(e.edge.x2) + "," + Number(e.edge.y2) + "]";
+void AppendEdge(std::string& out, const DrawnEdge& e) {
+  out += '[';
+  AppendInteger(out, e.i);
+  out += ',';
+  AppendInteger(out, e.k);
+  for (double value : {e.edge.x1, e.edge.y1, e.edge.x2, e.edge.y2}) {
+    out += ',';
+    AppendNumber(out, value);
+  }
+  out += ']';
 }
 
 }  // namespace
 
 void JsonReport::AddCycle(const DiagramTables& tables, const std::vector<DrawnEdge>& edges,
                           std::optional<CycleLook> look) {
-  std::string text = "{\"siteCount\":" + std::to_string(tables.sites.siteCount);
+  std::string out = "{\"siteCount\":";
+  AppendInteger(out, tables.sites.siteCount);
   if (look) {
-    text += ",\"colour\":[" + std::to_string(RedOf(look->colour)) + "," + std::to_string(GreenOf(look->colour)) + "," +
-            std::to_string(BlueOf(look->colour)) + "],\"scaleBar\":" + Point(look->scaleBarLeft, look->scaleBarY);
+    out += ",\"colour\":[";
+    AppendInteger(out, RedOf(look->colour));
+    out += ',';
+    AppendInteger(out, GreenOf(look->colour));
+    out += ',';
+    AppendInteger(out, BlueOf(look->colour));
+    out += "],\"scaleBar\":";
+    AppendPoint(out, look->scaleBarLeft, look->scaleBarY);
   }
-  text += ",\"sites\":[";
+  out += ",\"sites\":[";
   for (int row = 0; row < tables.sites.siteCount; ++row) {
-    if (row > 0) text += ",";
-    text += Site(tables, row);
+    if (row > 0) out += ',';
+    AppendSite(out, tables, row);
   }
-  text += "],\"edges\":[";
+  out += "],\"edges\":[";
   for (std::size_t e = 0; e < edges.size(); ++e) {
-    if (e > 0) text += ",";
-    text += EdgeText(edges[e]);
+    if (e > 0) out += ',';
+    AppendEdge(out, edges[e]);
   }
-  cycles_.push_back(text + "]}");
+  out += "]}";
+  cycles_.push_back(std::move(out));
 }
 
 std::string JsonReport::Text() const {
-  std::string text = "{\"width\":" + std::to_string(width_) + ",\"height\":" + std::to_string(height_) + ",\"cycles\":[";
+  std::string out = "{\"width\":";
+  AppendInteger(out, width_);
+  out += ",\"height\":";
+  AppendInteger(out, height_);
+  out += ",\"cycles\":[";
   for (std::size_t c = 0; c < cycles_.size(); ++c) {
-    if (c > 0) text += ",";
-    text += cycles_[c];
+    if (c > 0) out += ',';
+    out += cycles_[c];
   }
-  return text + "]}\n";
+  out += "]}\n";
+  return out;
 }
 
 }  // namespace pelmic::render
