@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/win32/trace.h"
+
 namespace pelmic::win32 {
 
 namespace {
@@ -78,6 +80,7 @@ void Win32SaverWindow::CreateBackBuffer() {
 }
 
 void Win32SaverWindow::Show() {
+  Trace("saver", "shown");
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   SetFocus(window_);

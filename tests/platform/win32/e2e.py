@@ -1,0 +1,419 @@
+#!/usr/bin/env python3
+"""End-to-end tests of pelmic.scr: the x86_64 build runs under wine64 on a
+private Xvfb display and is driven with xdotool like a user would.
+
+  e2e.py setup   --state DIR --wine-run WRAPPER --exe PELMIC   (ctest fixture)
+  e2e.py case NAME --state DIR --exe PELMIC
+  e2e.py cleanup --state DIR
+
+setup creates (or reuses) a wine prefix under DIR, starts Xvfb on a free
+display and a persistent wineserver, and writes DIR/state.json; every case
+reads it. The program's PELMIC_TRACE output tells which texts it showed.
+"""
+import argparse
+import json
+import os
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+SCREEN = (1024, 768)
+# Where the pointer rests while the saver starts: wine reports its first mouse
+# move at the screen's centre, so a resting pointer elsewhere would look moved.
+REST = (SCREEN[0] // 2, SCREEN[1] // 2)
+# How long the program may take to end after its input.
+EXIT_LIMIT = 1.0
+PASSWORD_MESSAGE = "パスワードには対応していませんm(_ _)m"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+# ---------------------------------------------------------------- the fixture
+
+def display_is_free(n):
+    return not (os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"))
+
+
+def start_xvfb():
+    """Starts Xvfb on the first display in :90-:199 that it can take."""
+    for n in range(90, 200):
+        if not display_is_free(n):
+            continue
+        xvfb = subprocess.Popen(
+            ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        for _ in range(100):
+            if xvfb.poll() is not None:
+                break  # lost a race for this display: try the next
+            probe = subprocess.run(["xdpyinfo", "-display", f":{n}"],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if probe.returncode == 0:
+                return n, xvfb.pid
+            time.sleep(0.05)
+        if xvfb.poll() is None:
+            xvfb.kill()
+    raise Failure("no free X display in :90-:199")
+
+
+def wine_env(state):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=state["prefix"], WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+               DISPLAY=f":{state['display']}", PELMIC_TRACE="1")
+    return env
+
+
+def setup(args):
+    os.makedirs(args.state, exist_ok=True)
+    prefix = os.path.join(args.state, "prefix")
+    subprocess.run([args.wine_run, prefix], check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    display, xvfb_pid = start_xvfb()
+    state = {"prefix": prefix, "display": display, "xvfb_pid": xvfb_pid}
+    env = wine_env(state)
+    # A server left over from an interrupted run knows an X display that is gone.
+    # Daemons must not hold on to ctest's output pipes, or ctest waits for them.
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINESERVER, "-k"], env=env, **quiet)
+    subprocess.run([WINESERVER, "-p"], env=env, check=True, **quiet)
+    with open(os.path.join(args.state, "state.json"), "w") as f:
+        json.dump(state, f)
+    # The first program of a session also starts wine's desktop process; pay
+    # for that here rather than inside a timed case.
+    subprocess.run([WINE, args.exe, "/p"], env=env, timeout=60, **quiet)
+    xdotool(state, "mousemove", *map(str, REST))
+
+
+def cleanup(args):
+    path = os.path.join(args.state, "state.json")
+    if not os.path.exists(path):
+        return
+    with open(path) as f:
+        state = json.load(f)
+    subprocess.run([WINESERVER, "-k"], env=wine_env(state), stderr=subprocess.DEVNULL)
+    try:
+        os.kill(state["xvfb_pid"], signal.SIGTERM)
+    except ProcessLookupError:
+        pass
+    os.remove(path)
+
+
+# ------------------------------------------------------------------ helpers
+
+def xdotool(state, *args):
+    result = subprocess.run(["xdotool", *args], env=wine_env(state), capture_output=True, text=True)
+    return result.stdout.split()
+
+
+class Pelmic:
+    """One running pelmic.scr with its trace lines collected as they come."""
+
+    def __init__(self, state, exe, *args):
+        self.state = state
+        self.process = subprocess.Popen([WINE, exe, *args], env=wine_env(state),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.trace = []
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for raw in self.process.stderr:
+            line = raw.decode("utf-8", "replace").rstrip("\n")
+            if line.startswith("pelmic-trace "):
+                self.trace.append(line[len("pelmic-trace "):])
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_for_trace(self, line, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if line in self.trace:
+                return
+            check(self.running(), f"ended (status {self.process.returncode}) before showing {line!r}")
+            time.sleep(0.02)
+        raise Failure(f"no {line!r} within {timeout} s; trace: {self.trace}")
+
+    def wait_exit(self, limit, since=None):
+        """Waits for the end, at most `limit` seconds after `since` (default:
+        now); returns the exit status and the time taken since then."""
+        start = time.monotonic() if since is None else since
+        try:
+            status = self.process.wait(timeout=max(0.0, start + limit - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            raise Failure(f"still running {limit} s after its input")
+        self.reader.join(timeout=5)
+        return status, time.monotonic() - start
+
+    def stop(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()
+
+
+def visible_windows(state, name):
+    return xdotool(state, "search", "--onlyvisible", "--name", f"^{name}$")
+
+
+def wait_for_window(state, name, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = visible_windows(state, name)
+        if found:
+            return found[0]
+        time.sleep(0.05)
+    raise Failure(f"no visible window named {name!r} within {timeout} s")
+
+
+def geometry(state, window):
+    info = subprocess.run(["xwininfo", "-id", window], env=wine_env(state),
+                          capture_output=True, text=True).stdout
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+            int(values["Width"]), int(values["Height"]))
+
+
+def screenshot(state):
+    """The whole screen as bytes r, g, b per pixel."""
+    return subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=wine_env(state),
+                          capture_output=True, check=True).stdout
+
+
+def count_colours(pixels):
+    black = pale = 0
+    for i in range(0, len(pixels), 3):
+        r, g, b = pixels[i], pixels[i + 1], pixels[i + 2]
+        if r == g == b == 0:
+            black += 1
+        elif r >= 122 and g >= 222 and b >= 222:
+            pale += 1
+    return black, pale
+
+
+def focus(state, window):
+    xdotool(state, "windowfocus", "--sync", window)
+
+
+def rest_pointer(state):
+    xdotool(state, "mousemove", *map(str, REST))
+
+
+def start_saver(state, exe):
+    rest_pointer(state)
+    saver = Pelmic(state, exe, "/s")
+    saver.wait_for_trace("saver: shown")
+    return saver, wait_for_window(state, "Pelmic")
+
+
+def expect_quick_clean_exit(program, what, since):
+    status, took = program.wait_exit(EXIT_LIMIT, since)
+    check(status == 0, f"exit status {status} after {what}")
+    print(f"ended {took * 1000:.0f} ms after {what}")
+
+
+# -------------------------------------------------------------------- cases
+
+def case_preview_ends_at_once(state, exe):
+    program = Pelmic(state, exe, "/p")
+    status, took = program.wait_exit(EXIT_LIMIT)
+    check(status == 0, f"exit status {status}")
+    check(program.trace == [], f"showed something: {program.trace}")
+    check(not visible_windows(state, "Pelmic"), "a Pelmic window is left on the screen")
+    print(f"/p ended after {took * 1000:.0f} ms")
+
+
+def case_saver_draws_pale_on_black(state, exe):
+    started = time.monotonic()
+    saver, window = start_saver(state, exe)
+    try:
+        check(geometry(state, window) == (0, 0, *SCREEN), f"window geometry {geometry(state, window)}")
+        deadline = time.monotonic() + 15
+        black = pale = 0
+        while time.monotonic() < deadline and pale == 0:
+            black, pale = count_colours(screenshot(state))
+        check(pale > 0, "no pale pixel on the screen within 15 s")
+        print(f"first pale pixels {time.monotonic() - started:.2f} s after start")
+        # Thin lines and small text: the screen stays mostly black.
+        check(black > SCREEN[0] * SCREEN[1] * 0.7, f"only {black} black pixels")
+        check(saver.running(), "the saver ended by itself")
+    finally:
+        saver.stop()
+
+
+def case_key_ends_saver(state, exe):
+    saver, window = start_saver(state, exe)
+    try:
+        time.sleep(0.5)
+        check(saver.running(), "ended before any input")
+        focus(state, window)
+        sent = time.monotonic()
+        xdotool(state, "key", "shift")  # a modifier alone counts as a key
+        expect_quick_clean_exit(saver, "Shift", sent)
+    finally:
+        saver.stop()
+
+
+def case_click_ends_saver(state, exe):
+    saver, _ = start_saver(state, exe)
+    try:
+        time.sleep(0.5)
+        check(saver.running(), "ended before any input")
+        sent = time.monotonic()
+        xdotool(state, "click", "3")
+        expect_quick_clean_exit(saver, "a right click", sent)
+    finally:
+        saver.stop()
+
+
+def case_mouse_move_ends_saver(state, exe):
+    saver, _ = start_saver(state, exe)
+    try:
+        # The first move that wine reports only records the position.
+        time.sleep(1.0)
+        check(saver.running(), "ended without the mouse moving")
+        sent = time.monotonic()
+        xdotool(state, "mousemove", str(REST[0] + 2), str(REST[1] + 1))
+        expect_quick_clean_exit(saver, "a mouse move of 2 pixels", sent)
+    finally:
+        saver.stop()
+        rest_pointer(state)
+
+
+def case_resting_mouse_keeps_saver(state, exe):
+    saver, _ = start_saver(state, exe)
+    try:
+        # A move to where the pointer already is reports the recorded position.
+        xdotool(state, "mousemove", *map(str, REST))
+        time.sleep(2.0)
+        check(saver.running(), "ended although the mouse did not move")
+    finally:
+        saver.stop()
+
+
+def case_second_copy_ends_at_once(state, exe):
+    first, _ = start_saver(state, exe)
+    try:
+        second = Pelmic(state, exe, "/s")
+        status, took = second.wait_exit(EXIT_LIMIT + 1.0)
+        check(status == 0, f"second copy: exit status {status}")
+        check(second.trace == [], f"second copy showed something: {second.trace}")
+        check(first.running(), "the first copy ended too")
+        print(f"second copy ended after {took * 1000:.0f} ms")
+    finally:
+        first.stop()
+
+
+def case_password_message(state, exe):
+    program = Pelmic(state, exe, "/a")
+    try:
+        program.wait_for_trace(f"message: {PASSWORD_MESSAGE}")
+        box = wait_for_window(state, "Pelmic")
+        time.sleep(0.3)
+        check(program.running(), "the message closed by itself")
+        focus(state, box)
+        sent = time.monotonic()
+        xdotool(state, "key", "Return")
+        expect_quick_clean_exit(program, "Return in the message box", sent)
+    finally:
+        program.stop()
+
+
+DIALOG_TRACE = [
+    "dialog: 設定",
+    "control: Button OK(&O)",
+    "control: Button Cancel",
+    "control: Static 設定はありません。",
+    "control: Static Pelmic",
+]
+
+
+def open_dialog(state, exe):
+    program = Pelmic(state, exe, "/c")
+    program.wait_for_trace("control: Button プレビュー(&P)")
+    window = wait_for_window(state, "設定")
+    check(program.trace[:len(DIALOG_TRACE)] == DIALOG_TRACE, f"dialog contents: {program.trace}")
+    x, y, width, height = geometry(state, window)
+    # The client area is 436 x 246; the frame adds a little.
+    check(436 <= width <= 436 + 20 and 246 <= height <= 246 + 50, f"dialog size {width} x {height}")
+    focus(state, window)
+    return program, window
+
+
+def case_dialog_cancel_by_keyboard(state, exe):
+    program, _ = open_dialog(state, exe)
+    try:
+        xdotool(state, "key", "Escape")  # no cancel button: Esc does nothing
+        time.sleep(0.5)
+        check(program.running(), "Esc closed the dialog")
+        sent = time.monotonic()
+        xdotool(state, "key", "Tab", "space")  # OK has the focus; Tab goes to Cancel
+        expect_quick_clean_exit(program, "Tab and Space on Cancel", sent)
+        check(program.trace[-1] == "outcome: 1", f"outcome: {program.trace[-1:]}")
+    finally:
+        program.stop()
+
+
+def case_dialog_preview_runs_saver(state, exe):
+    program, _ = open_dialog(state, exe)
+    try:
+        xdotool(state, "key", "alt+p")
+        program.wait_for_trace("saver: shown")
+        saver = wait_for_window(state, "Pelmic")
+        check(geometry(state, saver) == (0, 0, *SCREEN), "the preview does not cover the screen")
+        check(visible_windows(state, "設定"), "the dialog went away under the preview")
+        time.sleep(0.5)
+        focus(state, saver)
+        sent = time.monotonic()
+        xdotool(state, "key", "a")
+        expect_quick_clean_exit(program, "a key in the preview", sent)
+    finally:
+        program.stop()
+
+
+CASES = {name[len("case_"):]: f for name, f in globals().items() if name.startswith("case_")}
+
+
+def run_case(args):
+    with open(os.path.join(args.state, "state.json")) as f:
+        state = json.load(f)
+    CASES[args.name](state, args.exe)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("command", choices=["setup", "cleanup", "case", "list"])
+    parser.add_argument("name", nargs="?")
+    parser.add_argument("--state")
+    parser.add_argument("--exe")
+    parser.add_argument("--wine-run")
+    args = parser.parse_args()
+    try:
+        if args.command == "setup":
+            setup(args)
+        elif args.command == "cleanup":
+            cleanup(args)
+        elif args.command == "list":
+            print(";".join(CASES))
+        else:
+            run_case(args)
+    except Failure as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
