@@ -73,6 +73,19 @@ def wine_env(state):
     return env
 
 
+def start_wineserver(env):
+    """A fresh persistent wineserver: one left over from an interrupted run
+    knows an X display that is gone."""
+    # Daemons must not hold on to ctest's output pipes, or ctest waits for them.
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINESERVER, "-k"], env=env, **quiet)
+    for _ in range(100):
+        if subprocess.run([WINESERVER, "-p"], env=env, **quiet).returncode == 0:
+            return
+        time.sleep(0.1)  # the old server is still on its way out
+    raise Failure("cannot start a wineserver for the test prefix")
+
+
 def setup(args):
     os.makedirs(args.state, exist_ok=True)
     prefix = os.path.join(args.state, "prefix")
@@ -80,17 +93,15 @@ def setup(args):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     display, xvfb_pid = start_xvfb()
     state = {"prefix": prefix, "display": display, "xvfb_pid": xvfb_pid}
-    env = wine_env(state)
-    # A server left over from an interrupted run knows an X display that is gone.
-    # Daemons must not hold on to ctest's output pipes, or ctest waits for them.
-    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run([WINESERVER, "-k"], env=env, **quiet)
-    subprocess.run([WINESERVER, "-p"], env=env, check=True, **quiet)
+    # Written at once, so that cleanup finds the X server whatever happens next.
     with open(os.path.join(args.state, "state.json"), "w") as f:
         json.dump(state, f)
+    env = wine_env(state)
+    start_wineserver(env)
     # The first program of a session also starts wine's desktop process; pay
     # for that here rather than inside a timed case.
-    subprocess.run([WINE, args.exe, "/p"], env=env, timeout=60, **quiet)
+    subprocess.run([WINE, args.exe, "/p"], env=env, timeout=60, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     xdotool(state, "mousemove", *map(str, REST))
 
 
@@ -400,6 +411,8 @@ def main():
     parser.add_argument("--exe")
     parser.add_argument("--wine-run")
     args = parser.parse_args()
+    if args.state:
+        args.state = os.path.abspath(args.state)  # wine wants an absolute prefix
     try:
         if args.command == "setup":
             setup(args)
