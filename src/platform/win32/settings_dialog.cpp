@@ -1,5 +1,7 @@
 #include "platform/win32/settings_dialog.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -56,6 +58,10 @@ void RegisterDialogClass(HINSTANCE instance, WNDPROC procedure) {
 
 SettingsDialog::SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDesign& design)
     : design_(design) {
+  // Loads common controls 6 (named in the manifest), whose buttons follow the
+  // system's visual style; without it the buttons come from user32, unthemed.
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   RegisterDialogClass(instance, &WindowProc);
   HDC screen = GetDC(nullptr);
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
