@@ -377,6 +377,40 @@ def case_dialog_cancel_by_keyboard(state, exe):
         program.stop()
 
 
+def case_dialog_enter_presses_focused_button(state, exe):
+    program, _ = open_dialog(state, exe)
+    try:
+        xdotool(state, "key", "Tab")  # from OK to Cancel
+        sent = time.monotonic()
+        xdotool(state, "key", "Return")
+        expect_quick_clean_exit(program, "Return on Cancel", sent)
+        check(program.trace[-1] == "outcome: 1", f"Return did not press Cancel: {program.trace[-1:]}")
+    finally:
+        program.stop()
+
+
+def case_dialog_ok_by_access_key(state, exe):
+    program, _ = open_dialog(state, exe)
+    try:
+        sent = time.monotonic()
+        xdotool(state, "key", "alt+o")
+        expect_quick_clean_exit(program, "Alt+O", sent)
+        check(program.trace[-1] == "outcome: 0", f"outcome: {program.trace[-1:]}")
+    finally:
+        program.stop()
+
+
+def case_dialog_closed_by_system_menu_key(state, exe):
+    program, _ = open_dialog(state, exe)
+    try:
+        sent = time.monotonic()
+        xdotool(state, "key", "alt+F4")  # the close box's command
+        expect_quick_clean_exit(program, "Alt+F4", sent)
+        check(program.trace[-1] == "outcome: 2", f"outcome: {program.trace[-1:]}")
+    finally:
+        program.stop()
+
+
 def case_dialog_preview_runs_saver(state, exe):
     program, _ = open_dialog(state, exe)
     try:
