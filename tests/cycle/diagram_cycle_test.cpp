@@ -24,7 +24,7 @@ class CountingHost final : public Host, public CycleObserver {
   }
 
   long yields = 0;
-  long quitAt = 1L << 40;
+  long long quitAt = 1LL << 40;  // long is 32 bits on Windows
   long quitAfterDrawn = -1;
   int edges = 0;
   std::vector<long> yieldsWhenDrawn;
