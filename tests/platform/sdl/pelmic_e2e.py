@@ -121,13 +121,15 @@ def case_saver_exit_click(x):
 
 def case_saver_exit_move(x):
     # The pointer rests where the window appears: that first move event is
-    # only recorded. A real move afterwards ends the saver.
-    x.run("xdotool", "mousemove", "300", "200")
+    # only recorded. A real move afterwards ends the saver. (On a fresh Xvfb
+    # the pointer cannot be moved before a window exists, so it stays where
+    # the server put it.)
     proc = start_saver(x)
     wait_for_picture(x)
     time.sleep(1.5)
     expect_running(proc, "the window appeared under a resting pointer")
-    x.run("xdotool", "mousemove", "340", "230")
+    location = dict(item.split(":") for item in x.run("xdotool", "getmouselocation").split())
+    x.run("xdotool", "mousemove", str(int(location["x"]) + 40), str(int(location["y"]) + 30))
     expect_exit(proc, "a real mouse move")
 
 
@@ -239,6 +241,7 @@ def case_soak(x):
     """A minute of cycles: the saver's memory stays flat."""
     proc = start_saver(x)
     time.sleep(10)
+    expect_running(proc, "10 s")
     early = rss_kib(proc.pid)
     time.sleep(50)
     expect_running(proc, "60 s")

@@ -54,13 +54,23 @@ class XvfbDisplay:
                 return False
             probe = subprocess.run(["xdpyinfo", "-display", name],
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if probe.returncode == 0:
+            # The display answering may be another test's server that won the
+            # race for this number; the lock file names the real owner.
+            if probe.returncode == 0 and self._lock_owner(number) == proc.pid:
                 self.proc, self.name = proc, name
                 return True
             time.sleep(0.05)
         proc.kill()
         proc.wait()
         return False
+
+    @staticmethod
+    def _lock_owner(number):
+        try:
+            with open(f"/tmp/.X{number}-lock") as lock:
+                return int(lock.read().strip())
+        except (OSError, ValueError):
+            return None
 
     @property
     def env(self):
