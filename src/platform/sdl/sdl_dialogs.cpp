@@ -39,6 +39,17 @@ DialogOutcome OutcomeOf(int buttonId) {
   return DialogOutcome::Closed;
 }
 
+// SDL tries zenity before drawing the box itself; where zenity is missing
+// that attempt fails, and on a busy machine the fallback has been seen to
+// fail now and then as well. A second try costs nothing when all is well.
+bool ShowBox(const SDL_MessageBoxData& box, int& pressed) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string ButtonCaption(std::string_view designed) {
@@ -70,9 +81,7 @@ void ShowOkMessage(std::string_view text, std::string_view caption) {
                                     0, "OK"};
   const SDL_MessageBoxData box{0, nullptr, title.c_str(), message.c_str(), 1, &ok, nullptr};
   int pressed = -1;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
-  }
+  if (!ShowBox(box, pressed)) std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
 }
 
 DialogOutcome ShowSettingsDialog(const shell::SettingsDialogDesign& design) {
@@ -91,7 +100,7 @@ DialogOutcome ShowSettingsDialog(const shell::SettingsDialogDesign& design) {
   const SDL_MessageBoxData box{SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, nullptr, title.c_str(), message.c_str(),
                                static_cast<int>(buttons.size()), buttons.data(), nullptr};
   int pressed = -1;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+  if (!ShowBox(box, pressed)) {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), SDL_GetError());
     return DialogOutcome::Closed;
   }

@@ -34,10 +34,9 @@ def check(condition, message):
 def start_saver(x, *args):
     """Starts pelmic (/S unless told) and waits until its full-screen window shows."""
     proc = x.start(PELMIC, *(args or ("/S",)))
-    window = x.wait_for_window("Pelmic")
+    window = x.wait_for_window("Pelmic", timeout=20)
     if window is None:
-        stop(proc)
-        raise Failure("no window titled Pelmic appeared")
+        raise Failure(f"no window titled Pelmic appeared: {describe(x, proc)}")
     _, _, left, top, width, height = window
     check((left, top, width, height) == (0, 0) + SCREEN,
           f"saver window is {width}x{height}+{left}+{top}, not the whole screen")
@@ -55,11 +54,12 @@ def wait_for_picture(x, timeout=5):
     raise Failure(f"nothing pale on the screen within {timeout} s")
 
 
-def expect_exit(proc, what, within=EXIT_WITHIN_S):
+def expect_exit(proc, what, within=EXIT_WITHIN_S, x=None):
     status = wait_exit(proc, within)
     if status is None:
+        detail = describe(x, proc) if x else ""
         stop(proc)
-        raise Failure(f"still running {within} s after {what}")
+        raise Failure(f"still running {within} s after {what}. {detail}")
     check(status == 0, f"exit status {status} after {what}; stderr: {proc.stderr.read().decode()}")
 
 
@@ -165,14 +165,27 @@ def buttons_drawn(x, wid):
     return any(shot.runs_of(BUTTON_FILL, y) for y in range(shot.height // 2, shot.height, 4))
 
 
+def settled(x, window):
+    """The window once SDL has drawn it and moved it to its place: message
+    boxes are created at the corner and centred a moment later."""
+    wid, title = window[:2]
+    previous, deadline = None, time.monotonic() + 5
+    while time.monotonic() < deadline:
+        current = next((w for w in x.top_windows() if w[0] == wid), None)
+        if current is not None and current == previous and buttons_drawn(x, wid):
+            return current
+        previous = current
+        time.sleep(0.1)
+    raise Failure(f"window {title} never settled")
+
+
 def focus_on(x, window):
-    """Without a window manager the keyboard follows the pointer. Waits until
-    the box has drawn its buttons: then its event loop runs and takes keys."""
-    wid, _, left, top, width, height = window
-    deadline = time.monotonic() + 5
-    while not buttons_drawn(x, wid) and time.monotonic() < deadline:
-        time.sleep(0.05)
+    """Without a window manager the keyboard follows the pointer. Returns the
+    window's settled geometry."""
+    window = settled(x, window)
+    _, _, left, top, width, height = window
     x.run("xdotool", "mousemove", str(left + width // 2), str(top + height // 4))
+    return window
 
 
 def case_password_message(x):
@@ -188,14 +201,21 @@ def case_password_message(x):
     expect_exit(proc, "Return in the message box", PROMPTLY_S)
 
 
+def describe(x, proc):
+    """What the screen and the process look like, for a failure message."""
+    status = proc.poll()
+    if status is None:
+        stop(proc)
+    return (f"process {'ran' if status is None else f'had ended with {status}'}; windows: {x.top_windows()}; "
+            f"stderr: {proc.stderr.read().decode(errors='replace').strip()!r}")
+
+
 def open_settings(x, *args):
     proc = x.start(PELMIC, *args)
     dialog = x.wait_for_window("設定")
     if dialog is None:
-        stop(proc)
-        raise Failure(f"no dialog titled 設定 for {args or 'no arguments'}")
-    focus_on(x, dialog)
-    return proc, dialog
+        raise Failure(f"no dialog titled 設定 for {args or 'no arguments'}: {describe(x, proc)}")
+    return proc, focus_on(x, dialog)
 
 
 def case_settings_keys(x):
@@ -203,7 +223,7 @@ def case_settings_keys(x):
     for args, key in ((["/c"], "Escape"), ([], "Return"), (["/C:1234"], "Escape")):
         proc, _ = open_settings(x, *args)
         x.run("xdotool", "key", key)
-        expect_exit(proc, f"{key} in the settings dialog", PROMPTLY_S)
+        expect_exit(proc, f"{key} in the settings dialog", PROMPTLY_S, x)
         check(not x.top_windows(), f"a window is left after {key}")
 
 
