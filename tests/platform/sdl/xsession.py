@@ -24,8 +24,13 @@ class XvfbDisplay:
         self.name = None
 
     def __enter__(self):
-        for number in DISPLAY_RANGE:
-            if os.path.exists(f"/tmp/.X{number}-lock"):
+        # Start the search at a place of our own, so that tests running side by
+        # side do not all reach for the number another test has just released:
+        # a server still shutting down there can remove the new one's socket.
+        first = os.getpid() % len(DISPLAY_RANGE)
+        for offset in range(len(DISPLAY_RANGE)):
+            number = DISPLAY_RANGE[(first + offset) % len(DISPLAY_RANGE)]
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
                 continue
             if self._try_start(number):
                 return self
@@ -44,9 +49,11 @@ class XvfbDisplay:
         name = f":{number}"
         width, height = self.size
         # Another test may grab the same number between the check and here;
-        # Xvfb then exits at once and the next number is tried.
+        # Xvfb then exits at once and the next number is tried. -noreset: by
+        # default the server resets whenever its last client leaves, and a
+        # program connecting during that reset is refused ("x11 not available").
         proc = subprocess.Popen(
-            ["Xvfb", name, "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            ["Xvfb", name, "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 10
         while time.monotonic() < deadline:
