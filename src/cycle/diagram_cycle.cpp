@@ -28,7 +28,7 @@ bool BuildAndDrawCell(Canvas& canvas, Host& host, CycleState& state, int i, Cycl
       [&canvas, observer](int site, int k, const Edge& edge) {
         canvas.Line(static_cast<float>(edge.x1), static_cast<float>(edge.y1), static_cast<float>(edge.x2),
                     static_cast<float>(edge.y2));
-        if (observer) observer->OnEdgeDrawn(site, k, edge.x1, edge.y1, edge.x2, edge.y2);
+        if (observer) observer->OnEdgeDrawn(site, k, edge);
       }};
   if (!BuildSiteCell(state.tables, i, state.screen, hooks)) return false;
   DrawAreaLabel(canvas, state.tables.sites, i, state.tables.cellArea.at(i - 1));

@@ -16,6 +16,7 @@
 #include "cycle/canvas.h"
 #include "cycle/host.h"
 #include "cycle/random_source.h"
+#include "geometry/edge_piece.h"
 #include "geometry/screen.h"
 
 namespace pelmic {
@@ -31,7 +32,7 @@ class CycleObserver {
  public:
   virtual ~CycleObserver() = default;
   // An edge of the cell of site i (1-based) shared with site k was drawn.
-  virtual void OnEdgeDrawn(int /*i*/, int /*k*/, double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/) {}
+  virtual void OnEdgeDrawn(int /*i*/, int /*k*/, const Edge& /*edge*/) {}
   // Every cell and label of the cycle is drawn; the pause comes next.
   virtual void OnCycleDrawn(const CycleState& /*state*/) {}
 };

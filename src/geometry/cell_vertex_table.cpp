@@ -1,15 +1,12 @@
 #include "geometry/cell_vertex_table.h"
 
-#include <cmath>
-
 #include "geometry/numeric.h"
 
 namespace pelmic {
 
 double AngleAboutSite(double px, double py, double sx, double sy) {
-  const double dx = px - sx;
   const double dy = py - sy;
-  const double r = std::sqrt(dx * dx + dy * dy);
+  const double r = Distance(sx, sy, px, py);
   if (r == 0.0) return 0.0;
   // Rounding can push |dy / r| a hair past 1 for points almost straight above
   // or below; ArcSin maps those to +-pi/2 like the exact +-1.
@@ -23,9 +20,7 @@ bool CellVertexTable::IsCellVertex(int site, double x, double y) const {
   const Row& ys = vertexY_.at(site);
   const int n = VertexCount(site);
   for (int v = 0; v < n; ++v) {
-    const double dx = xs.at(v) - x;
-    const double dy = ys.at(v) - y;
-    if (dx * dx + dy * dy < kSameVertexSquaredDistance) return true;
+    if (SquaredDistance(x, y, xs.at(v), ys.at(v)) < kSameVertexSquaredDistance) return true;
   }
   return false;
 }

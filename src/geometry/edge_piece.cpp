@@ -7,15 +7,8 @@
 namespace pelmic {
 namespace {
 
-double SquaredDistance(double x1, double y1, double x2, double y2) {
-  const double dx = x2 - x1;
-  const double dy = y2 - y1;
-  return dx * dx + dy * dy;
-}
-
 // True when no site other than i and k is strictly nearer to the piece's
-// midpoint than i. k is never asked: the midpoint is on the bisector. Squared
-// distances order the sites as the distances do, without a root per site.
+// midpoint than i. k is never asked: the midpoint is on the bisector.
 bool PieceQualifies(const SiteTable& sites, int i, int k, const PairBisector& bisector, const CutList& cuts,
                     int pieceIdx) {
   const double probeAlong = (cuts.cutAux.at(pieceIdx - 1) + cuts.cutAux.at(pieceIdx)) / 2;

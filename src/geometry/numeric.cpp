@@ -5,11 +5,13 @@
 
 namespace pelmic {
 
-double Distance(double x1, double y1, double x2, double y2) {
+double SquaredDistance(double x1, double y1, double x2, double y2) {
   const double dx = x2 - x1;
   const double dy = y2 - y1;
-  return std::sqrt(dx * dx + dy * dy);
+  return dx * dx + dy * dy;
 }
+
+double Distance(double x1, double y1, double x2, double y2) { return std::sqrt(SquaredDistance(x1, y1, x2, y2)); }
 
 double ArcSin(double x) {
   if (x >= 1.0) return kHalfPi;

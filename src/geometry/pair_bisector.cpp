@@ -12,16 +12,37 @@ struct Point {
   double x, y;
 };
 
-// The bisector of sites a and b, as a line through their midpoint.
+// The bisector of sites a and b through their midpoint, with n pointing
+// towards b, so that n . (p - mid) is positive on b's side.
+struct SiteBisector {
+  double nx, ny, midX, midY;
+
+  SiteBisector(const SiteTable& sites, int a, int b)
+      : nx(sites.X(b) - sites.X(a)),
+        ny(sites.Y(b) - sites.Y(a)),
+        midX((sites.X(a) + sites.X(b)) / 2),
+        midY((sites.Y(a) + sites.Y(b)) / 2) {}
+
+  double SideOf(Point p) const { return nx * (p.x - midX) + ny * (p.y - midY); }
+
+  // Where this bisector crosses `line`, as a position along it; false when parallel.
+  bool CrossingAlong(const PairBisector& line, double& along) const {
+    const double rate = nx * line.dirX + ny * line.dirY;
+    if (rate == 0) return false;
+    along = std::clamp(-SideOf({line.midX, line.midY}) / rate, line.startAlong, line.endAlong);
+    return true;
+  }
+};
+
+// The bisector of sites a and b as a line through their midpoint.
 bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
-  const double nx = sites.X(b) - sites.X(a);
-  const double ny = sites.Y(b) - sites.Y(a);
-  if (nx == 0.0 && ny == 0.0) return false;
-  line.midX = (sites.X(a) + sites.X(b)) / 2;
-  line.midY = (sites.Y(a) + sites.Y(b)) / 2;
+  const SiteBisector bisector(sites, a, b);
+  if (bisector.nx == 0.0 && bisector.ny == 0.0) return false;
+  line.midX = bisector.midX;
+  line.midY = bisector.midY;
   // Perpendicular to the sites' connecting line, turned towards growing x.
-  line.dirX = -ny;
-  line.dirY = nx;
+  line.dirX = -bisector.ny;
+  line.dirY = bisector.nx;
   if (line.dirX < 0 || (line.dirX == 0 && line.dirY < 0)) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
@@ -64,35 +85,13 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   line.endAlong = hi;
 }
 
-// The bisector of sites i and m through their midpoint, with n pointing
-// towards m, so that n . (p - mid) is positive on m's side.
-struct OtherBisector {
-  double nx, ny, midX, midY;
-
-  OtherBisector(const SiteTable& sites, int i, int m)
-      : nx(sites.X(m) - sites.X(i)),
-        ny(sites.Y(m) - sites.Y(i)),
-        midX((sites.X(i) + sites.X(m)) / 2),
-        midY((sites.Y(i) + sites.Y(m)) / 2) {}
-
-  double SideOf(Point p) const { return nx * (p.x - midX) + ny * (p.y - midY); }
-
-  // Where this bisector crosses `line`, as a position along it; false when parallel.
-  bool CrossingAlong(const PairBisector& line, double& along) const {
-    const double rate = nx * line.dirX + ny * line.dirY;
-    if (rate == 0) return false;
-    along = std::clamp(-SideOf({line.midX, line.midY}) / rate, line.startAlong, line.endAlong);
-    return true;
-  }
-};
-
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
   const double dxK = sites.X(k) - sites.X(i);
   const double dyK = sites.Y(k) - sites.Y(i);
   return (sites.X(m) - sites.X(i)) * dxK > 0 && (sites.Y(m) - sites.Y(i)) * dyK > 0;
 }
 
-void AppendCrossing(const OtherBisector& other, const PairBisector& line, CutList& cuts) {
+void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList& cuts) {
   double along = 0;
   if (!other.CrossingAlong(line, along)) return;
   cuts.Append(along, line.PointX(along), line.PointY(along));
@@ -110,7 +109,7 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
   cuts.Append(line.startAlong, start.x, start.y);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
-    const OtherBisector other(sites, i, m);
+    const SiteBisector other(sites, i, m);
     const double startSide = other.SideOf(start);
     const double endSide = other.SideOf(end);
     const double product = startSide * endSide;

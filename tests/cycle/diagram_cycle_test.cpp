@@ -16,7 +16,7 @@ class CountingHost final : public Host, public CycleObserver {
  public:
   void DoEvents() override { ++yields; }
   std::int16_t QuitFlag() const override { return yields >= quitAt ? kQuitRequested : kKeepRunning; }
-  void OnEdgeDrawn(int, int, double, double, double, double) override { ++edges; }
+  void OnEdgeDrawn(int, int, const Edge&) override { ++edges; }
   void OnCycleDrawn(const CycleState& state) override {
     yieldsWhenDrawn.push_back(yields);
     siteCounts.push_back(state.tables.sites.siteCount);

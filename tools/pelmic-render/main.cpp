@@ -48,9 +48,7 @@ class RenderHost final : public Host, public CycleObserver {
   void DoEvents() override {}
   std::int16_t QuitFlag() const override { return cyclesDone_ == options_.cycles ? kQuitRequested : kKeepRunning; }
 
-  void OnEdgeDrawn(int i, int k, double x1, double y1, double x2, double y2) override {
-    edges_.push_back({i, k, {x1, y1, x2, y2}});
-  }
+  void OnEdgeDrawn(int i, int k, const Edge& edge) override { edges_.push_back({i, k, edge}); }
 
   void OnCycleDrawn(const CycleState& state) override {
     ++cyclesDone_;
