@@ -28,7 +28,7 @@ void Win32SaverWindow::RegisterWindowClass(HINSTANCE instance) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = &Win32SaverWindow::WindowProc;
+  windowClass.lpfnWndProc = &OwnerWindowProc<Win32SaverWindow>;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   // The shell hides the cursor through the display count; the class cursor is
@@ -43,7 +43,7 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx
     : canvas_(widthPx, heightPx), schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
   RegisterWindowClass(instance);
   CreateBackBuffer();
-  // WindowProc stores the window handle on WM_NCCREATE.
+  // OwnerWindowProc stores the window handle on WM_NCCREATE.
   CreateWindowExW(WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, widthPx, heightPx, nullptr,
                   nullptr, instance, this);
   if (window_ == nullptr) throw std::runtime_error("cannot create the saver window");
@@ -150,17 +150,6 @@ void Win32SaverWindow::Paint() {
   const RECT& r = paint.rcPaint;
   BitBlt(windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top, memoryDc_, r.left, r.top, SRCCOPY);
   EndPaint(window_, &paint);
-}
-
-LRESULT CALLBACK Win32SaverWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* creating = static_cast<Win32SaverWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    creating->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-  }
-  auto* self = reinterpret_cast<Win32SaverWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT Win32SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

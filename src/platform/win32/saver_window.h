@@ -11,6 +11,7 @@
 
 #include "cycle/raster_canvas.h"
 #include "platform/win32/present_schedule.h"
+#include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"
 
 namespace pelmic::win32 {
@@ -29,7 +30,8 @@ class Win32SaverWindow final : public shell::SaverWindow {
   void DoEvents(shell::SaverInput& input) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   static void RegisterWindowClass(HINSTANCE instance);
   void CreateBackBuffer();

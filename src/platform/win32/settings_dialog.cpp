@@ -62,7 +62,7 @@ SettingsDialog::SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDe
   // system's visual style; without it the buttons come from user32, unthemed.
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  RegisterDialogClass(instance, &WindowProc);
+  RegisterDialogClass(instance, &OwnerWindowProc<SettingsDialog>);
   HDC screen = GetDC(nullptr);
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
@@ -149,17 +149,6 @@ LRESULT SettingsDialog::DefaultIdOfFocusedButton() const {
   HWND focus = GetFocus();
   if (focus == nullptr || GetParent(focus) != window_ || ClassNameOf(focus) != L"Button") return 0;
   return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-}
-
-LRESULT CALLBACK SettingsDialog::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* creating = static_cast<SettingsDialog*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    creating->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-  }
-  auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"
 
 namespace pelmic::win32 {
@@ -24,7 +25,8 @@ class SettingsDialog {
   shell::DialogOutcome Run();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
   void TraceContents() const;
