@@ -6,5 +6,6 @@ include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
 
 # Every test program runs through wine64 in a prefix private to this build
 # directory; the wrapper creates the prefix on first use.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_CURRENT_LIST_DIR}/wine64-run.sh ${CMAKE_BINARY_DIR}/wine/unit-prefix)
+set(PELMIC_WINE_ARCH win64)
+set(PELMIC_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/unit-prefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${PELMIC_WINE_ARCH} ${PELMIC_WINE_PREFIX})
