@@ -21,7 +21,7 @@ std::size_t EndOfProgramName(std::wstring_view line) {
 
 std::wstring_view ArgumentsAfterProgramName(std::wstring_view commandLine) {
   std::size_t start = EndOfProgramName(commandLine);
-  while (start < commandLine.size() && IsBlank(commandLine[start])) ++start;
+  if (start < commandLine.size() && IsBlank(commandLine[start])) ++start;
   return commandLine.substr(start);
 }
 

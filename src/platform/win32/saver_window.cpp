@@ -39,14 +39,16 @@ void Win32SaverWindow::RegisterWindowClass(HINSTANCE instance) {
   RegisterClassExW(&windowClass);  // fails harmlessly if already registered
 }
 
-Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx)
-    : canvas_(widthPx, heightPx), schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
+Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx,
+                                   const std::vector<ScreenRect>& covered)
+    : canvas_(widthPx, heightPx), covers_(instance, covered), schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
   RegisterWindowClass(instance);
   CreateBackBuffer();
   // OwnerWindowProc stores the window handle on WM_NCCREATE.
   CreateWindowExW(WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, widthPx, heightPx, nullptr,
                   nullptr, instance, this);
   if (window_ == nullptr) throw std::runtime_error("cannot create the saver window");
+  covers_.SetInputTarget(window_);
 }
 
 Win32SaverWindow::~Win32SaverWindow() {
@@ -81,12 +83,16 @@ void Win32SaverWindow::CreateBackBuffer() {
 
 void Win32SaverWindow::Show() {
   Trace("saver", "shown");
+  covers_.Show();
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   SetFocus(window_);
 }
 
-void Win32SaverWindow::Hide() { ShowWindow(window_, SW_HIDE); }
+void Win32SaverWindow::Hide() {
+  ShowWindow(window_, SW_HIDE);
+  covers_.Hide();
+}
 
 void Win32SaverWindow::Refresh() {
   schedule_.Add(canvas_.TakeDirtyRect());

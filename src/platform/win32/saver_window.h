@@ -1,15 +1,18 @@
 // saver_window.h - the full-screen saver window of the Win32 front end.
 //
 // A borderless top-most popup over the primary monitor showing a RasterCanvas
-// through a DIB section of the same size. DoEvents pumps the thread's message
-// queue and hands input to the shell's handlers.
+// through a DIB section of the same size, with a black cover window over every
+// other monitor. DoEvents pumps the thread's message queue and hands input to
+// the shell's handlers, input on the covers included.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "cycle/raster_canvas.h"
+#include "platform/win32/cover_windows.h"
 #include "platform/win32/present_schedule.h"
 #include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"
@@ -18,7 +21,8 @@ namespace pelmic::win32 {
 
 class Win32SaverWindow final : public shell::SaverWindow {
  public:
-  Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx);
+  // `covered`: the other monitors' areas, in virtual-screen pixels.
+  Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx, const std::vector<ScreenRect>& covered);
   ~Win32SaverWindow() override;
   Win32SaverWindow(const Win32SaverWindow&) = delete;
   Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
@@ -42,6 +46,7 @@ class Win32SaverWindow final : public shell::SaverWindow {
   std::int64_t Now() const;
 
   RasterCanvas canvas_;
+  CoverWindows covers_;  // made before the saver window, which so stays above them
   HWND window_ = nullptr;
   HDC memoryDc_ = nullptr;
   HBITMAP dib_ = nullptr;

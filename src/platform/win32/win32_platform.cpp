@@ -1,5 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/monitor_covers.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/trace.h"
 #include "platform/win32/wide_text.h"
@@ -10,6 +11,23 @@ namespace {
 
 // Per session: each signed-in user may run the saver in their own session.
 constexpr wchar_t kInstanceMutexName[] = L"Local\\Pelmic.ScreenSaver.SingleInstance";
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*clip*/, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<MonitorRect>*>(list)->push_back(
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+std::vector<MonitorRect> Monitors() {
+  std::vector<MonitorRect> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
 
 }  // namespace
 
@@ -43,7 +61,8 @@ std::unique_ptr<shell::SaverWindow> Win32Platform::CreateSaverWindow() {
   // DPI aware, so the system does not scale these.
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
-  return std::make_unique<Win32SaverWindow>(instance_, width, height);
+  // The diagram stays on the primary monitor; the others are covered in black.
+  return std::make_unique<Win32SaverWindow>(instance_, width, height, CoverRects(Monitors()));
 }
 
 std::uint32_t Win32Platform::TimerSeed() {

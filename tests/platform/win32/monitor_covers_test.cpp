@@ -1,0 +1,38 @@
+#include "platform/win32/monitor_covers.h"
+
+#include <gtest/gtest.h>
+
+namespace pelmic::win32 {
+namespace {
+
+constexpr ScreenRect kPrimary{0, 0, 1920, 1080};
+
+TEST(CoverRects, EveryMonitorButThePrimaryWhereverItStands) {
+  // Left of the primary (negative coordinates), right of it, above it, and a
+  // smaller one below: each is covered, in the order the system lists them.
+  const ScreenRect left{-1280, 0, 0, 1024};
+  const ScreenRect right{1920, -200, 3840, 880};
+  const ScreenRect above{0, -768, 1024, 0};
+  const ScreenRect below{500, 1080, 1300, 1680};
+  const std::vector<MonitorRect> monitors{
+      {left, false}, {kPrimary, true}, {right, false}, {above, false}, {below, false}};
+  EXPECT_EQ(CoverRects(monitors), (std::vector<ScreenRect>{left, right, above, below}));
+}
+
+TEST(CoverRects, NothingToCoverBesideThePrimaryOrAClone) {
+  EXPECT_TRUE(CoverRects({}).empty());
+  EXPECT_TRUE(CoverRects({{kPrimary, true}}).empty());
+  // Cloned displays report the primary's area, or a part of it.
+  EXPECT_TRUE(CoverRects({{kPrimary, true}, {kPrimary, false}, {{0, 0, 1280, 720}, false}}).empty());
+  // No area at all.
+  EXPECT_TRUE(CoverRects({{kPrimary, true}, {{1920, 0, 1920, 1080}, false}}).empty());
+}
+
+TEST(CoverRects, AMonitorThatOverlapsThePrimaryOnlyInPartIsCoveredOnceWhole) {
+  const ScreenRect overlapping{1000, 0, 2920, 1080};
+  EXPECT_EQ(CoverRects({{kPrimary, true}, {overlapping, false}, {overlapping, false}}),
+            (std::vector<ScreenRect>{overlapping}));
+}
+
+}  // namespace
+}  // namespace pelmic::win32
