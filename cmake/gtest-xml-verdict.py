@@ -43,7 +43,8 @@ def main(argv):
         return subprocess.run(argv).returncode
     with tempfile.TemporaryDirectory(prefix="gtest-xml-") as scratch:
         report = os.path.join(scratch, "report.xml")
-        status = subprocess.run([*argv, f"--gtest_output=xml:{report}"]).returncode
+        # The program is a Windows one: wine's drive Z: is the Unix root.
+        status = subprocess.run([*argv, f"--gtest_output=xml:Z:{report}"]).returncode
         passed, reason = verdict(report)
     print(f"gtest-xml-verdict: exit status {status}; {reason}", file=sys.stderr)
     return 0 if passed else 1

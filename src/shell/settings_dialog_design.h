@@ -38,7 +38,7 @@ inline constexpr SettingsDialogDesign kSettingsDialog{
         {"Command2", ControlKind::Button, ControlRole::Cancel, "Cancel", 2820, 2880, 1335, 375},
         {"Label1", ControlKind::Label, ControlRole::None, "設定はありません。", 1560, 1320, 2535, 375},
         {"Label2", ControlKind::Label, ControlRole::None, "Pelmic", 840, 120, 2775, 735},
-        {"Label3", ControlKind::Label, ControlRole::None, "© 2026 the Pelmic team", 2160, 2040, 1815, 495},
+        {"Label3", ControlKind::Label, ControlRole::None, "© 2026 Pelmic team", 2160, 2040, 1815, 495},
         {"cmdPreview", ControlKind::Button, ControlRole::Preview, "プレビュー(&P)", 4680, 2880, 1335, 375},
     }}};
 

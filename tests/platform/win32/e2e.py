@@ -28,6 +28,8 @@ SCREEN = (1024, 768)
 # Where the pointer rests while the saver starts: wine reports its first mouse
 # move at the screen's centre, so a resting pointer elsewhere would look moved.
 REST = (SCREEN[0] // 2, SCREEN[1] // 2)
+# The second monitor, right of the primary: left, top, width, height.
+SECOND = (SCREEN[0], 0, 800, 600)
 # How long the program may take to end after its input.
 EXIT_LIMIT = 1.0
 # What starting and ending a wine process costs beyond that, by route: under
@@ -51,25 +53,43 @@ def display_is_free(n):
     return not (os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"))
 
 
-def start_xvfb():
-    """Starts Xvfb on the first display in :90-:199 that it can take."""
-    for n in range(90, 200):
-        if not display_is_free(n):
+def start_server(command, n, env=None):
+    """Starts an X server on display :n; its pid, or None if it lost a race
+    for the display or did not come up."""
+    server = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              start_new_session=True)
+    for _ in range(100):
+        if server.poll() is not None:
+            return None
+        probe = subprocess.run(["xdpyinfo", "-display", f":{n}"],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if probe.returncode == 0:
+            return server.pid
+        time.sleep(0.05)
+    server.kill()
+    return None
+
+
+def start_display():
+    """Two monitors side by side: the primary SCREEN and SECOND to its right,
+    as Xephyr screens joined by Xinerama, inside a host Xvfb on the first
+    free display pair in :90-:199. Without RandR, wine takes its monitors
+    from Xinerama. Returns the test display and the servers' pids."""
+    host_size = f"{SCREEN[0] + SECOND[2]}x{max(SCREEN[1], SECOND[3])}x24"
+    for n in range(90, 199):
+        if not (display_is_free(n) and display_is_free(n + 1)):
             continue
-        xvfb = subprocess.Popen(
-            ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-        for _ in range(100):
-            if xvfb.poll() is not None:
-                break  # lost a race for this display: try the next
-            probe = subprocess.run(["xdpyinfo", "-display", f":{n}"],
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if probe.returncode == 0:
-                return n, xvfb.pid
-            time.sleep(0.05)
-        if xvfb.poll() is None:
-            xvfb.kill()
-    raise Failure("no free X display in :90-:199")
+        host = start_server(["Xvfb", f":{n}", "-screen", "0", host_size, "-nolisten", "tcp", "-noreset"], n)
+        if host is None:
+            continue
+        nested = start_server(
+            ["Xephyr", f":{n + 1}", "-extension", "RANDR", "+xinerama", "-screen", f"{SCREEN[0]}x{SCREEN[1]}",
+             "-screen", f"{SECOND[2]}x{SECOND[3]}", "-nolisten", "tcp", "-noreset"],
+            n + 1, env=dict(os.environ, DISPLAY=f":{n}"))
+        if nested is not None:
+            return n + 1, [nested, host]
+        os.kill(host, signal.SIGTERM)
+    raise Failure("no free pair of X displays in :90-:199")
 
 
 def wine_env(state):
@@ -98,8 +118,8 @@ def setup(args):
     runner = [args.wine_run, args.arch, prefix]
     subprocess.run(runner, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
-    display, xvfb_pid = start_xvfb()
-    state = {"prefix": prefix, "display": display, "xvfb_pid": xvfb_pid, "runner": runner, "route": "wine64"}
+    display, server_pids = start_display()
+    state = {"prefix": prefix, "display": display, "server_pids": server_pids, "runner": runner, "route": "wine64"}
     # Written at once, so that cleanup finds the X server whatever happens next.
     with open(os.path.join(args.state, "state.json"), "w") as f:
         json.dump(state, f)
@@ -107,9 +127,14 @@ def setup(args):
     start_wineserver(env)
     # The first program of a session also starts wine's desktop process; pay
     # for that here rather than inside a timed case.
-    first = subprocess.run([*runner, args.exe, "/p"], env=env, timeout=120, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    route = re.search(r"32-bit route: (\w+)", first.stderr)
+    # Its errors go to a file: wine's desktop processes inherit the stream and
+    # outlive the program, so a pipe would not end.
+    errors_path = os.path.join(args.state, "first-run.err")
+    with open(errors_path, "w") as errors:
+        subprocess.run([*runner, args.exe, "/p"], env=env, timeout=120, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=errors)
+    with open(errors_path) as errors:
+        route = re.search(r"32-bit route: (\w+)", errors.read())
     if route:
         state["route"] = route.group(1)
     with open(os.path.join(args.state, "state.json"), "w") as f:
@@ -125,10 +150,11 @@ def cleanup(args):
     with open(path) as f:
         state = json.load(f)
     subprocess.run([WINESERVER, "-k"], env=wine_env(state), stderr=subprocess.DEVNULL)
-    try:
-        os.kill(state["xvfb_pid"], signal.SIGTERM)
-    except ProcessLookupError:
-        pass
+    for pid in state["server_pids"]:
+        try:
+            os.kill(pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
     os.remove(path)
 
 
@@ -176,8 +202,9 @@ class Pelmic:
             status = self.process.wait(timeout=max(0.0, start + limit - time.monotonic()))
         except subprocess.TimeoutExpired:
             raise Failure(f"still running {limit} s after its input")
+        took = time.monotonic() - start  # before the wait for the last trace lines
         self.reader.join(timeout=5)
-        return status, time.monotonic() - start
+        return status, took
 
     def stop(self):
         if self.running():
@@ -279,6 +306,43 @@ def case_saver_draws_pale_on_black(state, exe):
         check(saver.running(), "the saver ended by itself")
     finally:
         saver.stop()
+
+
+def black_share(pixels, area):
+    """The share of black pixels of a (left, top, width, height) area of a
+    root screenshot."""
+    left, top, width, height = area
+    row_length = (SCREEN[0] + SECOND[2]) * 3
+    black = 0
+    for y in range(top, top + height):
+        row = pixels[y * row_length + left * 3:y * row_length + (left + width) * 3]
+        black += sum(1 for i in range(0, len(row), 3) if row[i] == row[i + 1] == row[i + 2] == 0)
+    return black / (width * height)
+
+
+def case_saver_covers_every_monitor(state, exe):
+    monitors = probe(state, "monitors")["monitors"]
+    check(monitors == [[0, 0, *SCREEN], list(SECOND)], f"wine reports the monitors {monitors}")
+    saver, _ = start_saver(state, exe)
+    try:
+        windows = probe(state, "windows")["windows"]
+        mine = [w for w in windows if w["text"] == "Pelmic"]
+        check(len(mine) == 1 and mine[0]["rect"] == [0, 0, *SCREEN], f"saver windows: {windows}")
+        covers = [w for w in windows if w["process"] == mine[0]["process"] and w is not mine[0]]
+        check([w["rect"] for w in covers] == [list(SECOND)], f"cover windows: {covers}")
+        deadline = time.monotonic() + 10
+        while black_share(screenshot(state), SECOND) < 1.0:
+            check(time.monotonic() < deadline, "the second monitor is not all black")
+        time.sleep(0.5)
+        check(saver.running(), "ended before any input")
+        sent = time.monotonic()
+        xdotool(state, "mousemove", str(SECOND[0] + SECOND[2] // 2), str(SECOND[1] + SECOND[3] // 2))
+        expect_quick_clean_exit(saver, "a mouse move onto the second monitor", sent)
+        left = [w for w in probe(state, "windows")["windows"] if w["process"] == mine[0]["process"]]
+        check(not left, f"windows left after the end: {left}")
+    finally:
+        saver.stop()
+        rest_pointer(state)
 
 
 def case_key_ends_saver(state, exe):

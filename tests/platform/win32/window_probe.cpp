@@ -70,20 +70,25 @@ std::wstring ClassOf(HWND window) {
 }
 
 // How many lines the control's text takes when word-wrapped to its width in
-// its own font, as a static control draws it.
+// the system's message font, the dialog font, as a static control draws it.
+// (The control's own font handle belongs to the other process.)
 int LinesOf(HWND control, const std::wstring& text) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
   HDC dc = GetDC(control);
-  auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
   HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
   RECT client{};
   GetClientRect(control, &client);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
+  TEXTMETRICW textMetrics{};
+  GetTextMetricsW(dc, &textMetrics);
   RECT bounds{0, 0, client.right, 0};
   DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
   if (previous != nullptr) SelectObject(dc, previous);
   ReleaseDC(control, dc);
-  return metrics.tmHeight > 0 ? static_cast<int>(bounds.bottom / metrics.tmHeight) : 0;
+  if (font != nullptr) DeleteObject(font);
+  return textMetrics.tmHeight > 0 ? static_cast<int>(bounds.bottom / textMetrics.tmHeight) : 0;
 }
 
 void AppendControl(std::string& out, HWND dialog, HWND child) {
