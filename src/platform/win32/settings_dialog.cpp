@@ -7,6 +7,7 @@
 
 #include "platform/win32/trace.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_text.h"
 
 namespace pelmic::win32 {
 
@@ -29,17 +30,6 @@ HFONT CreateMessageFont() {
     if (HFONT font = CreateFontIndirectW(&metrics.lfMessageFont)) return font;
   }
   return nullptr;
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassNameOf(HWND window) {
-  wchar_t name[64] = {};
-  return std::wstring(name, static_cast<std::size_t>(GetClassNameW(window, name, 64)));
 }
 
 void RegisterDialogClass(HINSTANCE instance, WNDPROC procedure) {

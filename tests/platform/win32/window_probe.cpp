@@ -18,10 +18,13 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_text.h"
 
 namespace {
 
+using pelmic::win32::ClassNameOf;
 using pelmic::win32::Utf8FromWide;
+using pelmic::win32::WindowText;
 
 // JSON is built by appending: GCC 12 warns falsely at -O3 on chains of
 // string concatenations.
@@ -58,17 +61,6 @@ void AppendKey(std::string& out, const char* key) {
   out += "\":";
 }
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  return std::wstring(name, static_cast<std::size_t>(GetClassNameW(window, name, 64)));
-}
-
 // How many lines the control's text takes when word-wrapped to its width in
 // the system's message font, the dialog font, as a static control draws it.
 // (The control's own font handle belongs to the other process.)
@@ -95,10 +87,10 @@ void AppendControl(std::string& out, HWND dialog, HWND child) {
   RECT r{};
   GetWindowRect(child, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  const std::wstring text = TextOf(child);
+  const std::wstring text = WindowText(child);
   out += '{';
   AppendKey(out, "class");
-  AppendQuoted(out, ClassOf(child));
+  AppendQuoted(out, ClassNameOf(child));
   AppendKey(out, "text");
   AppendQuoted(out, text);
   AppendKey(out, "rect");
@@ -120,7 +112,7 @@ int Dialog(const std::wstring& className) {
   GetClientRect(dialog, &client);
   std::string out = "{";
   AppendKey(out, "caption");
-  AppendQuoted(out, TextOf(dialog));
+  AppendQuoted(out, WindowText(dialog));
   AppendKey(out, "dpi");
   out += std::to_string(dpi);
   AppendKey(out, "client");
@@ -140,7 +132,7 @@ int Dialog(const std::wstring& className) {
   HWND item = start;
   for (std::size_t steps = 0; item != nullptr && steps < count; ++steps) {
     if (out.back() != '[') out += ',';
-    AppendQuoted(out, TextOf(item));
+    AppendQuoted(out, WindowText(item));
     item = GetNextDlgTabItem(dialog, item, FALSE);
     if (item == start) break;
   }
@@ -187,9 +179,9 @@ BOOL CALLBACK AddWindow(HWND window, LPARAM list) {
   if (out.back() != '[') out += ',';
   out += '{';
   AppendKey(out, "class");
-  AppendQuoted(out, ClassOf(window));
+  AppendQuoted(out, ClassNameOf(window));
   AppendKey(out, "text");
-  AppendQuoted(out, TextOf(window));
+  AppendQuoted(out, WindowText(window));
   AppendKey(out, "rect");
   AppendRect(out, r);
   AppendKey(out, "process");
