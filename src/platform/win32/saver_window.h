@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 #include "platform/win32/cover_windows.h"
 #include "platform/win32/present_schedule.h"
 #include "platform/win32/owner_window_proc.h"
