@@ -7,8 +7,10 @@ wine runs under qemu-i386: a Windows exception raised while a second thread
 lives can crash, hang or end the process with any status, 0 included.
 
 Passes when the report exists, lists at least one test that ran, and shows no
-failure and no error. Listing the tests (--gtest_list_tests) passes straight
-through. Used as the i686 build's cross-compiling emulator.
+failure and no error. A whole program that ends without a report is run
+again one process per test, each judged by its own report. Listing the tests
+(--gtest_list_tests) passes straight through. Used as the i686 build's
+cross-compiling emulator.
 """
 import os
 import subprocess
@@ -38,16 +40,45 @@ def verdict(report_path):
     return True, f"{len(ran)} test(s) passed by the XML report"
 
 
-def main(argv):
-    if any(arg.startswith("--gtest_list_tests") for arg in argv):
-        return subprocess.run(argv).returncode
+def run_judged(argv):
+    """Runs once with an XML report; (passed, reason, report written)."""
     with tempfile.TemporaryDirectory(prefix="gtest-xml-") as scratch:
         report = os.path.join(scratch, "report.xml")
         # The program is a Windows one: wine's drive Z: is the Unix root.
         status = subprocess.run([*argv, f"--gtest_output=xml:Z:{report}"]).returncode
+        written = os.path.exists(report) and os.path.getsize(report) > 0
         passed, reason = verdict(report)
     print(f"gtest-xml-verdict: exit status {status}; {reason}", file=sys.stderr)
-    return 0 if passed else 1
+    return passed, written
+
+
+def listed_tests(argv):
+    """Suite.Name of every test the program has."""
+    listing = subprocess.run([*argv, "--gtest_list_tests"], capture_output=True, text=True).stdout
+    tests, suite = [], ""
+    for line in listing.splitlines():
+        name = line.split("#")[0].rstrip()
+        if not name or name.startswith("Running main()"):
+            continue
+        if not name.startswith(" "):
+            suite = name.strip()
+        else:
+            tests.append(suite + name.strip())
+    return tests
+
+
+def main(argv):
+    if any(arg.startswith("--gtest_list_tests") for arg in argv):
+        return subprocess.run(argv).returncode
+    passed, written = run_judged(argv)
+    if written or any(arg.startswith("--gtest_filter") for arg in argv):
+        return 0 if passed else 1
+    # No report from the whole program: one process per test.
+    tests = listed_tests(argv)
+    failed = [name for name in tests if not run_judged([*argv, f"--gtest_filter={name}"])[0]]
+    print(f"gtest-xml-verdict: {len(tests) - len(failed)} of {len(tests)} tests passed one process each"
+          + (f"; failed: {', '.join(failed)}" if failed else ""), file=sys.stderr)
+    return 0 if tests and not failed else 1
 
 
 if __name__ == "__main__":

@@ -13,7 +13,8 @@ set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 # Test programs run under 32-bit wine: natively where the kernel runs 32-bit
 # programs, else emulated (see wine-run.sh). A test program's exit status is
 # not trusted under the emulation, so GoogleTest programs are judged by their
-# XML report.
+# XML report, one run per program (a start costs a second or more emulated).
+set(PELMIC_GTEST_WHOLE_PROGRAM ON)
 set(PELMIC_WINE_ARCH win32)
 set(PELMIC_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/unit-prefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR
