@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "geometry/cell_vertex_table.h"
+#include "geometry/site_bisector.h"
 
 namespace pelmic {
 
@@ -28,6 +29,12 @@ struct SiteTable {
 
   double X(int n) const { return siteX.at(n - 1); }
   double Y(int n) const { return siteY.at(n - 1); }
+
+  // True when sites a and b (1-based) lie exactly at one point. The random
+  // sites are single-precision values, so this happens. Of such copies the
+  // first in site order owns the cell; later copies get none and change no
+  // other cell.
+  bool SameSite(int a, int b) const { return X(a) == X(b) && Y(a) == Y(b); }
 };
 
 // The 0-based slot of the site nearest to each screen corner.
@@ -45,6 +52,11 @@ struct CutList {
   std::array<double, kCutSlots> cutX{};
   std::array<double, kCutSlots> cutY{};
   std::array<double, kCutSlots> cutAux{};
+  // Per third site (slot m - 1): its bisector with whichever of the pair's
+  // sites it is nearer to. On the pair's bisector both tell the same side,
+  // and the nearer one tells it to the last digit. A site that takes no part
+  // keeps a zero normal, which never finds it nearer.
+  std::array<SiteBisector, kSiteSlots> thirdSite{};
 
   void Append(double along, double x, double y) {
     cutX.at(cutCount) = x;

@@ -12,31 +12,23 @@ struct Point {
   double x, y;
 };
 
-// The bisector of sites a and b through their midpoint, with n pointing
-// towards b, so that n . (p - mid) is positive on b's side.
-struct SiteBisector {
-  double nx, ny, midX, midY;
+SiteBisector BisectorOf(const SiteTable& sites, int a, int b) {
+  return {sites.X(a), sites.Y(a), sites.X(b), sites.Y(b)};
+}
 
-  SiteBisector(const SiteTable& sites, int a, int b)
-      : nx(sites.X(b) - sites.X(a)),
-        ny(sites.Y(b) - sites.Y(a)),
-        midX((sites.X(a) + sites.X(b)) / 2),
-        midY((sites.Y(a) + sites.Y(b)) / 2) {}
+double SideOf(const SiteBisector& bisector, Point p) { return bisector.SideOf(p.x, p.y); }
 
-  double SideOf(Point p) const { return nx * (p.x - midX) + ny * (p.y - midY); }
-
-  // Where this bisector crosses `line`, as a position along it; false when parallel.
-  bool CrossingAlong(const PairBisector& line, double& along) const {
-    const double rate = nx * line.dirX + ny * line.dirY;
-    if (rate == 0) return false;
-    along = std::clamp(-SideOf({line.midX, line.midY}) / rate, line.startAlong, line.endAlong);
-    return true;
-  }
-};
+// Where `other` crosses `line`, as a position along it; false when parallel.
+bool CrossingAlong(const SiteBisector& other, const PairBisector& line, double& along) {
+  const double rate = other.nx * line.dirX + other.ny * line.dirY;
+  if (rate == 0) return false;
+  along = std::clamp(-other.SideOf(line.midX, line.midY) / rate, line.startAlong, line.endAlong);
+  return true;
+}
 
 // The bisector of sites a and b as a line through their midpoint.
 bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
-  const SiteBisector bisector(sites, a, b);
+  const SiteBisector bisector = BisectorOf(sites, a, b);
   if (bisector.nx == 0.0 && bisector.ny == 0.0) return false;
   line.midX = bisector.midX;
   line.midY = bisector.midY;
@@ -83,6 +75,8 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
   line.startAlong = lo;
   line.endAlong = hi;
+  // The direction is as long as the sites are apart, so a pixel is 1 / pairDist along it.
+  line.sameCutAlong = kSameCutFraction * std::max<double>(screen.widthPx, screen.heightPx) / line.pairDist;
 }
 
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
@@ -93,7 +87,7 @@ bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
 
 void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList& cuts) {
   double along = 0;
-  if (!other.CrossingAlong(line, along)) return;
+  if (!CrossingAlong(other, line, along)) return;
   cuts.Append(along, line.PointX(along), line.PointY(along));
 }
 
@@ -107,11 +101,19 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
 
   cuts.cutCount = 0;
   cuts.Append(line.startAlong, start.x, start.y);
+  const SiteBisector pair = BisectorOf(sites, i, k);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
-    const SiteBisector other(sites, i, m);
-    const double startSide = other.SideOf(start);
-    const double endSide = other.SideOf(end);
+    cuts.thirdSite.at(m - 1) = {};
+    if (sites.SameSite(m, i) || sites.SameSite(m, k)) {
+      // An earlier copy of i or k owns the cell; a later copy of either is no site.
+      if (m < (sites.SameSite(m, i) ? i : k)) return false;
+      continue;
+    }
+    const bool nearerK = pair.SideOf(sites.X(m), sites.Y(m)) > 0;
+    const SiteBisector& other = cuts.thirdSite.at(m - 1) = BisectorOf(sites, nearerK ? k : i, m);
+    const double startSide = SideOf(other, start);
+    const double endSide = SideOf(other, end);
     const double product = startSide * endSide;
     const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
                              line.pairDist > Distance(sites.X(i), sites.Y(i), sites.X(m), sites.Y(m));
