@@ -340,9 +340,10 @@ TEST(VoronoiOracle, SquareTriangularAndHexagonalLatticePatches) {
   }
 }
 
-// A random set and one to three sites a hair from one of its sites, or exact
-// copies of it placed anywhere in the order; the pair's cells together must
-// be the one site's cell, and an exact copy later in the order gets nothing.
+// A random set and one to three sites a hair from its sites, or exact copies
+// of them, placed anywhere in the order; the cells of such a group together
+// must be the one site's cell, and an exact copy later in the order gets
+// nothing.
 TEST(VoronoiOracle, SitesAHairApartAndExactCopiesShareOneCell) {
   for (unsigned seed = 1; seed <= 200; ++seed) {
     std::mt19937 rng(seed);
@@ -351,8 +352,11 @@ TEST(VoronoiOracle, SitesAHairApartAndExactCopiesShareOneCell) {
     SharedCellScenario scenario{screen, base, base, {}};
     for (std::size_t n = 0; n < base.size(); ++n) scenario.owner.push_back(n);
     const int gap = static_cast<int>(seed % 4);  // 1e-6 px, 1e-9 px, one double step, or an exact copy
+    // In every other set the extra sites gather about one site: three or four
+    // sites a hair apart meet at a vertex on their own positions.
+    const std::size_t gathering = seed % 8 < 4 ? rng() % base.size() : base.size();
     for (int extra = 1 + static_cast<int>(rng() % 3); extra > 0; --extra) {
-      const std::size_t owner = rng() % base.size();
+      const std::size_t owner = gathering < base.size() ? gathering : rng() % base.size();
       const double dx = std::uniform_int_distribution<int>(-1, 1)(rng);
       const double dy = dx == 0 ? 1 : std::uniform_int_distribution<int>(-1, 1)(rng);
       const ReferencePoint b = base[owner];
