@@ -26,9 +26,8 @@ bool CrossingAlong(const SiteBisector& other, const PairBisector& line, double& 
   return true;
 }
 
-// The bisector of sites a and b as a line through their midpoint.
-bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
-  const SiteBisector bisector = BisectorOf(sites, a, b);
+// The bisector of two sites as a line through their midpoint.
+bool MakeBisector(const SiteBisector& bisector, PairBisector& line) {
   if (bisector.nx == 0.0 && bisector.ny == 0.0) return false;
   line.midX = bisector.midX;
   line.midY = bisector.midY;
@@ -39,7 +38,7 @@ bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
   }
-  line.pairDist = Distance(sites.X(a), sites.Y(a), sites.X(b), sites.Y(b));
+  line.pairDist = Distance(0, 0, bisector.nx, bisector.ny);
   return true;
 }
 
@@ -94,14 +93,14 @@ void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList
 }  // namespace
 
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
-  if (!MakeBisector(sites, i, k, line)) return false;
+  const SiteBisector pair = BisectorOf(sites, i, k);
+  if (!MakeBisector(pair, line)) return false;
   ClipToScreen(line, screen);
   const Point start = BorderPoint(line, line.startAlong, screen);
   const Point end = BorderPoint(line, line.endAlong, screen);
 
   cuts.cutCount = 0;
   cuts.Append(line.startAlong, start.x, start.y);
-  const SiteBisector pair = BisectorOf(sites, i, k);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
     cuts.thirdSite.at(m - 1) = {};
