@@ -22,6 +22,8 @@ inline constexpr int kMaxSites = 49;
 // Sites of the cycle; site n (counted from 1) lives in slot n - 1. The saver's
 // sites are the random generator's single-precision values; sites read from a
 // file by the renderer keep their full value, so the table holds doubles.
+// Single-precision random sites can coincide: of sites at one point the first
+// in site order owns the cell, and later copies get none and change no other.
 struct SiteTable {
   std::int16_t siteCount = 0;
   std::array<double, kSiteSlots> siteX{};
@@ -29,12 +31,6 @@ struct SiteTable {
 
   double X(int n) const { return siteX.at(n - 1); }
   double Y(int n) const { return siteY.at(n - 1); }
-
-  // True when sites a and b (1-based) lie exactly at one point. The random
-  // sites are single-precision values, so this happens. Of such copies the
-  // first in site order owns the cell; later copies get none and change no
-  // other cell.
-  bool SameSite(int a, int b) const { return X(a) == X(b) && Y(a) == Y(b); }
 };
 
 // The 0-based slot of the site nearest to each screen corner.

@@ -101,16 +101,22 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
 
   cuts.cutCount = 0;
   cuts.Append(line.startAlong, start.x, start.y);
+  const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
-    cuts.thirdSite.at(m - 1) = {};
-    if (sites.SameSite(m, i) || sites.SameSite(m, k)) {
-      // An earlier copy of i or k owns the cell; a later copy of either is no site.
-      if (m < (sites.SameSite(m, i) ? i : k)) return false;
+    const double mx = sites.X(m), my = sites.Y(m);
+    SiteBisector& other = cuts.thirdSite.at(m - 1);
+    const bool copiesI = mx == ix && my == iy;
+    if (copiesI || (mx == kx && my == ky)) {
+      // Of sites at one point the first owns the cell: an earlier copy leaves
+      // i or k without one, and a later copy is no third site.
+      if (m < (copiesI ? i : k)) return false;
+      other = {};
       continue;
     }
-    const bool nearerK = pair.SideOf(sites.X(m), sites.Y(m)) > 0;
-    const SiteBisector& other = cuts.thirdSite.at(m - 1) = BisectorOf(sites, nearerK ? k : i, m);
+    // On the pair's bisector, m's bisectors with i and with k tell the same
+    // side; the one with the nearer of the two is the one rounding cannot blur.
+    other = pair.SideOf(mx, my) > 0 ? SiteBisector(kx, ky, mx, my) : SiteBisector(ix, iy, mx, my);
     const double startSide = SideOf(other, start);
     const double endSide = SideOf(other, end);
     const double product = startSide * endSide;
