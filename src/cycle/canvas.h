@@ -1,9 +1,10 @@
 // canvas.h - the drawing operations the diagram cycle relies on.
 //
-// The cycle draws through this interface only, the way the original forms
-// runtime let a window draw: a current position, a pen colour (ForeColor),
-// a font size, and a handful of operations. Coordinates are pixels as floats,
-// origin top-left, y downwards.
+// The cycle draws through this interface only, so that one raster canvas
+// (src/canvas/) serves every front end and tests can record the calls. It is a
+// pen-plotter model: a current position, a pen colour (ForeColor), a font
+// size, and a handful of operations. Coordinates are pixels as floats, origin
+// top-left, y downwards.
 //
 //   canvas.SetForeColor(Rgb(200, 230, 240));
 //   canvas.Line(10, 40, 110, 40);                    // position is now (110, 40)

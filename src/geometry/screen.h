@@ -4,8 +4,9 @@
 namespace pelmic {
 
 // The screen's right and bottom edges in pixels, measured once by the saver's
-// prologue; the widths of the original forms runtime were single precision,
-// the height double, and both are kept that way.
+// prologue. The width is kept in single precision and the height in double:
+// every clip against the right and bottom edges compares with exactly these
+// values, so all front ends and the renderer clip alike.
 struct ScreenSize {
   float widthPx;
   double heightPx;

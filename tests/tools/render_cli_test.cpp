@@ -67,12 +67,13 @@ class RenderCli : public ::testing::Test {
     return text.str();
   }
 
-  // Expects status 2, a message containing `phrase`, and no report file.
+  // Expects status 2, one short message containing `phrase`, and no report file.
   void ExpectRejected(const std::string& args, const std::string& phrase) const {
     const fs::path out = Path("out.json");
     const RunResult run = Render(args + " --json " + out.string());
     EXPECT_EQ(run.status, 2) << args;
-    EXPECT_NE(run.err.find(phrase), std::string::npos) << args << "\nstderr: " << run.err;
+    EXPECT_NE(run.err.find(phrase), std::string::npos) << args << "\nstderr: " << run.err.substr(0, 500);
+    EXPECT_LT(run.err.size(), 400u) << "a bad line must not be echoed whole";
     EXPECT_FALSE(fs::exists(out)) << args;
     EXPECT_FALSE(fs::exists(out.string() + ".partial")) << args;
   }
@@ -93,6 +94,10 @@ TEST_F(RenderCli, RejectsBadSitesFilesNamingTheProblem) {
       {"10 10\n", "needs at least 2 sites"},
       {"10 10\n800 20\n", ":2: site (800, 20) lies outside the screen"},
       {"10 10\n5 -0.5\n", ":2: site (5, -0.5) lies outside the screen"},
+      {"10 10\n\n20 20\n10 10\n", ":4: site (10, 10) coincides with the site on line 1"},
+      {"10 10\n" + std::string(3000, '7') + " x\n", ":2: expected two finite numbers 'x y', got '777"},
+      {"10 10\n" + std::string(5000, '7') + "\n", ":2: line longer than 4096 bytes"},
+      {std::string(5000, ' ') + "\n10 10\n20 20\n", ":1: line longer than 4096 bytes"},
   };
   for (const auto& [text, phrase] : cases) ExpectRejected("--sites " + WriteSites(text).string() + size, phrase);
   std::string fifty;

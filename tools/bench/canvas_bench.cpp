@@ -2,7 +2,7 @@
 // a full-HD clear, long cell edges and six-digit area labels at 12 pt.
 #include <benchmark/benchmark.h>
 
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 namespace pelmic {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "cycle/cycle_state.h"
 #include "cycle/diagram_cycle.h"
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 namespace pelmic {
 namespace {

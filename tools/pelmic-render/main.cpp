@@ -13,7 +13,7 @@
 
 #include "area/site_cell.h"
 #include "cycle/diagram_cycle.h"
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 #include "input_error.h"
 #include "json_report.h"
 #include "output_files.h"

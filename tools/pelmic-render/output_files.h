@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 namespace pelmic::render {
 

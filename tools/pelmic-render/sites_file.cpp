@@ -1,15 +1,21 @@
 #include "sites_file.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "bounded_lines.h"
 #include "input_error.h"
 
 namespace pelmic::render {
 namespace {
+
+// A site line is two numbers; 4 KiB leaves room for any spelling of them.
+constexpr std::size_t kMaxLineLength = 4096;
 
 bool ParseNumber(const std::string& token, double& value) {
   const char* begin = token.data();
@@ -26,27 +32,42 @@ bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") =
 SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) throw InputError(path + ": is a directory, not a sites file");
-  std::ifstream in(path);
+  std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError(path + ": cannot be read");
   SiteTable sites;
+  std::array<std::uint64_t, kMaxSites> lineOfSite{};
+  BoundedLines lines(in, kMaxLineLength);
   std::string line;
-  for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+  for (;;) {
+    try {
+      if (!lines.Next(line)) break;
+    } catch (const BoundedLines::LineTooLong&) {
+      throw InputError(path + ":" + std::to_string(lines.LineNumber()) + ": line longer than " +
+                       std::to_string(kMaxLineLength) + " bytes; a site line is 'x y'");
+    }
     if (IsBlank(line)) continue;
-    const std::string where = path + ":" + std::to_string(lineNumber) + ": ";
+    const std::string where = path + ":" + std::to_string(lines.LineNumber()) + ": ";
     std::istringstream fields(line);
     std::string xText, yText, extra;
     double x = 0, y = 0;
     if (!(fields >> xText >> yText) || (fields >> extra) || !ParseNumber(xText, x) || !ParseNumber(yText, y)) {
-      throw InputError(where + "expected two finite numbers 'x y', got '" + line + "'");
+      throw InputError(where + "expected two finite numbers 'x y', got '" + Excerpt(line) + "'");
     }
     if (!(x >= 0 && x < screen.widthPx && y >= 0 && y < screen.heightPx)) {
-      throw InputError(where + "site (" + xText + ", " + yText + ") lies outside the screen [0, " +
+      throw InputError(where + "site (" + Excerpt(xText) + ", " + Excerpt(yText) + ") lies outside the screen [0, " +
                        std::to_string(static_cast<int>(screen.widthPx)) + ") x [0, " +
                        std::to_string(static_cast<int>(screen.heightPx)) + ")");
     }
     if (sites.siteCount == kMaxSites) throw InputError(where + "more than " + std::to_string(kMaxSites) + " sites");
+    for (int earlier = 0; earlier < sites.siteCount; ++earlier) {
+      if (sites.siteX.at(earlier) == x && sites.siteY.at(earlier) == y) {
+        throw InputError(where + "site (" + Excerpt(xText) + ", " + Excerpt(yText) + ") coincides with the site on line " +
+                         std::to_string(lineOfSite.at(earlier)));
+      }
+    }
     sites.siteX.at(sites.siteCount) = x;
     sites.siteY.at(sites.siteCount) = y;
+    lineOfSite.at(sites.siteCount) = lines.LineNumber();
     ++sites.siteCount;
   }
   if (in.bad()) throw InputError(path + ": cannot be read");

@@ -8,7 +8,8 @@
 
 namespace pelmic::render {
 
-// Reads 2 to 49 sites inside [0, W) x [0, H). Blank lines are skipped.
+// Reads 2 to 49 distinct sites inside [0, W) x [0, H). Blank lines are skipped;
+// lines are capped at 4 KiB, so memory stays bounded whatever the file holds.
 // Throws InputError naming the file, the line and the problem.
 SiteTable ReadSitesFile(const std::string& path, ScreenSize screen);
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 #include "shell/platform.h"
 
 namespace pelmic::sdl {

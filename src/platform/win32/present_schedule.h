@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 namespace pelmic::win32 {
 

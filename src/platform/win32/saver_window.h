@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 #include "platform/win32/present_schedule.h"
 #include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"

@@ -1,4 +1,4 @@
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 #include <algorithm>
 #include <cassert>
@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <utility>
 
-#include "cycle/raster_font.h"
-#include "cycle/raster_line.h"
-#include "cycle/raster_target.h"
-#include "cycle/raster_text.h"
+#include "canvas/raster_font.h"
+#include "canvas/raster_line.h"
+#include "canvas/raster_target.h"
+#include "canvas/raster_text.h"
 
 namespace pelmic {
 

@@ -1,6 +1,6 @@
 // Pixel-exact tests of the raster canvas's lines, circles, points and
 // clearing. Expected pictures are ASCII art: '#' is the pen colour, '.' black.
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-#include "cycle/raster_canvas.h"
-#include "cycle/raster_font.h"
-#include "cycle/raster_target.h"
+#include "canvas/raster_canvas.h"
+#include "canvas/raster_font.h"
+#include "canvas/raster_target.h"
 
 namespace pelmic {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "cycle/raster_canvas.h"
-#include "cycle/raster_target.h"
+#include "canvas/raster_canvas.h"
+#include "canvas/raster_target.h"
 
 namespace pelmic {
 

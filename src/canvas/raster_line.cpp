@@ -1,4 +1,4 @@
-#include "cycle/raster_line.h"
+#include "canvas/raster_line.h"
 
 #include <algorithm>
 #include <cmath>

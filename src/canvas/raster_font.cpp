@@ -1,4 +1,4 @@
-#include "cycle/raster_font.h"
+#include "canvas/raster_font.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +14,7 @@
 #include <stb_truetype.h>
 #pragma GCC diagnostic pop
 
-#include "cycle/raster_font_data.h"
+#include "canvas/raster_font_data.h"
 
 namespace pelmic {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "cycle/canvas.h"
-#include "cycle/raster_canvas.h"
+#include "canvas/raster_canvas.h"
 
 namespace pelmic {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cycle/raster_canvas.h"
-#include "cycle/raster_text.h"
+#include "canvas/raster_canvas.h"
+#include "canvas/raster_text.h"
 
 namespace pelmic {
 namespace {

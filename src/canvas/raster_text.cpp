@@ -1,4 +1,4 @@
-#include "cycle/raster_text.h"
+#include "canvas/raster_text.h"
 
 #include <algorithm>
 #include <cstdint>
