@@ -35,21 +35,21 @@ Diagram BuildDiagram(const std::vector<std::pair<double, double>>& sites, Screen
   return diagram;
 }
 
-// The diagram with a copy of site `original` inserted as site `copy` must be
+// The diagram with a copy of site `copied` inserted as site `copy` must be
 // the diagram without it, site for site and edge for edge; the later of the
 // two copies gets nothing. (An owner that moved up in the order meets its
 // edges in another order, so shared vertices may keep another of their
 // readings, a rounding apart.)
-void ExpectCopyChangesNothing(const std::vector<std::pair<double, double>>& sites, int original, int copy,
+void ExpectCopyChangesNothing(const std::vector<std::pair<double, double>>& sites, int copied, int copy,
                               ScreenSize screen) {
   std::vector<std::pair<double, double>> withCopy = sites;
-  withCopy.insert(withCopy.begin() + (copy - 1), sites.at(static_cast<std::size_t>(original - 1)));
+  withCopy.insert(withCopy.begin() + (copy - 1), sites.at(static_cast<std::size_t>(copied - 1)));
   const Diagram without = BuildDiagram(sites, screen);
   const Diagram with = BuildDiagram(withCopy, screen);
   const auto renumbered = [copy](int n) { return n >= copy ? n + 1 : n; };
-  const int later = std::max(copy, renumbered(original));
+  const int later = std::max(copy, renumbered(copied));
   // Where site n of the set without the copy is in the set with it.
-  const auto where = [&](int n) { return n == original && later == renumbered(original) ? copy : renumbered(n); };
+  const auto where = [&](int n) { return n == copied && later == renumbered(copied) ? copy : renumbered(n); };
   EXPECT_EQ(with.tables->cellArea.at(later - 1), 0);
   EXPECT_EQ(with.tables->cells.VertexCount(later - 1), 0);
   for (int n = 1; n <= static_cast<int>(sites.size()); ++n) {
@@ -84,10 +84,10 @@ TEST(SiteCell, ALaterCopyOfASiteHasNoCellAndChangesNoOtherCell) {
     std::uniform_real_distribution<float> x(0, 800), y(0, 600);
     std::vector<std::pair<double, double>> sites(std::uniform_int_distribution<std::size_t>(3, 48)(rng));
     for (auto& site : sites) site = {x(rng), y(rng)};
-    const int original = std::uniform_int_distribution<int>(1, static_cast<int>(sites.size()))(rng);
+    const int copied = std::uniform_int_distribution<int>(1, static_cast<int>(sites.size()))(rng);
     const int copy = std::uniform_int_distribution<int>(1, static_cast<int>(sites.size()) + 1)(rng);
     SCOPED_TRACE("seed " + std::to_string(seed));
-    ExpectCopyChangesNothing(sites, original, copy, screen);
+    ExpectCopyChangesNothing(sites, copied, copy, screen);
     if (HasFailure()) return;
   }
 }

@@ -5,7 +5,7 @@
 // ReferenceScale(screen); test sites are multiples of 1/kSiteGrid pixel so
 // that the scaling is exact, or are rounded onto the reference grid first.
 // Mirroring every site across the four screen borders makes the cells of the
-// original sites exactly their cells clipped to the screen. Coincident sites
+// given sites exactly their cells clipped to the screen. Coincident sites
 // are merged: the first of them in Boost's order gets the cell.
 #pragma once
 
