@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Timings of the Linux saver on a private Xvfb display (not pass/fail):
 #   - exit latency: from sending a key to the end of the process;
+#   - start-up: from exec to the first pale pixel, and resident memory;
 #   - idle DoEvents and the pause it makes (1,276,600 yields);
 #   - the per-site loop of 49-site cycles with presenting against without.
 # Usage: tools/bench/sdl_bench.sh [build dir, default build/release] [WxH, default 1920x1080]
@@ -44,6 +45,9 @@ for run in 1 2 3 4 5; do
   end=$(date +%s%N)
   echo "  run $run: $(( (end - start) / 1000000 )) ms"
 done
+
+echo "== start-up to the first pale pixel (screenshot polling: an upper bound), resident memory"
+python3 "$ROOT/tools/bench/sdl_startup.py" "$PELMIC" 5
 
 echo "== idle DoEvents and the pause"
 "$BENCH" doevents 2000000
