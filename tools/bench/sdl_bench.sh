@@ -46,8 +46,8 @@ for run in 1 2 3 4 5; do
   echo "  run $run: $(( (end - start) / 1000000 )) ms"
 done
 
-echo "== start-up to the first pale pixel (screenshot polling: an upper bound), resident memory"
-python3 "$ROOT/tools/bench/sdl_startup.py" "$PELMIC" 5
+echo "== start-up to the first pale pixel, resident memory 2 s later"
+"$BUILD/tools/bench/sdl_bench/pelmic_first_pixel" "$PELMIC" 5
 
 echo "== idle DoEvents and the pause"
 "$BENCH" doevents 2000000
