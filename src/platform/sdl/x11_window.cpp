@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace pelmic::sdl {
@@ -43,7 +44,9 @@ std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& e
   }
   if (target.kind == DrawTarget::Kind::RootWindow) return DefaultRootWindow(display.get());
   if (!WindowExists(display.get(), target.window)) {
-    error = "there is no window " + std::to_string(target.window) + " on this display";
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", target.window);
+    error = std::string("there is no window ") + id + " on this display";
     return std::nullopt;
   }
   return target.window;
