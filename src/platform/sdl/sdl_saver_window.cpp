@@ -65,6 +65,7 @@ std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(X11WindowId window) {
   SDL_Window* foreign = SDL_CreateWindowFrom(reinterpret_cast<const void*>(window));
   if (foreign == nullptr) ThrowSdlError("SDL_CreateWindowFrom");
   WatchForeignWindow(foreign);
+  TolerateLossOf(window);
   try {
     return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(foreign, {}, true));
   } catch (...) {
@@ -100,7 +101,7 @@ void SdlSaverWindow::Show() {
 void SdlSaverWindow::Hide() {
   if (embedded_) {
     // The daemon's window is not ours to unmap: leave it black, as found.
-    presenter_->PresentAll(canvas_);
+    if (!ForeignWindowLost()) presenter_->PresentAll(canvas_);
     return;
   }
   SDL_HideWindow(window_);
@@ -112,7 +113,7 @@ void SdlSaverWindow::Refresh() { Present(); }
 void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
-  if (TerminationRequested()) input.CloseRequested();
+  if (TerminationRequested() || (embedded_ && ForeignWindowLost())) input.CloseRequested();
   if (!presenting_) return;
   // The tick count is read from the vDSO: no system call on the idle path.
   const std::uint64_t now = SDL_GetTicks64();

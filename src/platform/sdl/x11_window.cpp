@@ -17,6 +17,18 @@ struct DisplayCloser {
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
+XErrorHandler handlerBeforeOurs = nullptr;
+Window tolerated = 0;
+bool lost = false;
+
+// Once the window is gone, the graphics context made for it is refused too.
+int NoteLostWindow(Display* display, XErrorEvent* error) {
+  const bool gone = error->error_code == BadWindow || error->error_code == BadDrawable;
+  if (gone && error->resourceid == tolerated) lost = true;
+  if (lost && (gone || error->error_code == BadGC)) return 0;
+  return handlerBeforeOurs != nullptr ? handlerBeforeOurs(display, error) : 0;
+}
+
 bool WindowExists(Display* display, Window window) {
   XErrorHandler previous = XSetErrorHandler(IgnoreXError);
   XWindowAttributes attributes;
@@ -70,5 +82,12 @@ void WatchForeignWindow(SDL_Window* window) {
   XSelectInput(display, xwindow, ExposureMask | StructureNotifyMask);
   XFlush(display);
 }
+
+void TolerateLossOf(X11WindowId window) {
+  tolerated = window;
+  if (handlerBeforeOurs == nullptr) handlerBeforeOurs = XSetErrorHandler(NoteLostWindow);
+}
+
+bool ForeignWindowLost() { return lost; }
 
 }  // namespace pelmic::sdl

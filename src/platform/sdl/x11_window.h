@@ -28,4 +28,11 @@ void AskForFullScreen(SDL_Window* window);
 // asks for exposures and size changes (never input, which its owner handles).
 void WatchForeignWindow(SDL_Window* window);
 
+// A daemon destroys its window right after sending SIGTERM, so the last
+// present may hit a window that is gone: X reports an error, which by
+// default ends the program with status 1. From this call on such errors
+// about `window` only mark it lost. Call after SDL's video is initialised.
+void TolerateLossOf(X11WindowId window);
+bool ForeignWindowLost();
+
 }  // namespace pelmic::sdl
