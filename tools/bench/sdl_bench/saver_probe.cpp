@@ -1,11 +1,13 @@
-// pelmic_first_pixel - start-up and memory of `pelmic /S` on $DISPLAY.
+// pelmic_saver_probe - start-up, memory and exit of `pelmic /S` on $DISPLAY.
 //
-//   pelmic_first_pixel PATH_TO_PELMIC [runs]
+//   pelmic_saver_probe PATH_TO_PELMIC [runs]
 //
 // Per run: the time from starting the program to the first look at the screen
 // that finds a pixel in the pen's pale colours (the screen is read with
-// XGetImage in a tight loop, a few milliseconds a look), then the resident
-// memory two seconds later; SIGTERM ends the program.
+// XGetImage in a tight loop, a few milliseconds a look); the resident memory
+// two seconds later; then a key press sent to the saver window on this
+// probe's own connection, and the time until the process has ended. Sending
+// from here leaves out what starting a program such as xdotool costs.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -53,6 +55,43 @@ long ResidentKib(pid_t pid) {
   return -1;
 }
 
+// The top-level window titled "Pelmic" (0 if none).
+Window SaverWindow(Display* display) {
+  Window root = 0, parent = 0, found = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) return 0;
+  for (unsigned i = 0; i < count && found == 0; ++i) {
+    char* name = nullptr;
+    if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+      if (std::string(name) == "Pelmic") found = children[i];
+      XFree(name);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+double MillisecondsToExit(Display* display, pid_t pid) {
+  XKeyEvent key{};
+  key.type = KeyPress;
+  key.display = display;
+  key.window = SaverWindow(display);
+  key.root = DefaultRootWindow(display);
+  key.keycode = XKeysymToKeycode(display, 'a');
+  key.same_screen = True;
+  const Clock::time_point sent = Clock::now();
+  XSendEvent(display, key.window, True, KeyPressMask, reinterpret_cast<XEvent*>(&key));
+  XFlush(display);
+  waitpid(pid, nullptr, 0);
+  return std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
 pid_t Start(const char* pelmic) {
   const pid_t pid = fork();
   if (pid == 0) {
@@ -66,13 +105,13 @@ pid_t Start(const char* pelmic) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: pelmic_first_pixel PATH_TO_PELMIC [runs]\n");
+    std::fprintf(stderr, "usage: pelmic_saver_probe PATH_TO_PELMIC [runs]\n");
     return 2;
   }
   const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return 1;
-  std::vector<double> firsts;
+  std::vector<double> firsts, exits;
   for (int run = 1; run <= runs; ++run) {
     const Clock::time_point start = Clock::now();
     const pid_t pid = Start(argv[1]);
@@ -81,14 +120,14 @@ int main(int argc, char** argv) {
     }
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    std::printf("  run %d: first pale pixel after %.0f ms, %.1f MB resident\n", run, ms,
-                static_cast<double>(ResidentKib(pid)) / 1024);
+    const double mb = static_cast<double>(ResidentKib(pid)) / 1024;
+    const double exitMs = MillisecondsToExit(display, pid);
+    std::printf("  run %d: first pale pixel after %.0f ms, %.1f MB resident, ended %.1f ms after a key\n", run, ms,
+                mb, exitMs);
     firsts.push_back(ms);
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    exits.push_back(exitMs);
   }
-  std::sort(firsts.begin(), firsts.end());
-  std::printf("median first pale pixel: %.0f ms\n", firsts[firsts.size() / 2]);
+  std::printf("median: first pale pixel %.0f ms, key to end %.1f ms\n", Median(firsts), Median(exits));
   XCloseDisplay(display);
   return 0;
 }
