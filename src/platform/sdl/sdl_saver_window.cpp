@@ -28,7 +28,7 @@ SDL_Window* CreateCoveringWindow(int display) {
   SDL_Window* window = SDL_CreateWindow("Pelmic", bounds.x, bounds.y, bounds.w, bounds.h,
                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (window == nullptr) ThrowSdlError("SDL_CreateWindow");
-  AskForFullScreen(window);
+  PrepareCoveringWindow(window);
   return window;
 }
 
@@ -80,6 +80,10 @@ SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> cove
       embedded_(embedded),
       canvas_(WindowWidth(window), WindowHeight(window)) {
   presenter_.emplace(window_);
+  // Our own window starts black from its background, as the canvas does: the
+  // first present need not send a screenful of black. A daemon's window may
+  // show anything, so it gets the whole canvas.
+  if (!embedded_) canvas_.TakeDirtyRect();
 }
 
 SdlSaverWindow::~SdlSaverWindow() {
@@ -90,10 +94,8 @@ SdlSaverWindow::~SdlSaverWindow() {
 
 void SdlSaverWindow::Show() {
   if (embedded_) return;
-  for (SDL_Window* cover : covers_) {
-    SDL_ShowWindow(cover);
-    PresentBlack(cover);
-  }
+  // The covers show nothing but their black background.
+  for (SDL_Window* cover : covers_) SDL_ShowWindow(cover);
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);  // with a window manager: take the keyboard focus
 }
@@ -161,12 +163,7 @@ void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   const bool exposed = event.event == SDL_WINDOWEVENT_EXPOSED;
   const bool resized = event.event == SDL_WINDOWEVENT_SIZE_CHANGED;
   if (!exposed && !resized) return;
-  if (event.windowID != SDL_GetWindowID(window_)) {
-    for (SDL_Window* cover : covers_) {
-      if (event.windowID == SDL_GetWindowID(cover)) PresentBlack(cover);
-    }
-    return;
-  }
+  if (event.windowID != SDL_GetWindowID(window_)) return;  // a cover: the server repaints it
   if (resized) presenter_->Invalidate();
   exposed_ = true;
 }

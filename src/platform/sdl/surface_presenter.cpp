@@ -51,9 +51,4 @@ SDL_Rect SurfacePresenter::Copy(const RasterCanvas& canvas, const DirtyRect& cha
   return rect;
 }
 
-void PresentBlack(SDL_Window* window) {
-  BlackSurfaceOf(window);
-  SDL_UpdateWindowSurface(window);
-}
-
 }  // namespace pelmic::sdl

@@ -38,7 +38,4 @@ class SurfacePresenter {
   SDL_Surface* surface_ = nullptr;
 };
 
-// Fills a window that shows nothing but black, now and after every exposure.
-void PresentBlack(SDL_Window* window);
-
 }  // namespace pelmic::sdl

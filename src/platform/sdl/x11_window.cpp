@@ -64,10 +64,11 @@ std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& e
   return target.window;
 }
 
-void AskForFullScreen(SDL_Window* window) {
+void PrepareCoveringWindow(SDL_Window* window) {
   Display* display = nullptr;
   Window xwindow = 0;
   if (!X11Handles(window, display, xwindow)) return;
+  XSetWindowBackground(display, xwindow, BlackPixel(display, DefaultScreen(display)));
   const Atom states[] = {XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False),
                          XInternAtom(display, "_NET_WM_STATE_ABOVE", False)};
   XChangeProperty(display, xwindow, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,

@@ -18,11 +18,13 @@ namespace pelmic::sdl {
 // with `error` set when the display cannot be opened or the window is gone.
 std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& error);
 
-// Marks a window that is not yet shown as full screen and above the others,
-// which a window manager honours when it maps the window. SDL's own full
-// screen waits up to 100 ms for a window manager on entering and again on
-// leaving, even where none runs.
-void AskForFullScreen(SDL_Window* window);
+// Prepares a window that is not yet shown to cover a display: marked full
+// screen and above the others, which a window manager honours when it maps
+// the window (SDL's own full screen waits up to 100 ms for a window manager
+// on entering and again on leaving, even where none runs); and a black
+// background, which the X server paints itself on mapping and on every
+// exposure, so that black never has to be sent as pixels.
+void PrepareCoveringWindow(SDL_Window* window);
 
 // A window wrapped with SDL_CreateWindowFrom gets no events of its own; this
 // asks for exposures and size changes (never input, which its owner handles).
