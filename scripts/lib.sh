@@ -24,6 +24,19 @@ pelmic_install_packages() {
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Builds the Debian package of a native preset, installs it and checks that
+# the installed program runs.
+pelmic_install_package() {
+  local preset=$1 sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  cmake --build --preset "$preset" --target package
+  local deb
+  deb=$(ls "$ROOT/build/$preset"/pelmic_*.deb)
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall "$deb" >/dev/null
+  pelmic /P
+  echo "installed $(basename "$deb"); pelmic /P exited 0"
+}
+
 pelmic_build() {
   local preset=$1
   cmake --preset "$preset" >/dev/null

@@ -1,16 +1,23 @@
 #include "area/cell_area.h"
 
 #include <cmath>
+#include <utility>
 
 namespace pelmic {
 
 double TriangleArea(double sx, double sy, double px, double py, double qx, double qy) {
-  const double a = std::sqrt((sx - px) * (sx - px) + (sy - py) * (sy - py));
-  const double b = std::sqrt((sx - qx) * (sx - qx) + (sy - qy) * (sy - qy));
-  const double c = std::sqrt((qy - py) * (qy - py) + (qx - px) * (qx - px));
-  const double s = ((a + b) + c) / 2;
-  const double product = ((s * (s - a)) * (s - b)) * (s - c);
-  return product > 0 ? std::sqrt(product) : 0.0;
+  double a = std::sqrt((sx - px) * (sx - px) + (sy - py) * (sy - py));
+  double b = std::sqrt((sx - qx) * (sx - qx) + (sy - qy) * (sy - qy));
+  double c = std::sqrt((qy - py) * (qy - py) + (qx - px) * (qx - px));
+  // Heron's formula in Kahan's arrangement: with a >= b >= c, a - b and the
+  // sums below lose nothing, so slivers keep their area instead of vanishing
+  // in s - a.
+  if (a < b) std::swap(a, b);
+  if (b < c) std::swap(b, c);
+  if (a < b) std::swap(a, b);
+  const double flat = c - (a - b);
+  if (flat <= 0) return 0.0;
+  return std::sqrt((a + (b + c)) * flat * (c + (a - b)) * (a + (b - c))) / 4;
 }
 
 double ComputeCellArea(const CellVertexTable& cells, int row, double siteX, double siteY) {

@@ -5,8 +5,9 @@
 
 namespace pelmic {
 
-// Area of the triangle (s, p, q) from its side lengths (Heron). A product
-// under the root that rounding made negative (three points on a line) is 0.
+// Area of the triangle (s, p, q) from its side lengths (Heron, arranged after
+// Kahan so that flat triangles keep their digits). Three points on a line,
+// where rounding can leave the sides a hair from closing, give 0.
 double TriangleArea(double sx, double sy, double px, double py, double qx, double qy);
 
 // Area in px^2 of the cell in row `row`, whose vertices are in angular order

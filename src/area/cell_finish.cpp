@@ -9,6 +9,7 @@ namespace pelmic {
 void FinishCell(DiagramTables& tables, int i, ScreenSize screen) {
   const int row = i - 1;
   AddScreenCorners(tables.sites, tables.corners, i, screen, tables.cells);
+  AngleVerticesAtTheSite(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
   OrderCellVertices(tables.cells, row);
   tables.cellArea.at(row) = ComputeCellArea(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
 }

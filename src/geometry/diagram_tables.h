@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "geometry/cell_vertex_table.h"
+#include "geometry/site_bisector.h"
 
 namespace pelmic {
 
@@ -21,6 +22,8 @@ inline constexpr int kMaxSites = 49;
 // Sites of the cycle; site n (counted from 1) lives in slot n - 1. The saver's
 // sites are the random generator's single-precision values; sites read from a
 // file by the renderer keep their full value, so the table holds doubles.
+// Single-precision random sites can coincide: of sites at one point the first
+// in site order owns the cell, and later copies get none and change no other.
 struct SiteTable {
   std::int16_t siteCount = 0;
   std::array<double, kSiteSlots> siteX{};
@@ -45,6 +48,11 @@ struct CutList {
   std::array<double, kCutSlots> cutX{};
   std::array<double, kCutSlots> cutY{};
   std::array<double, kCutSlots> cutAux{};
+  // Per third site (slot m - 1): its bisector with whichever of the pair's
+  // sites it is nearer to. On the pair's bisector both tell the same side,
+  // and the nearer one tells it to the last digit. A site that takes no part
+  // keeps a zero normal, which never finds it nearer.
+  std::array<SiteBisector, kSiteSlots> thirdSite{};
 
   void Append(double along, double x, double y) {
     cutX.at(cutCount) = x;

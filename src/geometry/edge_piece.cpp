@@ -7,19 +7,28 @@
 namespace pelmic {
 namespace {
 
-// True when no site other than i and k is strictly nearer to the piece's
-// midpoint than i. k is never asked: the midpoint is on the bisector.
-bool PieceQualifies(const SiteTable& sites, int i, int k, const PairBisector& bisector, const CutList& cuts,
-                    int pieceIdx) {
-  const double probeAlong = (cuts.cutAux.at(pieceIdx - 1) + cuts.cutAux.at(pieceIdx)) / 2;
+// True when no site other than i and k is strictly nearer than i to the
+// midpoint of the piece between cuts `from` and `to`, judged by each third
+// site's bisector that BuildPairCuts chose. k is never asked: the midpoint is
+// on its bisector with i.
+bool PieceQualifies(const SiteTable& sites, int i, int k, const PairBisector& bisector, const CutList& cuts, int from,
+                    int to) {
+  const double probeAlong = (cuts.cutAux.at(from) + cuts.cutAux.at(to)) / 2;
   const double probeX = bisector.PointX(probeAlong);
   const double probeY = bisector.PointY(probeAlong);
-  const double probeDist = SquaredDistance(probeX, probeY, sites.X(i), sites.Y(i));
   for (int q = 1; q <= sites.siteCount; ++q) {
     if (q == i || q == k) continue;
-    if (SquaredDistance(probeX, probeY, sites.X(q), sites.Y(q)) < probeDist) return false;
+    if (cuts.thirdSite.at(q - 1).SideOf(probeX, probeY) > 0) return false;
   }
   return true;
+}
+
+// The last cut of the run of cuts from `first` on that lie within the bisector's
+// same-cut distance of their predecessor: together they are one point.
+int LastOfPoint(const CutList& cuts, const PairBisector& bisector, int first) {
+  int last = first;
+  while (last + 1 < cuts.cutCount && cuts.cutAux.at(last + 1) - cuts.cutAux.at(last) <= bisector.sameCutAlong) ++last;
+  return last;
 }
 
 }  // namespace
@@ -28,12 +37,21 @@ std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const Pa
   // Sorting on the position along the bisector, x and y travel along.
   hSort(cuts.cutCount, std::span<double>(cuts.cutAux), std::span<double>(cuts.cutX), std::span<double>(cuts.cutY));
   const int cutCount = cuts.cutCount;
-  for (int pieceIdx = 1; pieceIdx <= cutCount - 1; ++pieceIdx) {
-    if (!PieceQualifies(sites, i, k, bisector, cuts, pieceIdx)) continue;
-    int nextIdx = pieceIdx + 1;
-    while (nextIdx < cutCount && PieceQualifies(sites, i, k, bisector, cuts, nextIdx)) ++nextIdx;
-    return Edge{cuts.cutX.at(pieceIdx - 1), cuts.cutY.at(pieceIdx - 1), cuts.cutX.at(nextIdx - 1),
-                cuts.cutY.at(nextIdx - 1)};
+  // A piece runs from the last cut of one point to the first cut of the next.
+  for (int from = LastOfPoint(cuts, bisector, 0); from + 1 < cutCount;) {
+    const int to = from + 1;
+    const int toLast = LastOfPoint(cuts, bisector, to);
+    if (!PieceQualifies(sites, i, k, bisector, cuts, from, to)) {
+      from = toLast;
+      continue;
+    }
+    int end = to;
+    for (int endLast = toLast; endLast + 1 < cutCount;) {
+      if (!PieceQualifies(sites, i, k, bisector, cuts, endLast, endLast + 1)) break;
+      end = endLast + 1;
+      endLast = LastOfPoint(cuts, bisector, end);
+    }
+    return Edge{cuts.cutX.at(from), cuts.cutY.at(from), cuts.cutX.at(end), cuts.cutY.at(end)};
   }
   return std::nullopt;
 }

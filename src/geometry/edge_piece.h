@@ -17,10 +17,12 @@ struct Edge {
 // Sorts the pair's cut points along the bisector and returns the edge of the
 // cell of i shared with k: the first piece from the left whose midpoint has
 // no site strictly nearer than i, run on through the pieces right after it
-// that qualify too. Exactly one piece qualifies in exact arithmetic, apart
-// from pieces of length zero where several bisectors meet at one point;
-// running on keeps such a point from standing in for the whole edge, and
-// keeps rounding at a near-degenerate vertex from splitting the edge.
+// that qualify too. Cuts within the bisector's same-cut distance of each
+// other are one point: where several bisectors meet at a vertex their cuts
+// scatter by rounding, and the slivers between them would otherwise stand in
+// for the edge or end the search before it. Exactly one piece qualifies in
+// exact arithmetic; running on keeps rounding at a nearly degenerate vertex
+// from splitting the edge.
 std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts);
 
 }  // namespace pelmic

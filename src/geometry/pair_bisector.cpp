@@ -12,31 +12,22 @@ struct Point {
   double x, y;
 };
 
-// The bisector of sites a and b through their midpoint, with n pointing
-// towards b, so that n . (p - mid) is positive on b's side.
-struct SiteBisector {
-  double nx, ny, midX, midY;
+SiteBisector BisectorOf(const SiteTable& sites, int a, int b) {
+  return {sites.X(a), sites.Y(a), sites.X(b), sites.Y(b)};
+}
 
-  SiteBisector(const SiteTable& sites, int a, int b)
-      : nx(sites.X(b) - sites.X(a)),
-        ny(sites.Y(b) - sites.Y(a)),
-        midX((sites.X(a) + sites.X(b)) / 2),
-        midY((sites.Y(a) + sites.Y(b)) / 2) {}
+double SideOf(const SiteBisector& bisector, Point p) { return bisector.SideOf(p.x, p.y); }
 
-  double SideOf(Point p) const { return nx * (p.x - midX) + ny * (p.y - midY); }
+// Where `other` crosses `line`, as a position along it; false when parallel.
+bool CrossingAlong(const SiteBisector& other, const PairBisector& line, double& along) {
+  const double rate = other.nx * line.dirX + other.ny * line.dirY;
+  if (rate == 0) return false;
+  along = std::clamp(-other.SideOf(line.midX, line.midY) / rate, line.startAlong, line.endAlong);
+  return true;
+}
 
-  // Where this bisector crosses `line`, as a position along it; false when parallel.
-  bool CrossingAlong(const PairBisector& line, double& along) const {
-    const double rate = nx * line.dirX + ny * line.dirY;
-    if (rate == 0) return false;
-    along = std::clamp(-SideOf({line.midX, line.midY}) / rate, line.startAlong, line.endAlong);
-    return true;
-  }
-};
-
-// The bisector of sites a and b as a line through their midpoint.
-bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
-  const SiteBisector bisector(sites, a, b);
+// The bisector of two sites as a line through their midpoint.
+bool MakeBisector(const SiteBisector& bisector, PairBisector& line) {
   if (bisector.nx == 0.0 && bisector.ny == 0.0) return false;
   line.midX = bisector.midX;
   line.midY = bisector.midY;
@@ -47,7 +38,7 @@ bool MakeBisector(const SiteTable& sites, int a, int b, PairBisector& line) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
   }
-  line.pairDist = Distance(sites.X(a), sites.Y(a), sites.X(b), sites.Y(b));
+  line.pairDist = Distance(0, 0, bisector.nx, bisector.ny);
   return true;
 }
 
@@ -83,6 +74,8 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
   line.startAlong = lo;
   line.endAlong = hi;
+  // The direction is as long as the sites are apart, so a pixel is 1 / pairDist along it.
+  line.sameCutAlong = kSameCutFraction * std::max<double>(screen.widthPx, screen.heightPx) / line.pairDist;
 }
 
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
@@ -93,25 +86,39 @@ bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
 
 void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList& cuts) {
   double along = 0;
-  if (!other.CrossingAlong(line, along)) return;
+  if (!CrossingAlong(other, line, along)) return;
   cuts.Append(along, line.PointX(along), line.PointY(along));
 }
 
 }  // namespace
 
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
-  if (!MakeBisector(sites, i, k, line)) return false;
+  const SiteBisector pair = BisectorOf(sites, i, k);
+  if (!MakeBisector(pair, line)) return false;
   ClipToScreen(line, screen);
   const Point start = BorderPoint(line, line.startAlong, screen);
   const Point end = BorderPoint(line, line.endAlong, screen);
 
   cuts.cutCount = 0;
   cuts.Append(line.startAlong, start.x, start.y);
+  const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
-    const SiteBisector other(sites, i, m);
-    const double startSide = other.SideOf(start);
-    const double endSide = other.SideOf(end);
+    const double mx = sites.X(m), my = sites.Y(m);
+    SiteBisector& other = cuts.thirdSite.at(m - 1);
+    const bool copiesI = mx == ix && my == iy;
+    if (copiesI || (mx == kx && my == ky)) {
+      // Of sites at one point the first owns the cell: an earlier copy leaves
+      // i or k without one, and a later copy is no third site.
+      if (m < (copiesI ? i : k)) return false;
+      other = {};
+      continue;
+    }
+    // On the pair's bisector, m's bisectors with i and with k tell the same
+    // side; the one with the nearer of the two is the one rounding cannot blur.
+    other = pair.SideOf(mx, my) > 0 ? SiteBisector(kx, ky, mx, my) : SiteBisector(ix, iy, mx, my);
+    const double startSide = SideOf(other, start);
+    const double endSide = SideOf(other, end);
     const double product = startSide * endSide;
     const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
                              line.pairDist > Distance(sites.X(i), sites.Y(i), sites.X(m), sites.Y(m));

@@ -18,15 +18,24 @@ struct PairBisector {
   double dirX = 0, dirY = 0;  // along the line, dirX > 0 or (dirX == 0 and dirY > 0)
   double pairDist = 0;        // Distance of the two sites
   double startAlong = 0, endAlong = 0;  // where the line enters and leaves the screen
+  double sameCutAlong = 0;  // cuts no further apart than this along the line are one point
 
   double PointX(double along) const { return midX + along * dirX; }
   double PointY(double along) const { return midY + along * dirY; }
 };
 
+// Cut points closer than this fraction of the screen's larger side are one
+// point. Where several bisectors meet at one vertex, their crossings with a
+// pair's bisector scatter by rounding (about 1e-14 px on a 2000 px screen);
+// this is far above that scatter and below the 1e-6 px at which two cell
+// vertices count as one, so merging never joins vertices the cells keep apart.
+inline constexpr double kSameCutFraction = 1e-10;
+
 // Builds the bisector of sites i and k (1-based), clips it to the screen and
 // fills `cuts` with its end points and every crossing a third site adds.
-// Returns false when the pair yields no edge: a third site shuts it out, or
-// the two sites coincide (they have no bisector).
+// Returns false when the pair yields no edge: a third site shuts it out, the
+// two sites coincide (they have no bisector), or i or k is a later copy of
+// another site (it has no cell). A later copy of i or k is no third site.
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& bisector, CutList& cuts);
 
 }  // namespace pelmic

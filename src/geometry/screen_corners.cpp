@@ -5,14 +5,18 @@
 namespace pelmic {
 
 std::int32_t NearestSiteSlot(const SiteTable& sites, double cornerX, double cornerY, double startDist) {
-  double bestDist = startDist;
-  std::int32_t bestIndex = 9999;
+  std::int32_t bestIndex = kNoSite;
   for (int j = 0; j < sites.siteCount; ++j) {
-    const double d = Distance(cornerX, cornerY, sites.siteX.at(j), sites.siteY.at(j));
-    if (d < bestDist) {
-      bestDist = d;
-      bestIndex = j;
-    }
+    const double x = sites.siteX.at(j);
+    const double y = sites.siteY.at(j);
+    // Against the best so far the side of their bisector decides: distances
+    // rounded alike cannot part two sites a hair apart, and a corner given
+    // to the wrong one of them would lie outside its cell.
+    const bool nearer = bestIndex == kNoSite
+                            ? Distance(cornerX, cornerY, x, y) < startDist
+                            : SiteBisector(sites.siteX.at(bestIndex), sites.siteY.at(bestIndex), x, y)
+                                      .SideOf(cornerX, cornerY) > 0;
+    if (nearer) bestIndex = j;
   }
   return bestIndex;
 }

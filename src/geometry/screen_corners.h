@@ -12,6 +12,9 @@ namespace pelmic {
 inline constexpr double kFirstCornerSearchStart = 999999.9;
 inline constexpr double kCornerSearchStart = 99999.9;
 
+// The slot a search that finds no site within its start returns.
+inline constexpr std::int32_t kNoSite = 9999;
+
 // The 0-based slot of the site nearest to (cornerX, cornerY); a tie goes to
 // the lower slot.
 std::int32_t NearestSiteSlot(const SiteTable& sites, double cornerX, double cornerY, double startDist);

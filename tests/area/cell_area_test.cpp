@@ -42,13 +42,18 @@ TEST(CellArea, DegenerateCellsOfZeroOneAndTwoVertices) {
   EXPECT_NEAR(ComputeCellArea(*two, 0, 0, 0), 100, 1e-9);
 }
 
-TEST(CellArea, CollinearPointsGiveZeroNotNaN) {
+TEST(CellArea, FlatTrianglesKeepTheirAreaAndCollinearPointsGiveZero) {
   // Rounding can make Heron's product slightly negative here.
   for (double t : {0.1, 1.0 / 3, 0.7, 12345.678}) {
     const double area = TriangleArea(0, 0, t, 3 * t, 2 * t, 6 * t);
     EXPECT_GE(area, 0);
     EXPECT_LT(area, 1e-6);
   }
+  // A fan triangle of a cell on a screen one pixel high, either way up: the
+  // half perimeter less the longest side cancels 8 digits here, Kahan's
+  // grouping none.
+  EXPECT_NEAR(TriangleArea(13207, 0.525390625, 7680, 1, 2270, 1), 1283.818359375, 1e-12 * 1283.818359375);
+  EXPECT_NEAR(TriangleArea(0.525390625, 13207, 1, 7680, 1, 2270), 1283.818359375, 1e-12 * 1283.818359375);
 }
 
 TEST(AngularOrder, SortsARowByAngleCarryingCoordinates) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
 #include <vector>
 
+#include "canvas/raster_canvas.h"
 #include "cycle/cycle_state.h"
 #include "cycle/recording_canvas.h"
 
@@ -20,6 +23,7 @@ class CountingHost final : public Host, public CycleObserver {
   void OnCycleDrawn(const CycleState& state) override {
     yieldsWhenDrawn.push_back(yields);
     siteCounts.push_back(state.tables.sites.siteCount);
+    lastDrawn = state;
     if (quitAfterDrawn >= 0) quitAt = yields + quitAfterDrawn;
   }
 
@@ -29,6 +33,7 @@ class CountingHost final : public Host, public CycleObserver {
   int edges = 0;
   std::vector<long> yieldsWhenDrawn;
   std::vector<long> siteCounts;
+  CycleState lastDrawn;
 };
 
 constexpr ScreenSize kScreen{1024, 768};
@@ -88,6 +93,28 @@ TEST(DiagramCycle, AQuitInTheMiddleOfASiteLeavesItUnfinished) {
   run.Run(8);
   EXPECT_EQ(run.host.yields, 5);
   EXPECT_TRUE(run.canvas.points.empty()) << "no label: the first site needs at least 3 pairs, and more sites follow";
+}
+
+// A daemon's preview pane can be any size from 1x1 up. Whole cycles on the
+// real canvas at sizes far below the scale bar's 380 px: nothing may fail,
+// and every cell's area stays a finite part of the screen.
+TEST(DiagramCycle, TinyScreensDrawEveryCell) {
+  for (const auto& [width, height] : {std::pair{1, 1}, {2, 2}, {3, 1}, {1, 40}, {200, 150}, {379, 12}}) {
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+      RasterCanvas canvas(width, height);
+      CountingHost host;
+      host.quitAfterDrawn = 0;
+      RandomSource random(seed);
+      RunDiagramCycles(canvas, host, random, {static_cast<float>(width), static_cast<double>(height)}, &host);
+      ASSERT_EQ(host.siteCounts.size(), 1u) << width << "x" << height << " seed " << seed;
+      const DiagramTables& tables = host.lastDrawn.tables;
+      for (int i = 0; i < tables.sites.siteCount; ++i) {
+        const double area = tables.cellArea[i];
+        EXPECT_TRUE(std::isfinite(area) && area >= 0 && area <= width * height * (1 + 1e-6))
+            << width << "x" << height << " seed " << seed << " site " << i + 1 << ": " << area;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "oracle/reference_voronoi.h"
 
+#include <algorithm>
 #include <boost/polygon/voronoi.hpp>
 #include <cmath>
 #include <stdexcept>
@@ -9,9 +10,9 @@ namespace {
 
 using BoostPoint = boost::polygon::point_data<int>;
 
-BoostPoint Scaled(double x, double y) {
-  const double sx = x * kReferenceScale;
-  const double sy = y * kReferenceScale;
+BoostPoint Scaled(double x, double y, double scale) {
+  const double sx = x * scale;
+  const double sy = y * scale;
   if (sx != std::round(sx) || sy != std::round(sy)) throw std::invalid_argument("site not on the test grid");
   return {static_cast<int>(sx), static_cast<int>(sy)};
 }
@@ -19,15 +20,16 @@ BoostPoint Scaled(double x, double y) {
 std::vector<BoostPoint> MirroredSites(const std::vector<ReferencePoint>& sites, ScreenSize screen) {
   const double w = screen.widthPx;
   const double h = screen.heightPx;
+  const double scale = ReferenceScale(screen);
   std::vector<BoostPoint> points;
-  for (const ReferencePoint& s : sites) points.push_back(Scaled(s.x, s.y));
+  for (const ReferencePoint& s : sites) points.push_back(Scaled(s.x, s.y, scale));
   // A site on a border is its own mirror image there; Boost would merge the
   // two and might keep the mirror's index, so that image is left out.
   for (const ReferencePoint& s : sites) {
-    if (s.x != 0) points.push_back(Scaled(-s.x, s.y));
-    points.push_back(Scaled(2 * w - s.x, s.y));
-    if (s.y != 0) points.push_back(Scaled(s.x, -s.y));
-    points.push_back(Scaled(s.x, 2 * h - s.y));
+    if (s.x != 0) points.push_back(Scaled(-s.x, s.y, scale));
+    points.push_back(Scaled(2 * w - s.x, s.y, scale));
+    if (s.y != 0) points.push_back(Scaled(s.x, -s.y, scale));
+    points.push_back(Scaled(s.x, 2 * h - s.y, scale));
   }
   return points;
 }
@@ -45,6 +47,8 @@ std::vector<ReferencePoint> ClipBy(const std::vector<ReferencePoint>& polygon, I
   }
   return out;
 }
+
+}  // namespace
 
 // A site on a border coincides with its own mirror image, and Boost merges
 // coincident sites, so its cell spills over the border; clipping to the
@@ -65,13 +69,24 @@ std::vector<ReferencePoint> ClipToScreen(std::vector<ReferencePoint> polygon, Sc
   return polygon;
 }
 
-}  // namespace
+double ReferenceScale(ScreenSize screen) {
+  const double extent = 3 * std::max<double>(screen.widthPx, screen.heightPx);
+  double scale = 262144.0;
+  while (extent * scale >= 2147483648.0) scale /= 2;
+  return scale;
+}
+
+ReferencePoint OnReferenceGrid(ReferencePoint p, ScreenSize screen) {
+  const double scale = ReferenceScale(screen);
+  return {std::round(p.x * scale) / scale, std::round(p.y * scale) / scale};
+}
 
 std::vector<std::vector<ReferencePoint>> ReferenceCells(const std::vector<ReferencePoint>& sites, ScreenSize screen) {
   const std::vector<BoostPoint> points = MirroredSites(sites, screen);
   boost::polygon::voronoi_diagram<double> diagram;
   boost::polygon::construct_voronoi(points.begin(), points.end(), &diagram);
 
+  const double scale = ReferenceScale(screen);
   std::vector<std::vector<ReferencePoint>> cells(sites.size());
   for (const auto& cell : diagram.cells()) {
     const std::size_t index = cell.source_index();
@@ -79,7 +94,7 @@ std::vector<std::vector<ReferencePoint>> ReferenceCells(const std::vector<Refere
     const auto* edge = cell.incident_edge();
     do {
       if (edge->vertex0() == nullptr) throw std::logic_error("an original site's cell is unbounded");
-      cells[index].push_back({edge->vertex0()->x() / kReferenceScale, edge->vertex0()->y() / kReferenceScale});
+      cells[index].push_back({edge->vertex0()->x() / scale, edge->vertex0()->y() / scale});
       edge = edge->next();
     } while (edge != cell.incident_edge());
   }

@@ -1,10 +1,12 @@
 // reference_voronoi.h - exact clipped Voronoi cell areas from Boost.Polygon,
 // an implementation that shares nothing with ours.
 //
-// Boost.Polygon takes integer coordinates, so the sites are scaled by
-// kReferenceScale; test sites are multiples of 1/kSiteGrid pixel so that the
-// scaling is exact. Mirroring every site across the four screen borders makes
-// the cells of the original sites exactly their cells clipped to the screen.
+// Boost.Polygon takes 32-bit integer coordinates, so the sites are scaled by
+// ReferenceScale(screen); test sites are multiples of 1/kSiteGrid pixel so
+// that the scaling is exact, or are rounded onto the reference grid first.
+// Mirroring every site across the four screen borders makes the cells of the
+// given sites exactly their cells clipped to the screen. Coincident sites
+// are merged: the first of them in Boost's order gets the cell.
 #pragma once
 
 #include <vector>
@@ -14,14 +16,23 @@
 namespace pelmic::testing {
 
 inline constexpr double kSiteGrid = 1024.0;
-inline constexpr double kReferenceScale = 262144.0;  // 2^18: 3 screen widths of 2560 px fit in int32
 
 struct ReferencePoint {
   double x, y;
 };
 
+// The largest power of two (at most 2^18) by which three screen widths or
+// heights, the extent of the mirrored sites, still fit in 31 bits.
+double ReferenceScale(ScreenSize screen);
+
+// The point of the reference grid nearest to p.
+ReferencePoint OnReferenceGrid(ReferencePoint p, ScreenSize screen);
+
 // The clipped cell of each site as a counter-clockwise polygon (pixels).
 std::vector<std::vector<ReferencePoint>> ReferenceCells(const std::vector<ReferencePoint>& sites, ScreenSize screen);
+
+// The part of a convex polygon inside the screen.
+std::vector<ReferencePoint> ClipToScreen(std::vector<ReferencePoint> polygon, ScreenSize screen);
 
 double PolygonArea(const std::vector<ReferencePoint>& polygon);
 

@@ -18,6 +18,7 @@ SdlPlatform::~SdlPlatform() {
 }
 
 bool SdlPlatform::PreviousInstanceRunning() {
+  if (foreignWindow_) return false;
   return !instanceToken_.Claim(SingleInstanceToken::NameForThisSession());
 }
 
@@ -29,7 +30,8 @@ shell::DialogOutcome SdlPlatform::RunSettingsDialog(const shell::SettingsDialogD
 
 std::unique_ptr<shell::SaverWindow> SdlPlatform::CreateSaverWindow() {
   EnsureVideo();
-  return std::make_unique<SdlSaverWindow>();
+  if (foreignWindow_) return SdlSaverWindow::Embed(*foreignWindow_);
+  return SdlSaverWindow::CoverDisplays();
 }
 
 std::uint32_t SdlPlatform::TimerSeed() {
@@ -39,16 +41,19 @@ std::uint32_t SdlPlatform::TimerSeed() {
 }
 
 void SdlPlatform::ShowCursor(bool show) {
+  if (foreignWindow_) return;
   cursorCount_ += show ? 1 : -1;
   if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
 }
 
 bool SdlPlatform::ScreenSaverActive() {
+  if (foreignWindow_) return true;
   EnsureVideo();
   return SDL_IsScreenSaverEnabled() == SDL_TRUE;
 }
 
 void SdlPlatform::SetScreenSaverActive(bool active) {
+  if (foreignWindow_) return;
   EnsureVideo();
   if (active) {
     SDL_EnableScreenSaver();
@@ -62,6 +67,11 @@ void SdlPlatform::EnsureVideo() {
   // SDL inhibits the system's screen saver by default; a screen saver has no
   // business keeping the display from blanking or locking.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // The window framebuffer without GL: a software canvas needs no GPU, and
+  // a GL software rasteriser alone would hold some 100 MB.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // SIGTERM and SIGINT are ours (termination_signal.h).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
   }

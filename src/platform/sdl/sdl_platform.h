@@ -3,12 +3,18 @@
 // SDL's video subsystem is started only when something needs it (the saver
 // window, the screen-saver setting), so "/P" and a second copy end at once
 // without touching the display.
+//
+// Embedded in a daemon's window the platform leaves alone what the daemon
+// owns: no single-instance token (a daemon runs one copy per monitor), no
+// cursor hiding, no screen-saver setting.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "platform/sdl/draw_target.h"
 #include "platform/sdl/single_instance.h"
 #include "shell/platform.h"
 
@@ -17,6 +23,8 @@ namespace pelmic::sdl {
 class SdlPlatform final : public shell::Platform {
  public:
   SdlPlatform() = default;
+  // The saver draws into `foreignWindow`, which a daemon owns.
+  explicit SdlPlatform(X11WindowId foreignWindow) : foreignWindow_(foreignWindow) {}
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -34,6 +42,7 @@ class SdlPlatform final : public shell::Platform {
   // Starts SDL's video subsystem once; throws std::runtime_error on failure.
   void EnsureVideo();
 
+  std::optional<X11WindowId> foreignWindow_;
   SingleInstanceToken instanceToken_;
   bool videoStarted_ = false;
   // The cursor is visible while this is >= 0, like the system's display count.

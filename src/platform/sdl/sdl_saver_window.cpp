@@ -2,6 +2,9 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+#include "platform/sdl/x11_window.h"
 
 namespace pelmic::sdl {
 
@@ -11,62 +14,136 @@ namespace {
   throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
 }
 
-SDL_DisplayMode DesktopMode() {
-  SDL_DisplayMode mode{};
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) ThrowSdlError("SDL_GetDesktopDisplayMode");
-  return mode;
+SDL_Rect DisplayBounds(int display) {
+  SDL_Rect bounds{};
+  if (SDL_GetDisplayBounds(display, &bounds) != 0) ThrowSdlError("SDL_GetDisplayBounds");
+  return bounds;
+}
+
+// Borderless, hidden, covering one display. Full screen is asked of the
+// window manager before the window is mapped, not through SDL's full-screen
+// mode, so that neither showing nor closing waits for a window manager.
+SDL_Window* CreateCoveringWindow(int display) {
+  const SDL_Rect bounds = DisplayBounds(display);
+  SDL_Window* window = SDL_CreateWindow("Pelmic", bounds.x, bounds.y, bounds.w, bounds.h,
+                                        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  if (window == nullptr) ThrowSdlError("SDL_CreateWindow");
+  PrepareCoveringWindow(window);
+  return window;
+}
+
+int WindowWidth(SDL_Window* window) {
+  int width = 0;
+  SDL_GetWindowSize(window, &width, nullptr);
+  return width;
+}
+
+int WindowHeight(SDL_Window* window) {
+  int height = 0;
+  SDL_GetWindowSize(window, nullptr, &height);
+  return height;
 }
 
 }  // namespace
 
-SdlSaverWindow::SdlSaverWindow() {
-  const SDL_DisplayMode desktop = DesktopMode();
-  // Desktop full screen keeps the video mode; the window simply covers the
-  // primary display, above panels and docks.
-  window_ = SDL_CreateWindow("Pelmic", SDL_WINDOWPOS_UNDEFINED_DISPLAY(0), SDL_WINDOWPOS_UNDEFINED_DISPLAY(0),
-                             desktop.w, desktop.h,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
-  if (window_ == nullptr) ThrowSdlError("SDL_CreateWindow");
-  // No vsync: a present must never make a yield wait for the display.
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (renderer_ == nullptr) ThrowSdlError("SDL_CreateRenderer");
-  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, desktop.w, desktop.h);
-  if (texture_ == nullptr) ThrowSdlError("SDL_CreateTexture");
-  canvas_ = std::make_unique<RasterCanvas>(desktop.w, desktop.h);
-  // The texture starts with undefined contents: upload the whole black canvas.
-  canvas_->Cls();
-  UploadDirtyRect();
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
+  SDL_Window* primary = CreateCoveringWindow(0);
+  std::vector<SDL_Window*> covers;
+  try {
+    for (int display = 1; display < SDL_GetNumVideoDisplays(); ++display) {
+      covers.push_back(CreateCoveringWindow(display));
+    }
+    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(primary, std::move(covers), false));
+  } catch (...) {
+    for (SDL_Window* cover : covers) SDL_DestroyWindow(cover);
+    SDL_DestroyWindow(primary);
+    throw;
+  }
+}
+
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(X11WindowId window) {
+  SDL_Window* foreign = SDL_CreateWindowFrom(reinterpret_cast<const void*>(window));
+  if (foreign == nullptr) ThrowSdlError("SDL_CreateWindowFrom");
+  WatchForeignWindow(foreign);
+  TolerateLossOf(window);
+  try {
+    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(foreign, {}, true));
+  } catch (...) {
+    SDL_DestroyWindow(foreign);
+    throw;
+  }
+}
+
+SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, bool embedded)
+    : window_(window),
+      covers_(std::move(covers)),
+      embedded_(embedded),
+      canvas_(WindowWidth(window), WindowHeight(window)) {
+  presenter_.emplace(window_);
+  // Our own window starts black from its background, as the canvas does: the
+  // first present need not send a screenful of black. A daemon's window may
+  // show anything, so it gets the whole canvas.
+  if (!embedded_) canvas_.TakeDirtyRect();
 }
 
 SdlSaverWindow::~SdlSaverWindow() {
-  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  for (SDL_Window* cover : covers_) SDL_DestroyWindow(cover);
+  // A foreign window stays: SDL only lets go of it.
+  SDL_DestroyWindow(window_);
 }
 
 void SdlSaverWindow::Show() {
+  if (embedded_) return;
+  // The covers show nothing but their black background.
+  for (SDL_Window* cover : covers_) SDL_ShowWindow(cover);
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);  // with a window manager: take the keyboard focus
 }
 
-void SdlSaverWindow::Hide() { SDL_HideWindow(window_); }
-
-void SdlSaverWindow::Refresh() {
-  UploadDirtyRect();
-  PresentTexture();
+void SdlSaverWindow::Hide() {
+  if (embedded_) {
+    // The daemon's window is not ours to unmap: leave it black, as found.
+    if (!ForeignWindowLost()) presenter_->PresentAll(canvas_);
+    return;
+  }
+  SDL_HideWindow(window_);
+  for (SDL_Window* cover : covers_) SDL_HideWindow(cover);
 }
+
+void SdlSaverWindow::Refresh() { Present(); }
 
 void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
+  if (TerminationRequested() || (embedded_ && ForeignWindowLost())) input.CloseRequested();
   if (!presenting_) return;
   // The tick count is read from the vDSO: no system call on the idle path.
   const std::uint64_t now = SDL_GetTicks64();
   if (now - lastPresentMs_ < kFrameMs) return;
-  if (UploadDirtyRect() || exposed_) PresentTexture();
+  Present();
+}
+
+void SdlSaverWindow::Present() {
+  if (exposed_) {
+    canvas_.TakeDirtyRect();
+    presenter_->PresentAll(canvas_);
+  } else {
+    const DirtyRect changed = canvas_.TakeDirtyRect();
+    if (changed.Empty()) return;
+    presenter_->Present(canvas_, changed);
+  }
+  lastPresentMs_ = SDL_GetTicks64();
+  exposed_ = false;
 }
 
 void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) {
+  if (event.type == SDL_WINDOWEVENT) {
+    OnWindowEvent(event.window);
+    if (event.window.event == SDL_WINDOWEVENT_CLOSE) input.CloseRequested();
+    return;
+  }
+  if (event.type == SDL_QUIT) input.CloseRequested();
+  if (embedded_) return;  // the daemon owns input
   switch (event.type) {
     case SDL_KEYDOWN:
       input.Form_KeyDown();
@@ -75,37 +152,36 @@ void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) 
       input.Form_Click();
       break;
     case SDL_MOUSEMOTION:
-      input.Form_MouseMove(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
-      break;
-    case SDL_QUIT:  // also what SIGINT and SIGTERM turn into
-      input.CloseRequested();
-      break;
-    case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) input.CloseRequested();
-      if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        exposed_ = true;
-      }
+      ReportMotion(event.motion, input);
       break;
     default:
       break;
   }
 }
 
-bool SdlSaverWindow::UploadDirtyRect() {
-  const DirtyRect changed = canvas_->TakeDirtyRect();
-  if (changed.Empty()) return false;
-  const SDL_Rect rect{changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top};
-  const int pitch = canvas_->Width() * static_cast<int>(sizeof(std::uint32_t));
-  const std::uint32_t* first = canvas_->Pixels() + changed.top * canvas_->Width() + changed.left;
-  SDL_UpdateTexture(texture_, &rect, first, pitch);
-  return true;
+void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
+  const bool exposed = event.event == SDL_WINDOWEVENT_EXPOSED;
+  const bool resized = event.event == SDL_WINDOWEVENT_SIZE_CHANGED;
+  if (!exposed && !resized) return;
+  if (event.windowID != SDL_GetWindowID(window_)) return;  // a cover: the server repaints it
+  if (resized) presenter_->Invalidate();
+  exposed_ = true;
 }
 
-void SdlSaverWindow::PresentTexture() {
-  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-  SDL_RenderPresent(renderer_);
-  lastPresentMs_ = SDL_GetTicks64();
-  exposed_ = false;
+void SdlSaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input) {
+  int x = motion.x;
+  int y = motion.y;
+  SDL_Window* from = SDL_GetWindowFromID(motion.windowID);
+  if (from != nullptr && from != window_) {
+    // A cover's pixels, moved into the saver window's frame: one pointer,
+    // one first position, whichever display it rests on.
+    int fromX = 0, fromY = 0, ownX = 0, ownY = 0;
+    SDL_GetWindowPosition(from, &fromX, &fromY);
+    SDL_GetWindowPosition(window_, &ownX, &ownY);
+    x += fromX - ownX;
+    y += fromY - ownY;
+  }
+  input.Form_MouseMove(static_cast<float>(x), static_cast<float>(y));
 }
 
 }  // namespace pelmic::sdl

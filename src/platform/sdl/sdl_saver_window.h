@@ -1,18 +1,24 @@
-// sdl_saver_window.h - the full-screen saver window on SDL2.
+// sdl_saver_window.h - the saver window on SDL2: its own, covering every
+// display, or a window a screen-saver daemon hands it.
 //
-// The diagram is drawn into a RasterCanvas the size of the desktop; this
-// window shows it through a streaming texture, uploading only the part that
-// changed. DoEvents is called once per yield of the cycle (well over a million
-// times in a pause), so it pumps the event queue once and presents only when
-// something changed and a frame's time has passed.
+// The diagram is drawn into a RasterCanvas; the window shows it through its
+// framebuffer, copying only the part that changed. DoEvents is called once
+// per yield of the cycle (well over a million times in a pause), so it pumps
+// the event queue once and presents only when something changed and a
+// frame's time has passed.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "canvas/raster_canvas.h"
+#include "platform/sdl/draw_target.h"
+#include "platform/sdl/surface_presenter.h"
+#include "platform/sdl/termination_signal.h"
 #include "shell/platform.h"
 
 namespace pelmic::sdl {
@@ -23,9 +29,15 @@ class SdlSaverWindow final : public shell::SaverWindow {
   // cheap enough not to slow the drawing down.
   static constexpr std::uint64_t kFrameMs = 16;
 
-  // Creates the hidden window covering display 0 at its desktop resolution.
-  // SDL's video subsystem must be initialised. Throws std::runtime_error.
-  SdlSaverWindow();
+  // The saver's own hidden window over display 0 at its desktop size, and a
+  // black one over each other display; input in any of them counts. SDL's
+  // video subsystem must be initialised. Throws std::runtime_error.
+  static std::unique_ptr<SdlSaverWindow> CoverDisplays();
+  // Draws into `window`, which someone else owns, at the size it has now.
+  // Never maps, unmaps or raises it and never reads its input: its owner
+  // handles input and ends the saver with a signal.
+  static std::unique_ptr<SdlSaverWindow> Embed(X11WindowId window);
+
   ~SdlSaverWindow() override;
   SdlSaverWindow(const SdlSaverWindow&) = delete;
   SdlSaverWindow& operator=(const SdlSaverWindow&) = delete;
@@ -33,24 +45,29 @@ class SdlSaverWindow final : public shell::SaverWindow {
   void Show() override;
   void Hide() override;
   void Refresh() override;
-  Canvas& Surface() override { return *canvas_; }
+  Canvas& Surface() override { return canvas_; }
   void DoEvents(shell::SaverInput& input) override;
 
   // For the benchmarks: presenting can be switched off to measure its cost.
   void SetPresenting(bool on) { presenting_ = on; }
 
  private:
+  SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, bool embedded);
   void Dispatch(const SDL_Event& event, shell::SaverInput& input);
-  // Copies the canvas's changed part into the texture; false if none changed.
-  bool UploadDirtyRect();
-  void PresentTexture();
+  void OnWindowEvent(const SDL_WindowEvent& event);
+  // A pointer position in one of our windows, in the saver window's pixels.
+  void ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input);
+  // Shows what changed since the last present (everything after an exposure).
+  void Present();
 
-  SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
-  std::unique_ptr<RasterCanvas> canvas_;
+  SaverListening listening_;  // SIGTERM and SIGINT stop the saver meanwhile
+  SDL_Window* window_;
+  std::vector<SDL_Window*> covers_;  // black, one per other display
+  bool embedded_;
+  RasterCanvas canvas_;
+  std::optional<SurfacePresenter> presenter_;
   std::uint64_t lastPresentMs_ = 0;
-  bool exposed_ = false;  // the system lost our pixels: present even if clean
+  bool exposed_ = false;  // the system lost our pixels: present all of them
   bool presenting_ = true;
 };
 

@@ -7,6 +7,8 @@ Each case starts its own display, so cases may run in parallel: the program
 allows one copy per user and display.
 """
 
+import signal
+import subprocess
 import sys
 import time
 
@@ -146,6 +148,82 @@ def case_second_copy(x):
     expect_running(first, "a second copy started")
     x.run("xdotool", "key", "Escape")
     expect_exit(first, "a key")
+
+
+# --- inside a daemon's window -------------------------------------------------
+
+def foreign_window(x, geometry, title):
+    """A window of another program (xlogo, all black) to draw into, as a
+    daemon would hand one: (process, id of xlogo's drawing area, its bounds)."""
+    proc = subprocess.Popen(["xlogo", "-geometry", geometry, "-title", title, "-bg", "black", "-fg", "black"],
+                            env=x.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    top = x.wait_for_window(title)
+    if top is None:
+        stop(proc)
+        raise Failure("xlogo did not open its window")
+    child = x.run("xwininfo", "-id", top[0], "-children").split("child:")[-1].split()[0]
+    info = dict(line.strip().split(": ", 1) for line in x.run("xwininfo", "-id", child).splitlines() if ": " in line)
+    bounds = tuple(int(info[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+    return proc, child, bounds
+
+
+def start_embedded(x, *args, window=None):
+    env = dict(x.env)
+    if window is not None:
+        env["XSCREENSAVER_WINDOW"] = window
+    return subprocess.Popen([PELMIC, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def pale_inside(shot, bounds):
+    """How many pixels within the bounds are in the pen's pale colours."""
+    left, top, width, height = bounds
+    pale = ((r, g, b) for r, g, b in (shot.rgb(px, py) for py in range(top, top + height)
+                                      for px in range(left, left + width)))
+    return sum(1 for r, g, b in pale if r >= 122 and g >= 222 and b >= 222)
+
+
+def case_embedded(x):
+    """The daemon's way (--root, its window in XSCREENSAVER_WINDOW) in a
+    preview-sized window, and a locker's way (-window-id) in a 1x1 window, at
+    the same time: no single-instance lock, no window of our own, input left
+    to the window's owner, SIGTERM a clean end."""
+    logo, area, bounds = foreign_window(x, "200x150+0+0", "preview")
+    tiny, tiny_area, tiny_bounds = foreign_window(x, "1x1+600+500", "tiny")
+    try:
+        daemon = start_embedded(x, "--root", window=area)
+        locker = start_embedded(x, "-window-id", str(int(tiny_area, 16)))
+        deadline = time.monotonic() + 10
+        while not pale_inside(x.screenshot(), bounds):
+            if time.monotonic() > deadline:
+                raise Failure(f"nothing pale in the daemon's window: {describe(x, daemon)}")
+            time.sleep(0.1)
+        shot = x.screenshot()
+        check(shot.pale_mask().bit_count() == pale_inside(shot, bounds) + pale_inside(shot, tiny_bounds),
+              "drawn outside the given windows")
+        check(not [w for w in x.top_windows() if w[1] == "Pelmic"], "a window of its own opened")
+        x.run("xdotool", "mousemove", "100", "75", "click", "1", "key", "a", "mousemove", "300", "300")
+        time.sleep(1)
+        for proc in (daemon, locker):
+            expect_running(proc, "input in the daemon's window")
+            proc.send_signal(signal.SIGTERM)
+            expect_exit(proc, "SIGTERM")
+        check(x.top_windows() and logo.poll() is None, "the daemon's window went away")
+    finally:
+        stop(logo)
+        stop(tiny)
+
+
+def case_embedded_bad_window(x):
+    for args, window in ((["-window-id", "abc"], None), (["--window-id", "0x1fffffe"], None), (["-window-id"], None),
+                         (["--root"], "junk"), ([], "0x1fffffe")):
+        proc = start_embedded(x, *args, window=window)
+        status = wait_exit(proc, PROMPTLY_S)
+        if status is None:
+            stop(proc)
+        message = proc.stderr.read().decode()
+        check(status == 2 and message.startswith("pelmic: "),
+              f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, stderr {message!r}")
+    check(not x.top_windows(), "a bad window id opened a window")
 
 
 # --- the other switches -------------------------------------------------------

@@ -1,0 +1,75 @@
+#include "platform/sdl/draw_target.h"
+
+#include <charconv>
+
+namespace pelmic::sdl {
+
+namespace {
+
+constexpr X11WindowId kLargestWindowId = 0x1FFFFFFF;
+
+// "-name" or "--name" without its dashes; empty for anything else.
+std::string_view SwitchName(std::string_view arg) {
+  if (arg.starts_with("--")) return arg.substr(2);
+  if (arg.starts_with("-")) return arg.substr(1);
+  return {};
+}
+
+std::string NotAWindowId(std::string_view source, std::string_view text) {
+  return std::string(source) + ": \"" + std::string(text) + "\" is not a window id (decimal or 0x hex)";
+}
+
+}  // namespace
+
+std::optional<X11WindowId> ParseWindowId(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  X11WindowId id = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, id, base);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  if (id == 0 || id > kLargestWindowId) return std::nullopt;
+  return id;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args, const char* xscreensaverWindow) {
+  ParsedArguments parsed;
+  std::optional<std::string> windowIdText;
+  bool root = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view name = SwitchName(args[i]);
+    if (name == "root") {
+      root = true;
+    } else if (name == "window-id") {
+      if (i + 1 == args.size()) {
+        parsed.error = "-window-id needs a window id";
+        return parsed;
+      }
+      windowIdText = args[++i];
+    } else if (name.starts_with("window-id=")) {
+      windowIdText = std::string(name.substr(name.find('=') + 1));
+    } else {
+      if (!parsed.commandLine.empty()) parsed.commandLine += ' ';
+      parsed.commandLine += args[i];
+    }
+  }
+
+  const bool fromDaemon = xscreensaverWindow != nullptr && *xscreensaverWindow != '\0';
+  if (windowIdText) {
+    const std::optional<X11WindowId> id = ParseWindowId(*windowIdText);
+    if (!id) parsed.error = NotAWindowId("-window-id", *windowIdText);
+    parsed.target = {DrawTarget::Kind::ForeignWindow, id.value_or(0)};
+  } else if (fromDaemon) {
+    const std::optional<X11WindowId> id = ParseWindowId(xscreensaverWindow);
+    if (!id) parsed.error = NotAWindowId("XSCREENSAVER_WINDOW", xscreensaverWindow);
+    parsed.target = {DrawTarget::Kind::ForeignWindow, id.value_or(0)};
+  } else if (root) {
+    parsed.target = {DrawTarget::Kind::RootWindow, 0};
+  }
+  return parsed;
+}
+
+}  // namespace pelmic::sdl
