@@ -15,8 +15,14 @@ std::string_view SwitchName(std::string_view arg) {
   return {};
 }
 
-std::string NotAWindowId(std::string_view source, std::string_view text) {
-  return std::string(source) + ": \"" + std::string(text) + "\" is not a window id (decimal or 0x hex)";
+// Targets the foreign window that `text`, read from `source`, names; an error
+// (naming the source) when it names none.
+void TargetWindow(std::string_view source, std::string_view text, ParsedArguments& parsed) {
+  const std::optional<X11WindowId> id = ParseWindowId(text);
+  if (!id) {
+    parsed.error = std::string(source) + ": \"" + std::string(text) + "\" is not a window id (decimal or 0x hex)";
+  }
+  parsed.target = {DrawTarget::Kind::ForeignWindow, id.value_or(0)};
 }
 
 }  // namespace
@@ -59,13 +65,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args, const char*
 
   const bool fromDaemon = xscreensaverWindow != nullptr && *xscreensaverWindow != '\0';
   if (windowIdText) {
-    const std::optional<X11WindowId> id = ParseWindowId(*windowIdText);
-    if (!id) parsed.error = NotAWindowId("-window-id", *windowIdText);
-    parsed.target = {DrawTarget::Kind::ForeignWindow, id.value_or(0)};
+    TargetWindow("-window-id", *windowIdText, parsed);
   } else if (fromDaemon) {
-    const std::optional<X11WindowId> id = ParseWindowId(xscreensaverWindow);
-    if (!id) parsed.error = NotAWindowId("XSCREENSAVER_WINDOW", xscreensaverWindow);
-    parsed.target = {DrawTarget::Kind::ForeignWindow, id.value_or(0)};
+    TargetWindow("XSCREENSAVER_WINDOW", xscreensaverWindow, parsed);
   } else if (root) {
     parsed.target = {DrawTarget::Kind::RootWindow, 0};
   }
