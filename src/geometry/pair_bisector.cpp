@@ -121,7 +121,7 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
     const double endSide = SideOf(other, end);
     const double product = startSide * endSide;
     const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
-                             line.pairDist > Distance(sites.X(i), sites.Y(i), sites.X(m), sites.Y(m));
+                             line.pairDist > Distance(ix, iy, mx, my);
     // A nearer site in k's quadrant whose bisector misses the segment shuts the
     // whole segment out of i's cell.
     if (nearerAlike && product > 0) return false;
