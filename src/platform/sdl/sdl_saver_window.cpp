@@ -78,8 +78,8 @@ SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> cove
     : window_(window),
       covers_(std::move(covers)),
       embedded_(embedded),
-      canvas_(WindowWidth(window), WindowHeight(window)) {
-  presenter_.emplace(window_);
+      canvas_(WindowWidth(window), WindowHeight(window)),
+      presenter_(window) {
   // Our own window starts black from its background, as the canvas does: the
   // first present need not send a screenful of black. A daemon's window may
   // show anything, so it gets the whole canvas.
@@ -103,7 +103,7 @@ void SdlSaverWindow::Show() {
 void SdlSaverWindow::Hide() {
   if (embedded_) {
     // The daemon's window is not ours to unmap: leave it black, as found.
-    if (!ForeignWindowLost()) presenter_->PresentAll(canvas_);
+    if (!ForeignWindowLost()) presenter_.PresentAll(canvas_);
     return;
   }
   SDL_HideWindow(window_);
@@ -126,11 +126,11 @@ void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
 void SdlSaverWindow::Present() {
   if (exposed_) {
     canvas_.TakeDirtyRect();
-    presenter_->PresentAll(canvas_);
+    presenter_.PresentAll(canvas_);
   } else {
     const DirtyRect changed = canvas_.TakeDirtyRect();
     if (changed.Empty()) return;
-    presenter_->Present(canvas_, changed);
+    presenter_.Present(canvas_, changed);
   }
   lastPresentMs_ = SDL_GetTicks64();
   exposed_ = false;
@@ -164,7 +164,7 @@ void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   const bool resized = event.event == SDL_WINDOWEVENT_SIZE_CHANGED;
   if (!exposed && !resized) return;
   if (event.windowID != SDL_GetWindowID(window_)) return;  // a cover: the server repaints it
-  if (resized) presenter_->Invalidate();
+  if (resized) presenter_.Invalidate();
   exposed_ = true;
 }
 

@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "canvas/raster_canvas.h"
@@ -65,7 +64,7 @@ class SdlSaverWindow final : public shell::SaverWindow {
   std::vector<SDL_Window*> covers_;  // black, one per other display
   bool embedded_;
   RasterCanvas canvas_;
-  std::optional<SurfacePresenter> presenter_;
+  SurfacePresenter presenter_;
   std::uint64_t lastPresentMs_ = 0;
   bool exposed_ = false;  // the system lost our pixels: present all of them
   bool presenting_ = true;
