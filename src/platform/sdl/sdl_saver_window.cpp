@@ -32,16 +32,11 @@ SDL_Window* CreateCoveringWindow(int display) {
   return window;
 }
 
-int WindowWidth(SDL_Window* window) {
-  int width = 0;
-  SDL_GetWindowSize(window, &width, nullptr);
-  return width;
-}
-
-int WindowHeight(SDL_Window* window) {
-  int height = 0;
-  SDL_GetWindowSize(window, nullptr, &height);
-  return height;
+// A black canvas the size the window has now.
+RasterCanvas CanvasFor(SDL_Window* window) {
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  return RasterCanvas(width, height);
 }
 
 }  // namespace
@@ -78,7 +73,7 @@ SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> cove
     : window_(window),
       covers_(std::move(covers)),
       embedded_(embedded),
-      canvas_(WindowWidth(window), WindowHeight(window)),
+      canvas_(CanvasFor(window)),
       presenter_(window) {
   // Our own window starts black from its background, as the canvas does: the
   // first present need not send a screenful of black. A daemon's window may
