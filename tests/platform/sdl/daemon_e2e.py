@@ -20,7 +20,7 @@ import sys
 import tempfile
 import time
 
-from xsession import XvfbDisplay, stop, wait_exit
+from xsession import XvfbDisplay, stop, wait_exit, wait_until
 
 SETTINGS = """\
 mode:\t\tone
@@ -57,15 +57,6 @@ def pelmic_processes(display):
         except OSError:
             continue
     return found
-
-
-def wait_until(condition, timeout):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.05)
-    return condition()
 
 
 def daemon_home():

@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from xsession import XvfbDisplay, rss_kib, stop, wait_exit
+from xsession import XvfbDisplay, rss_kib, stop, wait_exit, wait_until
 
 SCREEN = (1024, 768)
 # Small screens for cases that need many screenshots a second.
@@ -174,14 +174,6 @@ def start_embedded(x, *args, window=None):
     return subprocess.Popen([PELMIC, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
-def pale_inside(shot, bounds):
-    """How many pixels within the bounds are in the pen's pale colours."""
-    left, top, width, height = bounds
-    pale = ((r, g, b) for r, g, b in (shot.rgb(px, py) for py in range(top, top + height)
-                                      for px in range(left, left + width)))
-    return sum(1 for r, g, b in pale if r >= 122 and g >= 222 and b >= 222)
-
-
 def case_embedded(x):
     """The daemon's way (--root, its window in XSCREENSAVER_WINDOW) in a
     preview-sized window, and a locker's way (-window-id) in a 1x1 window, at
@@ -192,13 +184,10 @@ def case_embedded(x):
     try:
         daemon = start_embedded(x, "--root", window=area)
         locker = start_embedded(x, "-window-id", str(int(tiny_area, 16)))
-        deadline = time.monotonic() + 10
-        while not pale_inside(x.screenshot(), bounds):
-            if time.monotonic() > deadline:
-                raise Failure(f"nothing pale in the daemon's window: {describe(x, daemon)}")
-            time.sleep(0.1)
+        if not wait_until(lambda: x.screenshot().pale_count(bounds), 10):
+            raise Failure(f"nothing pale in the daemon's window: {describe(x, daemon)}")
         shot = x.screenshot()
-        check(shot.pale_mask().bit_count() == pale_inside(shot, bounds) + pale_inside(shot, tiny_bounds),
+        check(shot.pale_mask().bit_count() == shot.pale_count(bounds) + shot.pale_count(tiny_bounds),
               "drawn outside the given windows")
         check(not [w for w in x.top_windows() if w[1] == "Pelmic"], "a window of its own opened")
         x.run("xdotool", "mousemove", "100", "75", "click", "1", "key", "a", "mousemove", "300", "300")

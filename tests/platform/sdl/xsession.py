@@ -182,6 +182,12 @@ class Image:
         return (self._mask(self.red_at, 122) & self._mask(self.green_at, 222)
                 & self._mask(self.blue_at, 222))
 
+    def pale_count(self, bounds):
+        """Pixels of pale_mask within bounds = (left, top, width, height)."""
+        left, top, width, height = bounds
+        mask, row = self.pale_mask(), (1 << 8 * width) - 1
+        return sum(((mask >> 8 * (y * self.width + left)) & row).bit_count() for y in range(top, top + height))
+
     def black_fraction(self):
         table = bytes(0 if value == 0 else 1 for value in range(256))
         lit = (int.from_bytes(self._channel(self.red_at).translate(table), "little")
@@ -202,6 +208,16 @@ class Image:
         if start is not None:
             runs.append((start, self.width))
         return runs
+
+
+def wait_until(condition, timeout):
+    """Polls `condition` until it holds or `timeout` s have passed; its last value."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.05)
+    return condition()
 
 
 def wait_exit(proc, timeout):
