@@ -1,6 +1,7 @@
 #include "platform/sdl/draw_target.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace pelmic::sdl {
 
@@ -41,13 +42,24 @@ std::optional<X11WindowId> ParseWindowId(std::string_view text) {
   return id;
 }
 
+std::string FormatWindowId(X11WindowId id) {
+  char text[2 + 2 * sizeof id + 1];
+  std::snprintf(text, sizeof text, "0x%lx", id);
+  return text;
+}
+
 ParsedArguments ParseArguments(const std::vector<std::string>& args, const char* xscreensaverWindow) {
   ParsedArguments parsed;
   std::optional<std::string> windowIdText;
   bool root = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view name = SwitchName(args[i]);
-    if (name == "root") {
+    if (name == "help" || name == "h") {
+      parsed.action = ParsedArguments::Action::ShowUsage;
+      return parsed;
+    } else if (name == "version") {
+      parsed.action = ParsedArguments::Action::ShowVersion;
+    } else if (name == "root") {
       root = true;
     } else if (name == "window-id") {
       if (i + 1 == args.size()) {
@@ -63,7 +75,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args, const char*
     }
   }
 
-  const bool fromDaemon = xscreensaverWindow != nullptr && *xscreensaverWindow != '\0';
+  if (parsed.action != ParsedArguments::Action::Run) return parsed;
+  // A locker starts a saver module with no arguments at all; anything else
+  // but -root is a switch that means what it says.
+  const bool fromDaemon =
+      (root || args.empty()) && xscreensaverWindow != nullptr && *xscreensaverWindow != '\0';
   if (windowIdText) {
     TargetWindow("-window-id", *windowIdText, parsed);
   } else if (fromDaemon) {

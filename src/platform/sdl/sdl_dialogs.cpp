@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/sdl/termination_signal.h"
+
 namespace pelmic::sdl {
 
 namespace {
@@ -43,6 +45,8 @@ DialogOutcome OutcomeOf(int buttonId) {
 // that attempt fails, and on a busy machine the fallback has been seen to
 // fail now and then as well. A second try costs nothing when all is well.
 bool ShowBox(const SDL_MessageBoxData& box, int& pressed) {
+  // The box waits for its buttons alone; only ending the program can end it.
+  const EndAtOnceOnTermination signalsEndTheBox;
   for (int attempt = 0; attempt < 2; ++attempt) {
     pressed = -1;
     if (SDL_ShowMessageBox(&box, &pressed) == 0) return true;

@@ -18,7 +18,7 @@ SdlPlatform::~SdlPlatform() {
 }
 
 bool SdlPlatform::PreviousInstanceRunning() {
-  if (foreignWindow_) return false;
+  if (embedded_ != nullptr) return false;
   return !instanceToken_.Claim(SingleInstanceToken::NameForThisSession());
 }
 
@@ -30,7 +30,7 @@ shell::DialogOutcome SdlPlatform::RunSettingsDialog(const shell::SettingsDialogD
 
 std::unique_ptr<shell::SaverWindow> SdlPlatform::CreateSaverWindow() {
   EnsureVideo();
-  if (foreignWindow_) return SdlSaverWindow::Embed(*foreignWindow_);
+  if (embedded_ != nullptr) return SdlSaverWindow::Embed(*embedded_);
   return SdlSaverWindow::CoverDisplays();
 }
 
@@ -41,19 +41,19 @@ std::uint32_t SdlPlatform::TimerSeed() {
 }
 
 void SdlPlatform::ShowCursor(bool show) {
-  if (foreignWindow_) return;
+  if (embedded_ != nullptr) return;
   cursorCount_ += show ? 1 : -1;
   if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
 }
 
 bool SdlPlatform::ScreenSaverActive() {
-  if (foreignWindow_) return true;
+  if (embedded_ != nullptr) return true;
   EnsureVideo();
   return SDL_IsScreenSaverEnabled() == SDL_TRUE;
 }
 
 void SdlPlatform::SetScreenSaverActive(bool active) {
-  if (foreignWindow_) return;
+  if (embedded_ != nullptr) return;
   EnsureVideo();
   if (active) {
     SDL_EnableScreenSaver();

@@ -11,10 +11,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string_view>
 
-#include "platform/sdl/draw_target.h"
+#include "platform/sdl/embedded_window.h"
 #include "platform/sdl/single_instance.h"
 #include "shell/platform.h"
 
@@ -22,9 +21,9 @@ namespace pelmic::sdl {
 
 class SdlPlatform final : public shell::Platform {
  public:
-  SdlPlatform() = default;
-  // The saver draws into `foreignWindow`, which a daemon owns.
-  explicit SdlPlatform(X11WindowId foreignWindow) : foreignWindow_(foreignWindow) {}
+  // With `embedded`, the saver draws into that window, which outlives the
+  // platform; without, into windows of its own.
+  explicit SdlPlatform(EmbeddedWindow* embedded = nullptr) : embedded_(embedded) {}
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -42,7 +41,7 @@ class SdlPlatform final : public shell::Platform {
   // Starts SDL's video subsystem once; throws std::runtime_error on failure.
   void EnsureVideo();
 
-  std::optional<X11WindowId> foreignWindow_;
+  EmbeddedWindow* embedded_;
   SingleInstanceToken instanceToken_;
   bool videoStarted_ = false;
   // The cursor is visible while this is >= 0, like the system's display count.

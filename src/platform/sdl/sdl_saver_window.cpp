@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/sdl/termination_signal.h"
 #include "platform/sdl/x11_window.h"
 
 namespace pelmic::sdl {
@@ -48,7 +49,7 @@ std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
     for (int display = 1; display < SDL_GetNumVideoDisplays(); ++display) {
       covers.push_back(CreateCoveringWindow(display));
     }
-    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(primary, std::move(covers), false));
+    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(primary, std::move(covers), nullptr));
   } catch (...) {
     for (SDL_Window* cover : covers) SDL_DestroyWindow(cover);
     SDL_DestroyWindow(primary);
@@ -56,29 +57,28 @@ std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
   }
 }
 
-std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(X11WindowId window) {
-  SDL_Window* foreign = SDL_CreateWindowFrom(reinterpret_cast<const void*>(window));
-  if (foreign == nullptr) ThrowSdlError("SDL_CreateWindowFrom");
-  WatchForeignWindow(foreign);
-  TolerateLossOf(window);
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(EmbeddedWindow& window) {
+  SDL_Window* foreign = window.Adopt();
   try {
-    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(foreign, {}, true));
+    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(foreign, {}, &window));
   } catch (...) {
     SDL_DestroyWindow(foreign);
     throw;
   }
 }
 
-SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, bool embedded)
+SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, EmbeddedWindow* embedded)
     : window_(window),
       covers_(std::move(covers)),
       embedded_(embedded),
       canvas_(CanvasFor(window)),
-      presenter_(window) {
+      presenter_(window, embedded != nullptr
+                             ? SurfacePresenter::SurfaceSource([embedded](SDL_Window* w) { return embedded->MakeSurface(w); })
+                             : SDL_GetWindowSurface) {
   // Our own window starts black from its background, as the canvas does: the
   // first present need not send a screenful of black. A daemon's window may
   // show anything, so it gets the whole canvas.
-  if (!embedded_) canvas_.TakeDirtyRect();
+  if (embedded_ == nullptr) canvas_.TakeDirtyRect();
 }
 
 SdlSaverWindow::~SdlSaverWindow() {
@@ -88,7 +88,9 @@ SdlSaverWindow::~SdlSaverWindow() {
 }
 
 void SdlSaverWindow::Show() {
-  if (embedded_) return;
+  // A signal during start-up: the first yield ends the saver, so the window
+  // need not flash up first.
+  if (embedded_ != nullptr || TerminationRequested()) return;
   // The covers show nothing but their black background.
   for (SDL_Window* cover : covers_) SDL_ShowWindow(cover);
   SDL_ShowWindow(window_);
@@ -96,9 +98,9 @@ void SdlSaverWindow::Show() {
 }
 
 void SdlSaverWindow::Hide() {
-  if (embedded_) {
+  if (embedded_ != nullptr) {
     // The daemon's window is not ours to unmap: leave it black, as found.
-    if (!ForeignWindowLost()) presenter_.PresentAll(canvas_);
+    if (!embedded_->Lost()) presenter_.PresentAll(canvas_);
     return;
   }
   SDL_HideWindow(window_);
@@ -110,7 +112,7 @@ void SdlSaverWindow::Refresh() { Present(); }
 void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
-  if (TerminationRequested() || (embedded_ && ForeignWindowLost())) input.CloseRequested();
+  if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
   if (!presenting_) return;
   // The tick count is read from the vDSO: no system call on the idle path.
   const std::uint64_t now = SDL_GetTicks64();
@@ -138,7 +140,10 @@ void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) 
     return;
   }
   if (event.type == SDL_QUIT) input.CloseRequested();
-  if (embedded_) return;  // the daemon owns input
+  if (embedded_ != nullptr) {
+    embedded_->Notice(event);
+    return;  // the daemon owns input
+  }
   switch (event.type) {
     case SDL_KEYDOWN:
       input.Form_KeyDown();

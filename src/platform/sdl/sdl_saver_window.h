@@ -15,9 +15,8 @@
 #include <vector>
 
 #include "canvas/raster_canvas.h"
-#include "platform/sdl/draw_target.h"
+#include "platform/sdl/embedded_window.h"
 #include "platform/sdl/surface_presenter.h"
-#include "platform/sdl/termination_signal.h"
 #include "shell/platform.h"
 
 namespace pelmic::sdl {
@@ -34,8 +33,9 @@ class SdlSaverWindow final : public shell::SaverWindow {
   static std::unique_ptr<SdlSaverWindow> CoverDisplays();
   // Draws into `window`, which someone else owns, at the size it has now.
   // Never maps, unmaps or raises it and never reads its input: its owner
-  // handles input and ends the saver with a signal.
-  static std::unique_ptr<SdlSaverWindow> Embed(X11WindowId window);
+  // handles input and ends the saver with a signal, or by destroying it.
+  // Throws WindowGone or std::runtime_error.
+  static std::unique_ptr<SdlSaverWindow> Embed(EmbeddedWindow& window);
 
   ~SdlSaverWindow() override;
   SdlSaverWindow(const SdlSaverWindow&) = delete;
@@ -51,7 +51,7 @@ class SdlSaverWindow final : public shell::SaverWindow {
   void SetPresenting(bool on) { presenting_ = on; }
 
  private:
-  SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, bool embedded);
+  SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, EmbeddedWindow* embedded);
   void Dispatch(const SDL_Event& event, shell::SaverInput& input);
   void OnWindowEvent(const SDL_WindowEvent& event);
   // A pointer position in one of our windows, in the saver window's pixels.
@@ -59,10 +59,9 @@ class SdlSaverWindow final : public shell::SaverWindow {
   // Shows what changed since the last present (everything after an exposure).
   void Present();
 
-  SaverListening listening_;  // SIGTERM and SIGINT stop the saver meanwhile
   SDL_Window* window_;
   std::vector<SDL_Window*> covers_;  // black, one per other display
-  bool embedded_;
+  EmbeddedWindow* embedded_;         // null for a window of our own
   RasterCanvas canvas_;
   SurfacePresenter presenter_;
   std::uint64_t lastPresentMs_ = 0;

@@ -4,24 +4,20 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace pelmic::sdl {
 
-namespace {
-
-SDL_Surface* BlackSurfaceOf(SDL_Window* window) {
-  SDL_Surface* surface = SDL_GetWindowSurface(window);
-  if (surface == nullptr) throw std::runtime_error(std::string("SDL_GetWindowSurface: ") + SDL_GetError());
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  return surface;
+SurfacePresenter::SurfacePresenter(SDL_Window* window, SurfaceSource source)
+    : window_(window), source_(std::move(source)) {
+  Surface();
 }
 
-}  // namespace
-
-SurfacePresenter::SurfacePresenter(SDL_Window* window) : window_(window) { Surface(); }
-
 SDL_Surface* SurfacePresenter::Surface() {
-  if (surface_ == nullptr) surface_ = BlackSurfaceOf(window_);
+  if (surface_ != nullptr) return surface_;
+  surface_ = source_(window_);
+  if (surface_ == nullptr) throw std::runtime_error(std::string("SDL_GetWindowSurface: ") + SDL_GetError());
+  SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
   return surface_;
 }
 

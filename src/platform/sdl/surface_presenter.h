@@ -12,14 +12,20 @@
 
 #include <SDL.h>
 
+#include <functional>
+
 #include "canvas/raster_canvas.h"
 
 namespace pelmic::sdl {
 
 class SurfacePresenter {
  public:
+  // Where the window's framebuffer comes from: SDL_GetWindowSurface, or a
+  // wrapper of it (a daemon's window notes what SDL makes for it).
+  using SurfaceSource = std::function<SDL_Surface*(SDL_Window*)>;
+
   // Throws std::runtime_error when the window has no framebuffer.
-  explicit SurfacePresenter(SDL_Window* window);
+  explicit SurfacePresenter(SDL_Window* window, SurfaceSource source = SDL_GetWindowSurface);
 
   // Copies `changed` of the canvas into the framebuffer and shows that part.
   void Present(const RasterCanvas& canvas, const DirtyRect& changed);
@@ -35,6 +41,7 @@ class SurfacePresenter {
   SDL_Surface* Surface();
 
   SDL_Window* window_;
+  SurfaceSource source_;
   SDL_Surface* surface_ = nullptr;
 };
 

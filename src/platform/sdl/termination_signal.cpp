@@ -1,23 +1,35 @@
 #include "platform/sdl/termination_signal.h"
 
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <csignal>
 
 namespace pelmic::sdl {
 
 namespace {
 
-volatile std::sig_atomic_t listening = 0;
 volatile std::sig_atomic_t requested = 0;
+volatile std::sig_atomic_t endAtOnce = 0;
+// The process that shows the dialog, so that a child can tell whether it
+// lost its parent before it asked to be told of that.
+pid_t dialogOwner = 0;
 
-// Only async-signal-safe work: store a flag, or fall back to the default
-// disposition and raise the signal again.
-extern "C" void OnTerminationSignal(int signal) {
-  if (listening != 0) {
-    requested = 1;
-    return;
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
+// Only async-signal-safe work: store a flag, or end the process.
+extern "C" void OnTerminationSignal(int) {
+  requested = 1;
+  if (endAtOnce != 0) _exit(0);
+}
+
+// Runs in every child forked while a dialog shows (the message box's own
+// process, zenity before its exec): it ends with its parent. It inherited
+// the handlers and `endAtOnce`, so SIGTERM ends it at once, and an exec'd
+// program dies of it. Only system calls here: the parent may have threads.
+extern "C" void OnForkedChild() {
+  if (endAtOnce == 0) return;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (getppid() != dialogOwner) _exit(0);
 }
 
 }  // namespace
@@ -29,11 +41,19 @@ void InstallTerminationHandlers() {
   action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  pthread_atfork(nullptr, nullptr, OnForkedChild);
 }
 
 bool TerminationRequested() { return requested != 0; }
 
-SaverListening::SaverListening() { listening = 1; }
-SaverListening::~SaverListening() { listening = 0; }
+EndAtOnceOnTermination::EndAtOnceOnTermination() {
+  dialogOwner = getpid();
+  endAtOnce = 1;
+  // Set before the look, so that a signal is either seen here or ends the
+  // program in the handler.
+  if (requested != 0) _exit(0);
+}
+
+EndAtOnceOnTermination::~EndAtOnceOnTermination() { endAtOnce = 0; }
 
 }  // namespace pelmic::sdl

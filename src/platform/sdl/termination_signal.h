@@ -1,28 +1,38 @@
-// termination_signal.h - SIGTERM and SIGINT as a request to stop the saver.
+// termination_signal.h - SIGTERM and SIGINT as a request to end the program.
 //
-// Daemons end their saver programs with SIGTERM; the saver must then leave
-// the way a key press makes it leave (status 0, settings put back). Outside
-// the saver's cycle (dialogs, start-up) the signals keep their default effect.
+// Daemons end their saver programs with SIGTERM, often milliseconds after
+// starting them when the user comes straight back; the program must then end
+// the way a key press ends it: what it changed put back, status 0. From the
+// moment main installs the handlers a signal is never lost: it is recorded,
+// and the program acts on it at the next point that looks (before the saver
+// starts, before its window shows, at every yield of the cycle).
 //
-//   InstallTerminationHandlers();     // first thing in main
-//   SaverListening listening;         // while the cycle runs
-//   if (TerminationRequested()) ...   // polled at every yield
+// A dialog cannot look: it waits inside a message box (drawn by a child
+// process that SDL forks, or by zenity). While one shows nothing outside the
+// process has been changed, so a signal ends the program at once with status
+// 0, and the dialog's process ends with it.
+//
+//   InstallTerminationHandlers();            // first thing in main
+//   if (TerminationRequested()) ...          // wherever the program can stop
+//   { EndAtOnceOnTermination dialog; ShowTheDialog(); }
 #pragma once
 
 namespace pelmic::sdl {
 
 void InstallTerminationHandlers();
 
-// True once SIGTERM or SIGINT arrived while a SaverListening was alive.
+// True once SIGTERM or SIGINT has arrived.
 bool TerminationRequested();
 
-// While one exists, the signals set the flag instead of ending the process.
-class SaverListening {
+// While one exists a signal ends the program at once with status 0, and so
+// does one that arrived before it. Children forked meanwhile end when the
+// program ends.
+class EndAtOnceOnTermination {
  public:
-  SaverListening();
-  ~SaverListening();
-  SaverListening(const SaverListening&) = delete;
-  SaverListening& operator=(const SaverListening&) = delete;
+  EndAtOnceOnTermination();
+  ~EndAtOnceOnTermination();
+  EndAtOnceOnTermination(const EndAtOnceOnTermination&) = delete;
+  EndAtOnceOnTermination& operator=(const EndAtOnceOnTermination&) = delete;
 };
 
 }  // namespace pelmic::sdl

@@ -4,7 +4,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace pelmic::sdl {
@@ -17,16 +16,13 @@ struct DisplayCloser {
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
-XErrorHandler handlerBeforeOurs = nullptr;
-Window tolerated = 0;
-bool lost = false;
+XErrorHandler handlerBeforeFilter = nullptr;
+bool (*errorFilter)(const X11Error&) = nullptr;
 
-// Once the window is gone, the graphics context made for it is refused too.
-int NoteLostWindow(Display* display, XErrorEvent* error) {
-  const bool gone = error->error_code == BadWindow || error->error_code == BadDrawable;
-  if (gone && error->resourceid == tolerated) lost = true;
-  if (lost && (gone || error->error_code == BadGC)) return 0;
-  return handlerBeforeOurs != nullptr ? handlerBeforeOurs(display, error) : 0;
+int FilterXError(Display* display, XErrorEvent* error) {
+  const X11Error seen{error->error_code == BadWindow || error->error_code == BadDrawable, error->resourceid};
+  if (errorFilter != nullptr && errorFilter(seen)) return 0;
+  return handlerBeforeFilter != nullptr ? handlerBeforeFilter(display, error) : 0;
 }
 
 bool WindowExists(Display* display, Window window) {
@@ -56,9 +52,7 @@ std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& e
   }
   if (target.kind == DrawTarget::Kind::RootWindow) return DefaultRootWindow(display.get());
   if (!WindowExists(display.get(), target.window)) {
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", target.window);
-    error = std::string("there is no window ") + id + " on this display";
+    error = "there is no window " + FormatWindowId(target.window) + " on this display";
     return std::nullopt;
   }
   return target.window;
@@ -81,14 +75,25 @@ void WatchForeignWindow(SDL_Window* window) {
   if (!X11Handles(window, display, xwindow)) return;
   // The event mask is per client: this adds to nothing the owner selected.
   XSelectInput(display, xwindow, ExposureMask | StructureNotifyMask);
-  XFlush(display);
+  XSync(display, False);
 }
 
-void TolerateLossOf(X11WindowId window) {
-  tolerated = window;
-  if (handlerBeforeOurs == nullptr) handlerBeforeOurs = XSetErrorHandler(NoteLostWindow);
+bool IsDestroyOf(const SDL_SysWMmsg& message, X11WindowId window) {
+  if (message.subsystem != SDL_SYSWM_X11) return false;
+  const XEvent& event = message.msg.x11.event;
+  return event.type == DestroyNotify && event.xdestroywindow.window == window;
 }
 
-bool ForeignWindowLost() { return lost; }
+X11WindowId NextX11Id(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  return X11Handles(window, display, xwindow) ? XAllocID(display) : 0;
+}
+
+void FilterX11Errors(bool (*filter)(const X11Error&)) {
+  if (filter != nullptr && errorFilter == nullptr) handlerBeforeFilter = XSetErrorHandler(FilterXError);
+  if (filter == nullptr && errorFilter != nullptr) XSetErrorHandler(handlerBeforeFilter);
+  errorFilter = filter;
+}
 
 }  // namespace pelmic::sdl

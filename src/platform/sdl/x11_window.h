@@ -1,6 +1,6 @@
-// x11_window.h - the few X11 calls SDL has no word for: checking a daemon's
-// window before drawing into it, asking for full screen without SDL's wait
-// for a window manager, and hearing when a foreign window is exposed.
+// x11_window.h - the few X11 calls SDL has no word for: checking a window
+// before drawing into it, asking for full screen without SDL's wait for a
+// window manager, hearing about a foreign window, and filtering X errors.
 #pragma once
 
 #include <SDL.h>
@@ -27,14 +27,28 @@ std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& e
 void PrepareCoveringWindow(SDL_Window* window);
 
 // A window wrapped with SDL_CreateWindowFrom gets no events of its own; this
-// asks for exposures and size changes (never input, which its owner handles).
+// asks for its exposures, size changes and destruction (never input, which
+// its owner handles), and waits for the server's answer, so that an error
+// about the window has been seen when it returns.
 void WatchForeignWindow(SDL_Window* window);
 
-// A daemon destroys its window right after sending SIGTERM, so the last
-// present may hit a window that is gone: X reports an error, which by
-// default ends the program with status 1. From this call on such errors
-// about `window` only mark it lost. Call after SDL's video is initialised.
-void TolerateLossOf(X11WindowId window);
-bool ForeignWindowLost();
+// True when `message`, an X event SDL passed on, says `window` was destroyed.
+bool IsDestroyOf(const SDL_SysWMmsg& message, X11WindowId window);
+
+// A fresh resource id of SDL's X connection. One connection hands its ids
+// out in increasing order, so an id made later is larger.
+X11WindowId NextX11Id(SDL_Window* window);
+
+struct X11Error {
+  bool noSuchWindow;     // BadWindow or BadDrawable: `resource` does not exist
+  X11WindowId resource;  // the id the failed request named
+};
+
+// From this call on, every X error of the process is offered to `filter`
+// first: the errors it returns true for are swallowed, the others get the
+// handler found before (the X library's prints them and ends the program
+// with status 1). Null restores that handler. X error handlers are per
+// process: one filter at a time. SDL's video, started later, keeps this one.
+void FilterX11Errors(bool (*filter)(const X11Error&));
 
 }  // namespace pelmic::sdl
