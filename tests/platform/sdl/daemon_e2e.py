@@ -42,23 +42,6 @@ class Failure(Exception):
     pass
 
 
-def pelmic_processes(display):
-    """Pids of processes named pelmic on this display (other tests' copies
-    run on other displays). The daemon names the screen too: ":N.0"."""
-    found, ours = [], (f"DISPLAY={display}".encode(), f"DISPLAY={display}.0".encode())
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/comm") as comm:
-                if comm.read().strip() != "pelmic":
-                    continue
-            with open(f"/proc/{pid}/environ", "rb") as environ:
-                if any(variable in ours for variable in environ.read().split(b"\0")):
-                    found.append(int(pid))
-        except OSError:
-            continue
-    return found
-
-
 def daemon_home():
     home = tempfile.mkdtemp(prefix="pelmic-daemon-")
     with open(os.path.join(home, ".xscreensaver"), "w") as settings:
@@ -95,7 +78,7 @@ def run(x, home, log_path):
         daemon = start_daemon(x, home, log)
     try:
         command(x, "-activate")
-        if not wait_until(lambda: pelmic_processes(x.name), STARTED_WITHIN_S):
+        if not wait_until(lambda: x.programs(), STARTED_WITHIN_S):
             raise Failure(f"no pelmic process within {STARTED_WITHIN_S} s of activating")
         if not wait_until(lambda: x.screenshot().pale_mask(), 5):
             raise Failure("nothing pale on the screen while the daemon is active")
@@ -104,8 +87,8 @@ def run(x, home, log_path):
             raise Failure(f"the background is not black ({shot.black_fraction():.2f} black)")
         command(x, "-deactivate")
         started = time.monotonic()
-        if not wait_until(lambda: not pelmic_processes(x.name), GONE_WITHIN_S):
-            raise Failure(f"pelmic still runs {GONE_WITHIN_S} s after deactivating: {pelmic_processes(x.name)}")
+        if not wait_until(lambda: not x.programs(), GONE_WITHIN_S):
+            raise Failure(f"pelmic still runs {GONE_WITHIN_S} s after deactivating: {x.programs()}")
         print(f"all pelmic processes ended {1e3 * (time.monotonic() - started):.0f} ms after deactivating")
     finally:
         stop(daemon)

@@ -39,6 +39,12 @@ TEST(DrawTargetArguments, WhereTheSaverDraws) {
       {{"-root"}, "2097156", Kind::ForeignWindow, 2097156, ""},
       {{}, "0x200004", Kind::ForeignWindow, 0x200004, ""},
       {{"-root"}, nullptr, Kind::RootWindow, 0, ""},
+      // A screen-saver switch means what it says, whatever the environment.
+      {{"/p"}, "0x200004", Kind::OwnWindow, 0, "/p"},
+      {{"/s"}, "0x200004", Kind::OwnWindow, 0, "/s"},
+      {{"/c:77"}, "0x200004", Kind::OwnWindow, 0, "/c:77"},
+      {{"/a"}, "junk", Kind::OwnWindow, 0, "/a"},
+      {{"/S", "--root"}, "0x200004", Kind::ForeignWindow, 0x200004, "/S"},
       // An explicit window wins over the environment.
       {{"-window-id", "0x400001"}, "0x200004", Kind::ForeignWindow, 0x400001, ""},
       {{"--window-id", "77"}, nullptr, Kind::ForeignWindow, 77, ""},
@@ -52,6 +58,23 @@ TEST(DrawTargetArguments, WhereTheSaverDraws) {
     EXPECT_EQ(parsed.target.kind, c.kind) << label;
     EXPECT_EQ(parsed.target.window, c.window) << label;
     EXPECT_EQ(parsed.commandLine, c.commandLine) << label;
+  }
+}
+
+TEST(DrawTargetArguments, HelpAndVersionAskForThatAlone) {
+  using Action = ParsedArguments::Action;
+  const struct {
+    std::vector<std::string> args;
+    Action action;
+  } cases[] = {
+      {{"--help"}, Action::ShowUsage},          {{"-h"}, Action::ShowUsage},
+      {{"-help", "/s"}, Action::ShowUsage},     {{"--root", "--h"}, Action::ShowUsage},
+      {{"--version"}, Action::ShowVersion},     {{"/c", "-version"}, Action::ShowVersion},
+      {{"--version", "--help"}, Action::ShowUsage}, {{"--version", "-window-id", "x"}, Action::ShowVersion},
+      {{"/h"}, Action::Run},                    {{"help"}, Action::Run},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseArguments(c.args, "junk").action, c.action) << ::testing::PrintToString(c.args);
   }
 }
 

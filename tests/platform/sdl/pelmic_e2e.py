@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from xsession import XvfbDisplay, rss_kib, stop, wait_exit, wait_until
+from xsession import XvfbDisplay, rss_kib, stop, wait_exit, wait_for_handler, wait_until
 
 SCREEN = (1024, 768)
 # Small screens for cases that need many screenshots a second.
@@ -215,13 +215,79 @@ def case_embedded_bad_window(x):
     check(not x.top_windows(), "a bad window id opened a window")
 
 
+def picture_settled(x, bounds):
+    """Waits until the picture in `bounds` stops changing: the cycle's pause."""
+    previous = None
+    for _ in range(100):
+        current = x.screenshot().pale_count(bounds)
+        if current and current == previous:
+            return
+        previous = current
+        time.sleep(0.1)
+    raise Failure("the picture never stopped changing")
+
+
+def case_embedded_window_lost(x):
+    """The daemon destroys its window without a signal: at start-up, while the
+    cycle draws, in the pause. The saver ends at once with status 0, or with
+    2 and a message when the window went before the saver could take it."""
+    for moment in (0.0, 0.02, "drawing", "pause"):
+        logo, area, bounds = foreign_window(x, "200x150+0+0", "daemon")
+        proc = start_embedded(x, "--root", window=area)
+        wait_for_handler(proc)
+        if moment == "drawing":
+            check(wait_until(lambda: x.screenshot().pale_count(bounds), 10), "nothing drawn in the daemon's window")
+        elif moment == "pause":
+            picture_settled(x, bounds)
+        else:
+            time.sleep(moment)
+        stop(logo)  # the server destroys the windows of a client that is gone
+        lost = time.monotonic()
+        status = wait_exit(proc, EXIT_WITHIN_S)
+        print(f"window lost at {moment}: status {status} after {1e3 * (time.monotonic() - lost):.0f} ms")
+        stop(proc)
+        error = proc.stderr.read().decode()
+        check(status == 0 or (status == 2 and isinstance(moment, float) and error.startswith("pelmic: ")),
+              f"window lost at {moment}: status {status}, stderr {error!r}")
+
+
+# --- signals ------------------------------------------------------------------
+
+def case_signal_any_moment(x):
+    """SIGTERM or SIGINT at any moment from the start of main (nothing can
+    catch a signal while the system is still loading the program): start-up,
+    window creation, the cycle, a dialog. The program ends with status 0 and
+    leaves nothing behind: no window, no dialog process."""
+    for args in (["-root"], ["/S"], ["/c"], ["/a"]):
+        for n, delay in enumerate((0.0, 0.005, 0.02, 0.2)):
+            signum = (signal.SIGTERM, signal.SIGINT)[n % 2]
+            what = f"{signum.name} {1e3 * delay:.0f} ms into {' '.join(args)}"
+            proc = x.start(PELMIC, *args)
+            wait_for_handler(proc)
+            time.sleep(delay)
+            proc.send_signal(signum)
+            expect_exit(proc, what, PROMPTLY_S, x)
+            check(wait_until(lambda: not x.programs() and not x.top_windows(), PROMPTLY_S),
+                  f"left behind after {what}: processes {x.programs()}, windows {x.top_windows()}")
+
+
 # --- the other switches -------------------------------------------------------
 
-def case_preview_switch(x):
-    proc = x.start(PELMIC, "/p", "1234")
-    status = wait_exit(proc, PROMPTLY_S)
-    check(status == 0, f"/p 1234 did not end at once with status 0: {status}")
-    check(not x.top_windows(), "/p opened a window")
+def case_switches_end_at_once(x):
+    """/p, whatever XSCREENSAVER_WINDOW holds, and --help, -h, --version:
+    status 0 without a window."""
+    root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
+    for args, window, prints in ((["/p", "1234"], None, ""), (["/p"], root, ""), (["/P"], "junk", ""),
+                                 (["--help"], None, "man 6 pelmic"), (["-h"], root, "-window-id ID"),
+                                 (["--version"], None, "pelmic 1.")):
+        proc = start_embedded(x, *args, window=window)
+        status = wait_exit(proc, PROMPTLY_S)
+        if status is None:
+            stop(proc)
+        out = proc.stdout.read().decode()
+        check(status == 0 and prints in out and (prints or not out),
+              f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, output {out!r}")
+    check(not x.top_windows(), "a switch that ends at once opened a window")
 
 
 BUTTON_FILL = (105, 102, 99)  # SDL's message box button colour

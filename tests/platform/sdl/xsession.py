@@ -93,6 +93,23 @@ class XvfbDisplay:
             raise RuntimeError(f"{args[0]} failed: {result.stderr.strip()}")
         return result.stdout
 
+    def programs(self, names=("pelmic", "zenity")):
+        """Pids of processes with one of these names on this display (other
+        tests' copies run on other displays). Daemons name the screen too:
+        ":N.0". A dialog's own process counts: zenity, or SDL's fork."""
+        found, ours = [], (f"DISPLAY={self.name}".encode(), f"DISPLAY={self.name}.0".encode())
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/comm") as comm:
+                    if comm.read().strip() not in names:
+                        continue
+                with open(f"/proc/{pid}/environ", "rb") as environ:
+                    if any(variable in ours for variable in environ.read().split(b"\0")):
+                        found.append(int(pid))
+            except OSError:
+                continue
+        return found
+
     def start(self, program, *args):
         return subprocess.Popen([program, *args], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -226,6 +243,21 @@ def wait_exit(proc, timeout):
         return proc.wait(timeout)
     except subprocess.TimeoutExpired:
         return None
+
+
+def wait_for_handler(proc, signum=signal.SIGTERM, timeout=10):
+    """Waits until the process catches `signum`: the earliest moment it can.
+    Before main runs (while the system loads the program) no program can."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline and proc.poll() is None:
+        try:
+            with open(f"/proc/{proc.pid}/status") as status:
+                caught = next(line for line in status if line.startswith("SigCgt:"))
+        except (OSError, StopIteration):
+            continue
+        if int(caught.split()[1], 16) >> (signum - 1) & 1:
+            return
+    raise RuntimeError(f"the program did not catch signal {signum} within {timeout} s")
 
 
 def stop(proc):
