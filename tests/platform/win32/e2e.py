@@ -290,6 +290,39 @@ def case_preview_ends_at_once(state, exe):
     print(f"/p ended after {took * 1000:.0f} ms")
 
 
+def wine_debuggers(state):
+    """Pids of winedbg processes in the test prefix."""
+    found, ours = [], f"WINEPREFIX={state['prefix']}".encode()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                if b"winedbg" not in cmdline.read():
+                    continue
+            with open(f"/proc/{pid}/environ", "rb") as environ:
+                if ours in environ.read().split(b"\0"):
+                    found.append(int(pid))
+        except OSError:
+            continue
+    return found
+
+
+def case_crash_ends_at_once(state, exe):
+    """A crash under the test prefix fails at once and leaves nothing running:
+    no debugger starts and waits there. A breakpoint that nothing handles
+    stands in for the crash."""
+    limit = 10 + start_allowance(state)
+    started = time.monotonic()
+    try:
+        crash = subprocess.run([*state["runner"], "rundll32.exe", "kernel32.dll,DebugBreak"], env=wine_env(state),
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               timeout=limit)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"the crash still ran after {limit} s; debuggers in the prefix: {wine_debuggers(state)}")
+    check(crash.returncode != 0, "the crash ended with status 0")
+    check(not wine_debuggers(state), f"a debugger is left in the prefix: {wine_debuggers(state)}")
+    print(f"the crash ended with status {crash.returncode} after {(time.monotonic() - started) * 1000:.0f} ms")
+
+
 def case_saver_draws_pale_on_black(state, exe):
     started = time.monotonic()
     saver, window = start_saver(state, exe)
