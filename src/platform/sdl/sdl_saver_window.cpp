@@ -40,6 +40,12 @@ RasterCanvas CanvasFor(SDL_Window* window) {
   return RasterCanvas(width, height);
 }
 
+// A daemon's window notes what SDL makes for its framebuffer.
+SurfacePresenter::SurfaceSource SurfaceSourceFor(EmbeddedWindow* embedded) {
+  if (embedded == nullptr) return SDL_GetWindowSurface;
+  return [embedded](SDL_Window* window) { return embedded->MakeSurface(window); };
+}
+
 }  // namespace
 
 std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
@@ -72,9 +78,7 @@ SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> cove
       covers_(std::move(covers)),
       embedded_(embedded),
       canvas_(CanvasFor(window)),
-      presenter_(window, embedded != nullptr
-                             ? SurfacePresenter::SurfaceSource([embedded](SDL_Window* w) { return embedded->MakeSurface(w); })
-                             : SDL_GetWindowSurface) {
+      presenter_(window, SurfaceSourceFor(embedded)) {
   // Our own window starts black from its background, as the canvas does: the
   // first present need not send a screenful of black. A daemon's window may
   // show anything, so it gets the whole canvas.
