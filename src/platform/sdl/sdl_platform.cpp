@@ -8,6 +8,7 @@
 
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_saver_window.h"
+#include "platform/sdl/wayland_saver_window.h"
 
 namespace pelmic::sdl {
 
@@ -29,6 +30,10 @@ shell::DialogOutcome SdlPlatform::RunSettingsDialog(const shell::SettingsDialogD
 }
 
 std::unique_ptr<shell::SaverWindow> SdlPlatform::CreateSaverWindow() {
+  // Wayland without SDL's windows, which would cost some 60 MB of GL.
+  if (embedded_ == nullptr) {
+    if (std::unique_ptr<shell::SaverWindow> window = WaylandSaverWindow::CoverOutputs()) return window;
+  }
   EnsureVideo();
   if (embedded_ != nullptr) return SdlSaverWindow::Embed(*embedded_);
   return SdlSaverWindow::CoverDisplays();
@@ -46,15 +51,16 @@ void SdlPlatform::ShowCursor(bool show) {
   if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
 }
 
+// Both are asked only once the saver's window exists. On Wayland SDL's video
+// is not started: the program never inhibits the system's idleness there,
+// and SDL reports the setting active.
 bool SdlPlatform::ScreenSaverActive() {
   if (embedded_ != nullptr) return true;
-  EnsureVideo();
   return SDL_IsScreenSaverEnabled() == SDL_TRUE;
 }
 
 void SdlPlatform::SetScreenSaverActive(bool active) {
   if (embedded_ != nullptr) return;
-  EnsureVideo();
   if (active) {
     SDL_EnableScreenSaver();
   } else {

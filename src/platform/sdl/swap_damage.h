@@ -1,0 +1,35 @@
+// swap_damage.h - what to copy when two buffers take turns on the screen.
+//
+// The compositor reads one buffer while we write the other, so a buffer
+// comes back behind by everything shown since it was last written. This
+// keeps, per buffer, the area where it may differ from the screen, and the
+// area drawn but not yet shown; a present copies both into the buffer it
+// writes, which is also the damage to report.
+//
+//   SwapDamage damage;
+//   damage.Drawn(canvas.TakeDirtyRect());
+//   const DirtyRect copy = damage.Take(free);  // copy, attach buffer `free`, damage `copy`, commit
+#pragma once
+
+#include <array>
+
+#include "canvas/raster_canvas.h"
+
+namespace pelmic::sdl {
+
+class SwapDamage {
+ public:
+  // Both buffers start as what the screen shows (black, like the canvas).
+  void Drawn(const DirtyRect& changed);
+  // True while something drawn is not on the screen.
+  bool Owed() const { return !owed_.Empty(); }
+  // Buffer `index` (0 or 1) is about to be written and shown: the area to
+  // copy into it from the canvas. From then on it is what the screen shows.
+  DirtyRect Take(int index);
+
+ private:
+  DirtyRect owed_;
+  std::array<DirtyRect, 2> stale_;
+};
+
+}  // namespace pelmic::sdl

@@ -1,0 +1,97 @@
+// wayland_connection.h - the full-screen saver's own connection to a Wayland
+// compositor: the globals it needs, the outputs, and the seat's keys, buttons
+// and pointer, handed to an input sink.
+//
+//   std::unique_ptr<WaylandConnection> wayland = WaylandConnection::Connect();
+//   const std::vector<WaylandOutput> outputs = wayland->Outputs();
+//   wayland->SetInputSink(&sink);
+//   if (!wayland->DispatchPending()) { /* the compositor went away */ }
+//
+// SDL 2.26 makes every Wayland window an OpenGL one (Mesa with LLVM: some
+// 60 MB resident before a pixel is drawn), so the saver's windows on Wayland
+// are plain xdg-shell toplevels of ours that show shared-memory buffers.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct wl_compositor;
+struct wl_display;
+struct wl_keyboard;
+struct wl_output;
+struct wl_pointer;
+struct wl_registry;
+struct wl_seat;
+struct wl_shm;
+struct wl_surface;
+struct xdg_wm_base;
+
+namespace pelmic::sdl {
+
+struct WaylandOutput {
+  wl_output* output;
+  SDL_Rect bounds;  // place and size in the compositor's layout, in surface units
+  int scale;        // buffer pixels per surface unit
+};
+
+// Where the seat's input goes; called only while events are dispatched.
+class WaylandInputSink {
+ public:
+  virtual ~WaylandInputSink() = default;
+  virtual void KeyPressed() = 0;
+  virtual void ButtonPressed() = 0;
+  // The pointer at (x, y) on `surface`, in surface units: where it entered
+  // the surface, or where it moved to.
+  virtual void PointerAt(wl_surface* surface, double x, double y) = 0;
+};
+
+class WaylandConnection {
+ public:
+  // The compositor WAYLAND_DISPLAY names, or null when none answers. Throws
+  // std::runtime_error when it lacks what the saver needs (shared memory,
+  // xdg-shell, an output).
+  static std::unique_ptr<WaylandConnection> Connect();
+  ~WaylandConnection();
+  WaylandConnection(const WaylandConnection&) = delete;
+  WaylandConnection& operator=(const WaylandConnection&) = delete;
+
+  wl_display* Display() const { return display_; }
+  wl_compositor* Compositor() const { return compositor_; }
+  wl_shm* Shm() const { return shm_; }
+  xdg_wm_base* WmBase() const { return wmBase_; }
+  // In the order the compositor announced them, which is SDL's display order.
+  std::vector<WaylandOutput> Outputs() const;
+
+  void SetInputSink(WaylandInputSink* sink) { sink_ = sink; }
+  // Sends what is queued, then reads and runs what the compositor sent,
+  // without waiting. False once the connection is broken.
+  bool DispatchPending();
+  // Sends what is queued and runs everything the compositor sends until it
+  // has answered. Throws std::runtime_error when the connection breaks.
+  void Roundtrip();
+
+  struct Output;  // what the compositor told about one output
+  struct Listeners;
+
+ private:
+  explicit WaylandConnection(wl_display* display);
+  // Destroys what was bound and disconnects.
+  void Release();
+
+  wl_display* display_ = nullptr;
+  wl_registry* registry_ = nullptr;
+  wl_compositor* compositor_ = nullptr;
+  wl_shm* shm_ = nullptr;
+  xdg_wm_base* wmBase_ = nullptr;
+  wl_seat* seat_ = nullptr;
+  wl_keyboard* keyboard_ = nullptr;
+  wl_pointer* pointer_ = nullptr;
+  wl_surface* pointerSurface_ = nullptr;  // the surface the pointer is over
+  std::vector<std::unique_ptr<Output>> outputs_;
+  WaylandInputSink* sink_ = nullptr;
+};
+
+}  // namespace pelmic::sdl

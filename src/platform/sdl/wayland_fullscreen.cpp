@@ -1,0 +1,93 @@
+#include "platform/sdl/wayland_fullscreen.h"
+
+#include <wayland-client.h>
+
+#include "xdg-shell-client-protocol.h"
+
+namespace pelmic::sdl {
+
+struct FullScreenSurface::Listeners {
+  static void ConfigureToplevel(void* self, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*) {
+    auto& surface = *static_cast<FullScreenSurface*>(self);
+    surface.askedWidth_ = width;
+    surface.askedHeight_ = height;
+  }
+  static void Close(void* self, xdg_toplevel*) { static_cast<FullScreenSurface*>(self)->closeRequested_ = true; }
+  // Ends one configuration: acknowledged at once, answered by the next commit.
+  static void ConfigureSurface(void* self, xdg_surface* xdgSurface, std::uint32_t serial) {
+    auto& surface = *static_cast<FullScreenSurface*>(self);
+    xdg_surface_ack_configure(xdgSurface, serial);
+    if (surface.ApplySize()) surface.resized_ = true;
+    surface.answerOwed_ = true;
+  }
+
+  // xdg_wm_base is bound at version 1: the later events never come.
+  static constexpr xdg_toplevel_listener kToplevel{ConfigureToplevel, Close, nullptr, nullptr};
+  static constexpr xdg_surface_listener kSurface{ConfigureSurface};
+};
+
+FullScreenSurface::FullScreenSurface(const WaylandConnection& wayland, const WaylandOutput& output)
+    : output_(output), surface_(wl_compositor_create_surface(wayland.Compositor())), shm_(wayland.Shm()) {
+  if (wl_surface_get_version(surface_) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
+    wl_surface_set_buffer_scale(surface_, output.scale);
+  }
+  xdgSurface_ = xdg_wm_base_get_xdg_surface(wayland.WmBase(), surface_);
+  xdg_surface_add_listener(xdgSurface_, &Listeners::kSurface, this);
+  toplevel_ = xdg_surface_get_toplevel(xdgSurface_);
+  xdg_toplevel_add_listener(toplevel_, &Listeners::kToplevel, this);
+  xdg_toplevel_set_title(toplevel_, "Pelmic");
+  xdg_toplevel_set_app_id(toplevel_, "pelmic");
+  // Asked before the first commit, so that the window is never shown other
+  // than full screen on this output.
+  xdg_toplevel_set_fullscreen(toplevel_, output.output);
+  wl_surface_commit(surface_);
+}
+
+FullScreenSurface::~FullScreenSurface() {
+  xdg_toplevel_destroy(toplevel_);
+  xdg_surface_destroy(xdgSurface_);
+  wl_surface_destroy(surface_);
+}
+
+bool FullScreenSurface::ApplySize() {
+  // A compositor that leaves the size to us gets the output's.
+  const int width = (askedWidth_ > 0 ? askedWidth_ : output_.bounds.w) * output_.scale;
+  const int height = (askedHeight_ > 0 ? askedHeight_ : output_.bounds.h) * output_.scale;
+  if (presenter_ == nullptr) {
+    presenter_ = std::make_unique<WaylandPresenter>(shm_, surface_, width, height);
+    return false;
+  }
+  if (width == presenter_->Width() && height == presenter_->Height()) return false;
+  presenter_->Resize(width, height);
+  return true;
+}
+
+void FullScreenSurface::Map() {
+  presenter_->AttachBlack();
+  wl_surface_commit(surface_);
+  mapped_ = true;
+  answerOwed_ = false;
+  resized_ = false;
+}
+
+void FullScreenSurface::Unmap() {
+  wl_surface_attach(surface_, nullptr, 0, 0);
+  wl_surface_commit(surface_);
+  mapped_ = false;
+}
+
+void FullScreenSurface::Present(const RasterCanvas& canvas, const DirtyRect& changed) {
+  if (mapped_ && presenter_->Present(canvas, changed)) wl_surface_commit(surface_);
+}
+
+bool FullScreenSurface::AnswerConfigure() {
+  if (!answerOwed_ || !mapped_) return false;
+  const bool resized = resized_;
+  if (resized) presenter_->AttachBlack();
+  wl_surface_commit(surface_);
+  answerOwed_ = false;
+  resized_ = false;
+  return resized;
+}
+
+}  // namespace pelmic::sdl

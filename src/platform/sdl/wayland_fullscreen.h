@@ -1,0 +1,73 @@
+// wayland_fullscreen.h - one full-screen xdg-shell toplevel on an output, and
+// the buffers it shows: black until a canvas is presented.
+//
+//   FullScreenSurface surface(wayland, output);   // hidden; full screen asked
+//   while (!surface.Configured()) wayland.Roundtrip();
+//   surface.Map();                                // black
+//   surface.Present(canvas, canvas.TakeDirtyRect());
+//   wayland.DispatchPending();
+//   if (surface.AnswerConfigure()) { /* new size, black: present it all */ }
+//
+// A compositor may configure the toplevel again at any time (an output's
+// mode changed); it waits for a commit that answers, so AnswerConfigure is
+// called after every dispatch.
+#pragma once
+
+#include <memory>
+
+#include "canvas/raster_canvas.h"
+#include "platform/sdl/wayland_connection.h"
+#include "platform/sdl/wayland_presenter.h"
+
+struct xdg_surface;
+struct xdg_toplevel;
+
+namespace pelmic::sdl {
+
+class FullScreenSurface {
+ public:
+  FullScreenSurface(const WaylandConnection& wayland, const WaylandOutput& output);
+  ~FullScreenSurface();
+  FullScreenSurface(const FullScreenSurface&) = delete;
+  FullScreenSurface& operator=(const FullScreenSurface&) = delete;
+
+  bool Configured() const { return presenter_ != nullptr; }
+  // Once configured: the size in buffer pixels.
+  int PixelWidth() const { return presenter_->Width(); }
+  int PixelHeight() const { return presenter_->Height(); }
+  const WaylandOutput& Output() const { return output_; }
+  bool Owns(const wl_surface* surface) const { return surface == surface_; }
+  // The compositor asked the window to close (the output went away).
+  bool CloseRequested() const { return closeRequested_; }
+
+  // Shows the configured surface, black, or hides it.
+  void Map();
+  void Unmap();
+  // Shows `changed` of the canvas, and what an earlier call could not show.
+  void Present(const RasterCanvas& canvas, const DirtyRect& changed);
+  bool Behind() const { return presenter_ != nullptr && presenter_->Behind(); }
+  // Commits the answer to a configuration the compositor asked for since
+  // the last call: black buffers of the new size where the size changed.
+  // True when it changed.
+  bool AnswerConfigure();
+
+  struct Listeners;
+
+ private:
+  // Applies the size last configured; true when it changed.
+  bool ApplySize();
+
+  WaylandOutput output_;
+  wl_surface* surface_;
+  wl_shm* shm_;
+  xdg_surface* xdgSurface_ = nullptr;
+  xdg_toplevel* toplevel_ = nullptr;
+  std::unique_ptr<WaylandPresenter> presenter_;  // from the first configuration on
+  int askedWidth_ = 0, askedHeight_ = 0;         // surface units; 0: ours to choose
+  bool answerOwed_ = false;
+  bool resized_ = false;
+  bool mapped_ = false;
+  bool closeRequested_ = false;
+};
+
+}  // namespace pelmic::sdl

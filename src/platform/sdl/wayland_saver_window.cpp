@@ -1,0 +1,152 @@
+#include "platform/sdl/wayland_saver_window.h"
+
+#include <SDL.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "platform/sdl/display_covers.h"
+#include "platform/sdl/termination_signal.h"
+
+namespace pelmic::sdl {
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WaylandSaverWanted(const char* videoDriver, const char* waylandDisplay) {
+  if (videoDriver != nullptr && *videoDriver != '\0') {
+    // SDL reads a list and takes the first driver that works, ignoring case.
+    const std::string_view drivers(videoDriver);
+    return SameName(drivers.substr(0, drivers.find(',')), "wayland");
+  }
+  return waylandDisplay != nullptr && *waylandDisplay != '\0';
+}
+
+std::unique_ptr<WaylandSaverWindow> WaylandSaverWindow::CoverOutputs() {
+  if (!WaylandSaverWanted(std::getenv("SDL_VIDEODRIVER"), std::getenv("WAYLAND_DISPLAY"))) return nullptr;
+  std::unique_ptr<WaylandConnection> wayland = WaylandConnection::Connect();
+  if (!wayland) return nullptr;
+  const std::vector<WaylandOutput> outputs = wayland->Outputs();
+  std::vector<SDL_Rect> bounds;
+  for (const WaylandOutput& output : outputs) bounds.push_back(output.bounds);
+  auto primary = std::make_unique<FullScreenSurface>(*wayland, outputs[0]);
+  std::vector<std::unique_ptr<FullScreenSurface>> covers;
+  for (int index : DisplaysToCover(bounds, 0)) {
+    covers.push_back(std::make_unique<FullScreenSurface>(*wayland, outputs[index]));
+  }
+  // Each toplevel learns its size from its first configuration; the canvas
+  // takes the primary's.
+  auto configured = [&] {
+    if (!primary->Configured()) return false;
+    for (const auto& cover : covers) {
+      if (!cover->Configured()) return false;
+    }
+    return true;
+  };
+  while (!configured()) wayland->Roundtrip();
+  return std::unique_ptr<WaylandSaverWindow>(
+      new WaylandSaverWindow(std::move(wayland), std::move(primary), std::move(covers)));
+}
+
+WaylandSaverWindow::WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland,
+                                       std::unique_ptr<FullScreenSurface> primary,
+                                       std::vector<std::unique_ptr<FullScreenSurface>> covers)
+    : wayland_(std::move(wayland)),
+      primary_(std::move(primary)),
+      covers_(std::move(covers)),
+      canvas_(primary_->PixelWidth(), primary_->PixelHeight()) {
+  // The buffers start black, as the canvas does.
+  canvas_.TakeDirtyRect();
+  wayland_->SetInputSink(this);
+}
+
+WaylandSaverWindow::~WaylandSaverWindow() {
+  wayland_->SetInputSink(nullptr);
+  // The toplevels go before the connection they live on.
+  covers_.clear();
+  primary_.reset();
+}
+
+void WaylandSaverWindow::Show() {
+  // A signal during start-up: the first yield ends the saver, so the window
+  // need not flash up first.
+  if (TerminationRequested()) return;
+  for (const auto& cover : covers_) cover->Map();
+  // Mapped last: a compositor gives the newest window the keyboard.
+  primary_->Map();
+  wayland_->DispatchPending();
+}
+
+void WaylandSaverWindow::Hide() {
+  primary_->Unmap();
+  for (const auto& cover : covers_) cover->Unmap();
+  wayland_->DispatchPending();
+}
+
+void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
+  input_ = &input;
+  const bool connected = wayland_->DispatchPending();
+  input_ = nullptr;
+  if (!connected || TerminationRequested() || primary_->CloseRequested()) input.CloseRequested();
+  for (const auto& cover : covers_) cover->AnswerConfigure();
+  if (primary_->AnswerConfigure()) exposed_ = true;
+  if (!presenting_) return;
+  // The tick count is read from the vDSO: no system call on the idle path.
+  const std::uint64_t now = SDL_GetTicks64();
+  if (now - lastPresentMs_ < kFrameMs) return;
+  Present();
+}
+
+void WaylandSaverWindow::Present() {
+  if (exposed_) {
+    canvas_.TakeDirtyRect();
+    primary_->Present(canvas_, {0, 0, canvas_.Width(), canvas_.Height()});
+  } else {
+    const DirtyRect changed = canvas_.TakeDirtyRect();
+    if (changed.Empty() && !primary_->Behind()) return;
+    primary_->Present(canvas_, changed);
+  }
+  lastPresentMs_ = SDL_GetTicks64();
+  exposed_ = false;
+}
+
+const FullScreenSurface* WaylandSaverWindow::SurfaceFor(const wl_surface* surface) const {
+  if (primary_->Owns(surface)) return primary_.get();
+  for (const auto& cover : covers_) {
+    if (cover->Owns(surface)) return cover.get();
+  }
+  return nullptr;
+}
+
+void WaylandSaverWindow::KeyPressed() {
+  if (input_ != nullptr) input_->Form_KeyDown();
+}
+
+void WaylandSaverWindow::ButtonPressed() {
+  if (input_ != nullptr) input_->Form_Click();
+}
+
+void WaylandSaverWindow::PointerAt(wl_surface* surface, double x, double y) {
+  const FullScreenSurface* over = SurfaceFor(surface);
+  if (input_ == nullptr || over == nullptr) return;
+  // In the primary's pixels, from wherever in the layout the pointer is: one
+  // pointer, one first position, whichever output it rests on.
+  const WaylandOutput& primary = primary_->Output();
+  const double scale = primary.scale;
+  input_->Form_MouseMove(static_cast<float>((x + over->Output().bounds.x - primary.bounds.x) * scale),
+                         static_cast<float>((y + over->Output().bounds.y - primary.bounds.y) * scale));
+}
+
+}  // namespace pelmic::sdl

@@ -1,0 +1,75 @@
+// wayland_saver_window.h - the full-screen saver window on a Wayland desktop,
+// without SDL's windows (SDL 2.26 makes each of them an OpenGL window, which
+// holds some 60 MB of Mesa and LLVM before a pixel is drawn).
+//
+// The diagram shows full screen on the first output the compositor lists,
+// which is SDL's display 0 and counts as the primary one; every other output
+// gets a black full-screen toplevel (the cover rule of display_covers.h).
+// The canvas takes the primary's size once, as configured when the window is
+// made. Any key, button or real pointer movement over any of them goes to
+// the saver's handlers; the cursor is hidden over all of them. As on X11,
+// DoEvents reads the connection once per yield and presents only when
+// something changed and a frame's time has passed.
+//
+//   std::unique_ptr<WaylandSaverWindow> window = WaylandSaverWindow::CoverOutputs();
+//   if (!window) { /* no Wayland here: SDL's back ends */ }
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "canvas/raster_canvas.h"
+#include "platform/sdl/wayland_connection.h"
+#include "platform/sdl/wayland_fullscreen.h"
+#include "shell/platform.h"
+
+namespace pelmic::sdl {
+
+// Whether the saver's own window goes on Wayland rather than through SDL
+// (X11): where a Wayland compositor is named, unless SDL_VIDEODRIVER names
+// another back end first. Each argument is an environment variable's value,
+// or null when it is not set.
+bool WaylandSaverWanted(const char* videoDriver, const char* waylandDisplay);
+
+class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInputSink {
+ public:
+  static constexpr std::uint64_t kFrameMs = 16;  // as on X11
+
+  // Hidden toplevels on every output that needs one, configured full screen;
+  // null where Wayland is not wanted (WaylandSaverWanted, on this process's
+  // environment) or no compositor answers. Throws std::runtime_error.
+  static std::unique_ptr<WaylandSaverWindow> CoverOutputs();
+  ~WaylandSaverWindow() override;
+
+  void Show() override;
+  void Hide() override;
+  void Refresh() override { Present(); }
+  Canvas& Surface() override { return canvas_; }
+  void DoEvents(shell::SaverInput& input) override;
+
+  // For the benchmarks: presenting can be switched off to measure its cost.
+  void SetPresenting(bool on) { presenting_ = on; }
+
+ private:
+  WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland, std::unique_ptr<FullScreenSurface> primary,
+                     std::vector<std::unique_ptr<FullScreenSurface>> covers);
+  void Present();
+  const FullScreenSurface* SurfaceFor(const wl_surface* surface) const;
+
+  // WaylandInputSink
+  void KeyPressed() override;
+  void ButtonPressed() override;
+  void PointerAt(wl_surface* surface, double x, double y) override;
+
+  std::unique_ptr<WaylandConnection> wayland_;
+  std::unique_ptr<FullScreenSurface> primary_;
+  std::vector<std::unique_ptr<FullScreenSurface>> covers_;
+  RasterCanvas canvas_;
+  shell::SaverInput* input_ = nullptr;  // while DoEvents dispatches
+  std::uint64_t lastPresentMs_ = 0;
+  bool exposed_ = false;  // the primary got new buffers: present all of it
+  bool presenting_ = true;
+};
+
+}  // namespace pelmic::sdl
