@@ -10,16 +10,26 @@
 #include <string>
 #include <string_view>
 
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace pelmic::sdl {
 
 struct WaylandConnection::Output {
   wl_output* output = nullptr;
+  zxdg_output_v1* xdgOutput = nullptr;
   int x = 0, y = 0;
   int modeWidth = 0, modeHeight = 0;
   int scale = 1;
   bool sideways = false;  // turned a quarter: the mode's width runs down the layout
+  SDL_Rect logical{};  // from xdg-output; empty until told
+
+  SDL_Rect Bounds() const {
+    if (logical.w > 0 && logical.h > 0) return logical;
+    const int width = sideways ? modeHeight : modeWidth;
+    const int height = sideways ? modeWidth : modeHeight;
+    return {x, y, width / scale, height / scale};
+  }
 };
 
 namespace {
@@ -49,6 +59,9 @@ struct WaylandConnection::Listeners {
     } else if (kind == xdg_wm_base_interface.name && wayland.wmBase_ == nullptr) {
       wayland.wmBase_ = Bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, version, 1);
       xdg_wm_base_add_listener(wayland.wmBase_, &kWmBase, nullptr);
+    } else if (kind == zxdg_output_manager_v1_interface.name && wayland.outputManager_ == nullptr) {
+      wayland.outputManager_ = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface,
+                                                            version, 1);
     } else if (kind == wl_seat_interface.name && wayland.seat_ == nullptr) {
       wayland.seat_ = Bind<wl_seat>(registry, name, wl_seat_interface, version, 1);
       wl_seat_add_listener(wayland.seat_, &kSeat, self);
@@ -82,6 +95,18 @@ struct WaylandConnection::Listeners {
   static void Scale(void* self, wl_output*, std::int32_t factor) {
     static_cast<Output*>(self)->scale = std::max(factor, 1);
   }
+
+  static void LogicalPosition(void* self, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
+    auto& output = *static_cast<Output*>(self);
+    output.logical.x = x;
+    output.logical.y = y;
+  }
+  static void LogicalSize(void* self, zxdg_output_v1*, std::int32_t width, std::int32_t height) {
+    auto& output = *static_cast<Output*>(self);
+    output.logical.w = width;
+    output.logical.h = height;
+  }
+  static void LogicalDone(void*, zxdg_output_v1*) {}
 
   static void Capabilities(void* self, wl_seat* seat, std::uint32_t capabilities) {
     auto& wayland = *static_cast<WaylandConnection*>(self);
@@ -141,6 +166,7 @@ struct WaylandConnection::Listeners {
   static constexpr wl_registry_listener kRegistry{Global, GlobalRemove};
   static constexpr xdg_wm_base_listener kWmBase{Ping};
   static constexpr wl_output_listener kOutput{Geometry, Mode, Done, Scale, nullptr, nullptr};
+  static constexpr zxdg_output_v1_listener kLogical{LogicalPosition, LogicalSize, LogicalDone, nullptr, nullptr};
   static constexpr wl_seat_listener kSeat{Capabilities, nullptr};
   static constexpr wl_keyboard_listener kKeyboard{Keymap, KeyboardEnter, KeyboardLeave, Key, Modifiers, nullptr};
   // The seat is bound at version 1: the later events never come.
@@ -159,6 +185,12 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &Listeners::kRegistry, this);
     Roundtrip();  // the globals
+    if (outputManager_ != nullptr) {
+      for (const auto& output : outputs_) {
+        output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(outputManager_, output->output);
+        zxdg_output_v1_add_listener(output->xdgOutput, &Listeners::kLogical, output.get());
+      }
+    }
     Roundtrip();  // what the outputs and the seat tell about themselves
     if (compositor_ == nullptr || shm_ == nullptr || wmBase_ == nullptr) {
       throw std::runtime_error("the Wayland compositor lacks shared memory or xdg-shell");
@@ -177,8 +209,12 @@ void WaylandConnection::Release() {
   if (keyboard_ != nullptr) wl_keyboard_destroy(keyboard_);
   if (pointer_ != nullptr) wl_pointer_destroy(pointer_);
   if (seat_ != nullptr) wl_seat_destroy(seat_);
-  for (const auto& output : outputs_) wl_output_destroy(output->output);
+  for (const auto& output : outputs_) {
+    if (output->xdgOutput != nullptr) zxdg_output_v1_destroy(output->xdgOutput);
+    wl_output_destroy(output->output);
+  }
   outputs_.clear();
+  if (outputManager_ != nullptr) zxdg_output_manager_v1_destroy(outputManager_);
   if (wmBase_ != nullptr) xdg_wm_base_destroy(wmBase_);
   if (shm_ != nullptr) wl_shm_destroy(shm_);
   if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
@@ -189,12 +225,7 @@ void WaylandConnection::Release() {
 
 std::vector<WaylandOutput> WaylandConnection::Outputs() const {
   std::vector<WaylandOutput> outputs;
-  for (const auto& output : outputs_) {
-    const int width = output->sideways ? output->modeHeight : output->modeWidth;
-    const int height = output->sideways ? output->modeWidth : output->modeHeight;
-    outputs.push_back({output->output, {output->x, output->y, width / output->scale, height / output->scale},
-                       output->scale});
-  }
+  for (const auto& output : outputs_) outputs.push_back({output->output, output->Bounds(), output->scale});
   return outputs;
 }
 

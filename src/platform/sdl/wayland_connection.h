@@ -28,6 +28,7 @@ struct wl_seat;
 struct wl_shm;
 struct wl_surface;
 struct xdg_wm_base;
+struct zxdg_output_manager_v1;
 
 namespace pelmic::sdl {
 
@@ -63,6 +64,8 @@ class WaylandConnection {
   wl_shm* Shm() const { return shm_; }
   xdg_wm_base* WmBase() const { return wmBase_; }
   // In the order the compositor announced them, which is SDL's display order.
+  // Places come from xdg-output where the compositor offers it (wl_output
+  // alone tells none on wlroots compositors).
   std::vector<WaylandOutput> Outputs() const;
 
   void SetInputSink(WaylandInputSink* sink) { sink_ = sink; }
@@ -86,6 +89,7 @@ class WaylandConnection {
   wl_compositor* compositor_ = nullptr;
   wl_shm* shm_ = nullptr;
   xdg_wm_base* wmBase_ = nullptr;
+  zxdg_output_manager_v1* outputManager_ = nullptr;
   wl_seat* seat_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;

@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""End-to-end tests of `pelmic` on a Wayland desktop with no X server: a
+private headless sway.
+
+    wayland_e2e.py PATH_TO_PELMIC CASE
+
+Each case starts its own sway in a runtime folder of its own, so cases may run
+in parallel. Keys come from wtype; moves and clicks from a virtual pointer,
+which GTK's message boxes (zenity) answer as well; wtype's keys never reach
+them here.
+"""
+
+import os
+import signal
+import subprocess
+import sys
+import time
+
+from waysession import SwayDisplay
+from wayland_pointer import VirtualPointer
+from xsession import stop, wait_exit, wait_for_handler, wait_until
+
+SCREEN = (1280, 720)
+SECOND = (800, 600)  # a second output, right of the first
+EXIT_WITHIN_S = 1.0
+PROMPTLY_S = 3.0
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def describe(way, proc):
+    status = proc.poll()
+    if status is None:
+        stop(proc)
+    return (f"process {'ran' if status is None else f'had ended with {status}'}; windows: {way.windows()}; "
+            f"stderr: {proc.stderr.read().decode(errors='replace').strip()!r}")
+
+
+def start_saver(way, *args, count=1):
+    """Starts pelmic (/S unless told); its process once its `count` windows show."""
+    proc = way.start(PELMIC, *(args or ("/S",)))
+    if not way.wait_for_window("Pelmic", timeout=20, count=count):
+        raise Failure(f"no {count} windows titled Pelmic appeared: {describe(way, proc)}")
+    return proc
+
+
+def wait_for_picture(way, timeout=5):
+    """The first screenshot of the first output with something pale on it."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        shot = way.screenshot()
+        if shot.pale_mask():
+            return shot
+        time.sleep(0.05)
+    raise Failure(f"nothing pale on the screen within {timeout} s")
+
+
+def expect_exit(way, proc, what, within=EXIT_WITHIN_S):
+    status = wait_exit(proc, within)
+    if status is None:
+        raise Failure(f"still running {within} s after {what}: {describe(way, proc)}")
+    check(status == 0, f"exit status {status} after {what}; stderr: {proc.stderr.read().decode()}")
+
+
+def expect_running(proc, what):
+    check(wait_exit(proc, 0) is None, f"ended after {what} (status {proc.returncode})")
+
+
+def pointer(way):
+    return VirtualPointer(way.env["WAYLAND_DISPLAY"])
+
+
+# --- the saver ----------------------------------------------------------------
+
+def case_saver_outputs(way):
+    """The diagram full screen on the first output at its size, the second
+    output black, and a key ends it."""
+    proc = start_saver(way, count=2)
+    placed = sorted((w[0], w[3], w[4]) for w in way.windows() if w[1] == "Pelmic")
+    check(placed == [("HEADLESS-1", True, (0, 0) + SCREEN), ("HEADLESS-2", True, (SCREEN[0], 0) + SECOND)],
+          f"windows are {placed}, not full screen on each output")
+    shot = wait_for_picture(way)
+    check(shot.black_fraction() > 0.8, f"background is not black ({shot.black_fraction():.2f} black)")
+    check((shot.width, shot.height) == SCREEN, f"picture is {shot.width}x{shot.height}")
+    cover = way.screenshot("HEADLESS-2")
+    check(cover.black_fraction() == 1.0, f"second output is {cover.black_fraction():.3f} black, not all black")
+    way.type_key("a")
+    expect_exit(way, proc, "the key a", EXIT_WITHIN_S + 0.6)
+
+
+def case_saver_input(way):
+    """Each kind of input on its own saver: what ends it, and what only
+    records the pointer's first position. wtype and the virtual pointer need
+    a moment before their device exists."""
+    enter = lambda p: p.move(0, 0)  # the pointer appears where it rests: recorded only
+    total = (SCREEN[0] + SECOND[0], max(SCREEN[1], SECOND[1]))  # the layout both outputs make
+    cases = (
+        ("the key a", lambda p: way.type_key("a"), True),
+        ("Shift alone", lambda p: way.type_key("Shift_L"), True),
+        ("the pointer appearing at rest", enter, False),
+        ("a real move", lambda p: (enter(p), p.move(40, 30)), True),
+        ("a move on the second output", lambda p: (enter(p), p.move_to(SCREEN[0] + 100, 100, total)), True),
+        ("a click", lambda p: (enter(p), p.click()), True),
+    )
+    for what, act, ends in cases:
+        proc = start_saver(way, count=2)
+        wait_for_picture(way)
+        with pointer(way) as device:
+            act(device)
+            time.sleep(1.0 if not ends else 0)
+            if ends:
+                expect_exit(way, proc, what, EXIT_WITHIN_S + 0.6)
+            else:
+                expect_running(proc, what)
+        stop(proc)
+        check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
+
+
+def case_signals(way):
+    """SIGTERM and SIGINT at start-up and in the cycle: status 0, no window left."""
+    for signum in (signal.SIGTERM, signal.SIGINT):
+        for delay in (0.0, 0.02, 1.0):
+            what = f"{signum.name} {1e3 * delay:.0f} ms into /S"
+            proc = way.start(PELMIC, "/S")
+            wait_for_handler(proc)
+            time.sleep(delay)
+            proc.send_signal(signum)
+            expect_exit(way, proc, what, PROMPTLY_S)
+            check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
+
+
+def case_second_copy(way):
+    first = start_saver(way)
+    for args in (["/S"], ["/c"], []):
+        second = way.start(PELMIC, *args)
+        status = wait_exit(second, PROMPTLY_S)
+        if status is None:
+            stop(second)
+        check(status == 0, f"second copy with {args or 'no arguments'} did not end at once: {status}")
+    check(len(way.windows()) == 1, f"a second copy opened a window: {way.windows()}")
+    expect_running(first, "a second copy started")
+    way.type_key("Escape")
+    expect_exit(way, first, "a key", EXIT_WITHIN_S + 0.6)
+
+
+def case_idle_daemon(way):
+    """swayidle starts the saver once the seat is idle (a headless seat has
+    no devices: idle at once), and a typed key ends the saver with 0."""
+    status_file = os.path.join(way.runtime, "status")
+    command = f"{PELMIC} /S; echo $? > {status_file}"
+    daemon = way.start("swayidle", "-w", "timeout", "1", command)
+    try:
+        if not way.wait_for_window("Pelmic", timeout=20):
+            raise Failure(f"swayidle did not start the saver: {describe(way, daemon)}")
+        wait_for_picture(way)
+        way.type_key("a")
+        check(wait_until(lambda: os.path.exists(status_file) and open(status_file).read().strip(), 5),
+              "the saver did not end after a key")
+        status = open(status_file).read().strip()
+        check(status == "0", f"the saver ended with status {status}")
+    finally:
+        stop(daemon)
+
+
+# --- message boxes (zenity) ---------------------------------------------------
+
+def click_button(way, window, which):
+    """Clicks a message box's button: "left", "middle" or "right" of its row
+    (one button sits at the right)."""
+    x, y, width, height = window[4]
+    column = {"left": x + 40, "middle": x + width // 2, "right": x + width - 40}[which]
+    with pointer(way) as device:
+        device.move_to(column, y + height - 20, SCREEN)
+        device.click()
+
+
+def case_message_boxes(way):
+    """/A's box, and the settings dialog's OK, Cancel and Preview: the
+    preview is the saver, full screen, and a key ends it."""
+    for args, title, button, saver in ((["/a"], "Pelmic", "right", False), (["/c"], "設定", "left", False),
+                                       ([], "設定", "middle", False), (["/C"], "設定", "right", True)):
+        what = f"{button} button of {' '.join(args) or 'no arguments'}"
+        proc = way.start(PELMIC, *args)
+        box = way.wait_for_window(title)
+        if not box:
+            raise Failure(f"no box titled {title} for {args}: {describe(way, proc)}")
+        check(box[0][2] == "zenity" and not box[0][3], f"the box is {box[0]}")
+        time.sleep(0.5)  # drawn and placed
+        click_button(way, box[0], button)
+        if saver:
+            if not way.wait_for_window("Pelmic", timeout=10):
+                raise Failure(f"Preview did not start the saver: {describe(way, proc)}")
+            check([w[:2] for w in way.windows()] == [("HEADLESS-1", "Pelmic")], f"windows: {way.windows()}")
+            wait_for_picture(way)
+            way.type_key("q")
+        expect_exit(way, proc, what, PROMPTLY_S)
+        check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
+
+
+CASE_OUTPUTS = {"saver_outputs": [SECOND], "saver_input": [SECOND]}
+
+
+def main():
+    global PELMIC
+    PELMIC, name = sys.argv[1], sys.argv[2]
+    case = globals()[f"case_{name}"]
+    with SwayDisplay(SCREEN, CASE_OUTPUTS.get(name, [])) as way:
+        try:
+            case(way)
+        except Failure as failure:
+            print(f"FAIL {name}: {failure}")
+            return 1
+    print(f"ok {name}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
