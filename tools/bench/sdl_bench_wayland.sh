@@ -3,7 +3,8 @@
 # start-up to the first pale pixel, resident memory and key to end of
 # `pelmic /S`, on Wayland natively and, where Xwayland is installed, through
 # XWayland on the same compositor (SDL's X11 back end), with the Xwayland
-# server's own memory. tools/bench/sdl_bench.sh gives the figures on Xvfb.
+# server's own memory; then idle DoEvents, the pause it makes and the per-site
+# loop on Wayland. tools/bench/sdl_bench.sh gives the figures on Xvfb.
 # sway refuses to run as root: as root it runs as nobody.
 # Usage: tools/bench/sdl_bench_wayland.sh [build dir, default build/release] [WxH, default 1920x1080] [runs]
 set -euo pipefail
@@ -13,7 +14,8 @@ SIZE=${2:-1920x1080}
 RUNS=${3:-5}
 PELMIC=$BUILD/src/platform/sdl/pelmic
 PROBE=$BUILD/tools/bench/sdl_bench/pelmic_saver_probe
-for f in "$PELMIC" "$PROBE"; do
+BENCH=$BUILD/tools/bench/sdl_bench/pelmic_sdl_bench
+for f in "$PELMIC" "$PROBE" "$BENCH"; do
   [ -x "$f" ] || { echo "missing $f (configure with PELMIC_BENCHMARKS=ON and build)" >&2; exit 1; }
 done
 
@@ -29,12 +31,12 @@ env -i PATH="$PATH" XDG_RUNTIME_DIR="$RT" HOME="$RT" WLR_BACKENDS=headless WLR_L
 sway_pid=$!
 trap 'kill "$sway_pid" 2>/dev/null; wait "$sway_pid" 2>/dev/null || true; rm -rf "$RT"' EXIT
 for _ in $(seq 100); do ls "$RT"/wayland-? "$RT"/sway-ipc.*.sock >/dev/null 2>&1 && break; sleep 0.05; done
-# The probe, and the saver it starts, as sway's user: Xwayland lets only that
-# user in.
-probe() {
+# A client of this sway, as its user: Xwayland lets only that user in.
+client() {
   env -u DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR="$RT" WAYLAND_DISPLAY="$(ls "$RT"/wayland-?)" \
-    SWAYSOCK="$(ls "$RT"/sway-ipc.*.sock)" "$@" "${AS[@]}" "$PROBE" "$PELMIC" "$RUNS"
+    SWAYSOCK="$(ls "$RT"/sway-ipc.*.sock)" "$@"
 }
+probe() { client "$@" "${AS[@]}" "$PROBE" "$PELMIC" "$RUNS"; }
 echo "headless sway at $SIZE; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo "== Wayland, natively"
@@ -43,9 +45,14 @@ probe
 if [ "$XWAYLAND" = enable ]; then
   # sway starts Xwayland for the first X client; its children's environment
   # names the server and its cookie.
-  SWAYSOCK="$(ls "$RT"/sway-ipc.*.sock)" swaymsg exec "echo \$DISPLAY > $RT/display" >/dev/null
+  client swaymsg exec "echo \$DISPLAY > $RT/display" >/dev/null
   for _ in $(seq 100); do [ -s "$RT/display" ] && break; sleep 0.05; done
   echo "== X11 through XWayland (SDL_VIDEODRIVER=x11, DISPLAY=$(cat "$RT/display")); Xwayland starts with the first run"
   probe DISPLAY="$(cat "$RT/display")" SDL_VIDEODRIVER=x11
   echo "Xwayland resident: $(ps -o rss= -C Xwayland | awk '{s += $1} END {printf "%.1f MB", s / 1024}')"
 fi
+
+echo "== Wayland: idle DoEvents and the pause"
+client "${AS[@]}" "$BENCH" doevents 2000000
+echo "== Wayland: 49-site cycles, set-up and per-site loop"
+client "${AS[@]}" "$BENCH" cycle 10

@@ -7,12 +7,14 @@
 //                                       without presenting, no DoEvents
 //
 // Needs a display; the window covers display 0 at its desktop size, so start
-// Xvfb at the size to measure (tools/bench/sdl_bench.sh does).
+// Xvfb at the size to measure (tools/bench/sdl_bench.sh does). Where
+// WAYLAND_DISPLAY is set, it measures the saver's Wayland window instead.
 #include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "cycle/random_source.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_saver_window.h"
+#include "platform/sdl/wayland_saver_window.h"
 #include "shell/saver_session.h"
 
 namespace {
@@ -40,11 +43,17 @@ class IgnoredInput final : public pelmic::shell::SaverInput {
   void CloseRequested() override {}
 };
 
+// Either front end's saver window, and its switch for presenting.
+struct BenchWindow {
+  pelmic::shell::SaverWindow& window;
+  std::function<void(bool)> setPresenting;
+};
+
 // Runs the window's DoEvents for every yield of the cycle (or skips it, to
 // measure the cycle alone) and stops the cycle once its picture is complete.
 class OneCycleHost final : public pelmic::Host, public pelmic::CycleObserver {
  public:
-  OneCycleHost(pelmic::sdl::SdlSaverWindow& window, bool pump) : window_(window), pump_(pump) {}
+  OneCycleHost(pelmic::shell::SaverWindow& window, bool pump) : window_(window), pump_(pump) {}
   void DoEvents() override {
     ++yields_;
     if (pump_) window_.DoEvents(input_);
@@ -58,7 +67,7 @@ class OneCycleHost final : public pelmic::Host, public pelmic::CycleObserver {
   int Sites() const { return sites_; }
 
  private:
-  pelmic::sdl::SdlSaverWindow& window_;
+  pelmic::shell::SaverWindow& window_;
   bool pump_;
   IgnoredInput input_;
   bool drawn_ = false;
@@ -66,7 +75,7 @@ class OneCycleHost final : public pelmic::Host, public pelmic::CycleObserver {
   int sites_ = 0;
 };
 
-int BenchDoEvents(pelmic::sdl::SdlSaverWindow& window, long calls) {
+int BenchDoEvents(pelmic::shell::SaverWindow& window, long calls) {
   IgnoredInput input;
   window.Refresh();
   for (int i = 0; i < 1000; ++i) window.DoEvents(input);  // settle the first events
@@ -82,11 +91,12 @@ int BenchDoEvents(pelmic::sdl::SdlSaverWindow& window, long calls) {
 // so both draw the same diagrams.
 enum class Yield { PumpAndPresent, PumpOnly, Nothing };
 
-double TimeCycle(pelmic::sdl::SdlSaverWindow& window, Yield mode, std::uint32_t seed, int& sites, long& yields) {
+double TimeCycle(const BenchWindow& bench, Yield mode, std::uint32_t seed, int& sites, long& yields) {
+  pelmic::shell::SaverWindow& window = bench.window;
   pelmic::RandomSource random;
   random.Randomize(seed);
   OneCycleHost host(window, mode != Yield::Nothing);
-  window.SetPresenting(mode == Yield::PumpAndPresent);
+  bench.setPresenting(mode == Yield::PumpAndPresent);
   window.Surface().Cls();
   window.Refresh();
   const pelmic::ScreenSize screen = pelmic::shell::MeasureScreen(window.Surface());
@@ -100,8 +110,8 @@ double TimeCycle(pelmic::sdl::SdlSaverWindow& window, Yield mode, std::uint32_t 
 
 // The per-site loop is quadratic in the site count; the 49-site cycles are
 // the slowest, so the benchmark measures those (found by seed).
-int BenchCycle(pelmic::sdl::SdlSaverWindow& window, int cycles) {
-  const pelmic::Canvas& canvas = window.Surface();
+int BenchCycle(const BenchWindow& window, int cycles) {
+  const pelmic::Canvas& canvas = window.window.Surface();
   std::printf("screen %.0fx%.0f px, %d cycles of 49 sites: yields; ms with DoEvents presenting,\n"
               "DoEvents without presenting, no DoEvents at all\n",
               static_cast<double>(canvas.ScreenWidthTwips()) / 15, static_cast<double>(canvas.ScreenHeightTwips()) / 15,
@@ -135,11 +145,17 @@ int main(int argc, char** argv) {
   try {
     pelmic::sdl::SdlPlatform platform;  // starts video the way the program does
     platform.SetScreenSaverActive(true);
-    auto window = std::unique_ptr<pelmic::sdl::SdlSaverWindow>(
-        static_cast<pelmic::sdl::SdlSaverWindow*>(platform.CreateSaverWindow().release()));
+    const std::unique_ptr<pelmic::shell::SaverWindow> window = platform.CreateSaverWindow();
     window->Show();
+    BenchWindow bench{*window, nullptr};
+    if (auto* sdl = dynamic_cast<pelmic::sdl::SdlSaverWindow*>(window.get())) {
+      bench.setPresenting = [sdl](bool on) { sdl->SetPresenting(on); };
+    } else {
+      auto* wayland = dynamic_cast<pelmic::sdl::WaylandSaverWindow*>(window.get());
+      bench.setPresenting = [wayland](bool on) { wayland->SetPresenting(on); };
+    }
     if (what == "doevents") return BenchDoEvents(*window, argc > 2 ? std::atol(argv[2]) : 2000000);
-    if (what == "cycle") return BenchCycle(*window, argc > 2 ? std::atoi(argv[2]) : 20);
+    if (what == "cycle") return BenchCycle(bench, argc > 2 ? std::atoi(argv[2]) : 20);
     std::fprintf(stderr, "usage: pelmic_sdl_bench doevents [calls] | cycle [cycles]\n");
     return 2;
   } catch (const std::exception& error) {
