@@ -12,27 +12,16 @@ them here.
 
 import os
 import signal
-import subprocess
 import sys
 import time
 
+from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, expect_running, wait_for_picture
 from waysession import SwayDisplay
 from wayland_pointer import VirtualPointer
 from xsession import stop, wait_exit, wait_for_handler, wait_until
 
 SCREEN = (1280, 720)
 SECOND = (800, 600)  # a second output, right of the first
-EXIT_WITHIN_S = 1.0
-PROMPTLY_S = 3.0
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def describe(way, proc):
@@ -51,26 +40,11 @@ def start_saver(way, *args, count=1):
     return proc
 
 
-def wait_for_picture(way, timeout=5):
-    """The first screenshot of the first output with something pale on it."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        shot = way.screenshot()
-        if shot.pale_mask():
-            return shot
-        time.sleep(0.05)
-    raise Failure(f"nothing pale on the screen within {timeout} s")
-
-
 def expect_exit(way, proc, what, within=EXIT_WITHIN_S):
     status = wait_exit(proc, within)
     if status is None:
         raise Failure(f"still running {within} s after {what}: {describe(way, proc)}")
     check(status == 0, f"exit status {status} after {what}; stderr: {proc.stderr.read().decode()}")
-
-
-def expect_running(proc, what):
-    check(wait_exit(proc, 0) is None, f"ended after {what} (status {proc.returncode})")
 
 
 def pointer(way):

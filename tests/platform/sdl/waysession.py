@@ -15,7 +15,7 @@ import shutil
 import subprocess
 import tempfile
 
-from xsession import Image, wait_until
+from xsession import Image, stop, wait_exit, wait_until
 
 OUTPUT = "HEADLESS-1"
 
@@ -65,11 +65,8 @@ class SwayDisplay:
     def __exit__(self, *exc):
         if self.proc and self.proc.poll() is None:
             self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+            if wait_exit(self.proc, 5) is None:
+                stop(self.proc)
         if self.runtime:
             shutil.rmtree(self.runtime, ignore_errors=True)
 
