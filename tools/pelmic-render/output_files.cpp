@@ -37,8 +37,8 @@ constexpr int kMaxLinkHops = 40;
   throw std::runtime_error(Printable(name) + ": " + what + ": " + std::generic_category().message(error));
 }
 
-// The file `name` leads to once symbolic links are followed, whether it
-// exists or not: a dangling link leads to the file that writing it creates.
+// The regular file `name` leads to once symbolic links are followed, whether
+// it exists or not: a dangling link leads to the file that writing it creates.
 fs::path FollowLinks(const std::string& name) {
   fs::path path = name;
   std::error_code error;
@@ -54,13 +54,13 @@ fs::path FollowLinks(const std::string& name) {
 // True when `path` is the file standard output already goes to (/dev/stdout,
 // /dev/fd/1, or its own name): written through that descriptor, a file opened
 // for appending is appended to rather than replaced.
-bool IsStandardOutput(const fs::path& path) {
+bool IsStandardOutput(const std::string& name) {
 #if defined(_WIN32)
-  (void)path;
+  (void)name;
   return false;  // no inode numbers to compare
 #else
   struct stat named {}, out {};
-  return ::stat(path.c_str(), &named) == 0 && ::fstat(kStandardOutput, &out) == 0 && named.st_dev == out.st_dev &&
+  return ::stat(name.c_str(), &named) == 0 && ::fstat(kStandardOutput, &out) == 0 && named.st_dev == out.st_dev &&
          named.st_ino == out.st_ino;
 #endif
 }
@@ -108,19 +108,20 @@ OutputSet::~OutputSet() {
 
 OutputFile& OutputSet::Open(const std::string& name) {
   OutputFile& file = files_.emplace_back(name);
-  const fs::path target = name == "-" ? fs::path() : FollowLinks(name);
+  // The kind is what the system finds at the end of any links, magic ones
+  // such as /dev/stdout -> /proc/self/fd/1 -> pipe:[...] included.
   std::error_code error;
-  const fs::file_status status = fs::status(target, error);
+  const fs::file_status status = fs::status(name, error);
   if (fs::is_directory(status)) throw std::runtime_error(Printable(name) + ": is a directory, not a file to write");
-  if (name == "-" || IsStandardOutput(target)) {
+  if (name == "-" || IsStandardOutput(name)) {
     file.fd_ = BinaryStandardOutput();
     file.ownsFd_ = false;
   } else if (fs::exists(status) && !fs::is_regular_file(status)) {
     // A device, FIFO or socket: replacing it would put a plain file in its place.
-    file.fd_ = ::open(target.string().c_str(), O_WRONLY | kBinary);
+    file.fd_ = ::open(name.c_str(), O_WRONLY | kBinary);
     if (file.fd_ < 0) Fail(name, "cannot be written", errno);
   } else {
-    file.target_ = target.string();
+    file.target_ = FollowLinks(name).string();
     file.fd_ = CreateTemporaryBeside(file);
     // A file replaced keeps who may read it; a new one gets the usual rights.
     if (fs::is_regular_file(status)) fs::permissions(file.temporary_, status.permissions() & fs::perms::all, error);

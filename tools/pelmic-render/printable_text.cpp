@@ -20,9 +20,14 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
-std::string Excerpt(std::string_view text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes) return Printable(text);
-  return Printable(text.substr(0, maxBytes)) + "...";
+std::string Excerpt(std::string_view text, std::size_t maxChars) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::string shown = Printable(text.substr(i, 1));
+    if (out.size() + shown.size() > maxChars) return out + "...";
+    out += shown;
+  }
+  return out;
 }
 
 }  // namespace pelmic::render

@@ -6,7 +6,7 @@
 // lie. Every byte outside printable ASCII is shown as \xNN.
 //
 //   Printable("caf\xC3\xA9.txt")     // "caf\xC3\xA9.txt", escapes spelled out
-//   Excerpt(std::string(5000, '7'))  // the first 40 bytes and "..."
+//   Excerpt(std::string(5000, '7'))  // the first 40 characters and "..."
 #pragma once
 
 #include <cstddef>
@@ -18,8 +18,8 @@ namespace pelmic::render {
 // All of `text`, each byte outside 0x20..0x7E as \xNN.
 std::string Printable(std::string_view text);
 
-// At most `maxBytes` of `text`, printable as above, and "..." when cut, so a
-// bad line can neither flood nor drive a terminal.
-std::string Excerpt(std::string_view text, std::size_t maxBytes = 40);
+// The start of `text`, printable as above, in at most `maxChars` characters
+// and "..." when cut, so a bad line can neither flood nor drive a terminal.
+std::string Excerpt(std::string_view text, std::size_t maxChars = 40);
 
 }  // namespace pelmic::render
