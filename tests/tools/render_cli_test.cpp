@@ -51,9 +51,8 @@ bool PrintableOnly(const std::string& text) {
   return true;
 }
 
-// Starts pelmic-render with `args`, standard error on `errFd`, and waits for
-// it; its exit status and the peak resident memory of its own run, in KiB.
-std::pair<int, long> RunMeasured(const std::vector<std::string>& args, int errFd) {
+// Starts pelmic-render with `args` and standard error on `errFd`.
+pid_t Start(const std::vector<std::string>& args, int errFd) {
   std::vector<char*> argv{const_cast<char*>(PELMIC_RENDER_PATH)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
@@ -63,6 +62,13 @@ std::pair<int, long> RunMeasured(const std::vector<std::string>& args, int errFd
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  return pid;
+}
+
+// Runs pelmic-render as Start does; its exit status and the peak resident
+// memory of its own run, in KiB.
+std::pair<int, long> RunMeasured(const std::vector<std::string>& args, int errFd) {
+  const pid_t pid = Start(args, errFd);
   int raw = 0;
   rusage usage{};
   ::wait4(pid, &raw, 0, &usage);
@@ -353,6 +359,29 @@ TEST_F(RenderCli, AFailingOutputLeavesEveryTargetAsItWas) {
     EXPECT_EQ(Listing(), before) << args;
     EXPECT_EQ(Read(Path("report.json")), "old");
   }
+}
+
+// Ctrl-C or a kill stops the run at the cycle's next yield: nothing replaced,
+// no temporary left, no message, and the run ends by that very signal.
+TEST_F(RenderCli, AStoppedRunReplacesNothingAndLeavesNoTemporary) {
+  std::ofstream(Path("r.json")) << "old";
+  const int err = ::open(Path("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const std::vector<std::string> before = Listing();
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const pid_t pid = Start({"--seed", "1", "--size", "320x240", "--cycles", "10000", "--out", Path("p.png"),
+                             "--json", Path("r.json")},
+                            err);
+    // Stop it once pictures are waiting beside their targets.
+    for (int waited = 0; Listing().size() < before.size() + 4 && waited < 20000; waited += 10) ::usleep(10000);
+    ::kill(pid, signal);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal) << signal << ": status " << raw;
+    EXPECT_EQ(Listing(), before) << signal;
+    EXPECT_EQ(Read(Path("r.json")), "old");
+  }
+  ::close(err);
+  EXPECT_EQ(Read(Path("err.txt")), "");
 }
 
 // The report is written as it goes and no pixels are kept without --out, so

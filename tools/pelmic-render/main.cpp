@@ -6,7 +6,8 @@
 //
 // Random cycles run through the very cycle code the saver runs, with a host
 // whose yield does nothing, so the pause passes in a moment. Bad input is
-// reported on standard error with exit status 2, and nothing is written.
+// reported on standard error with exit status 2, and nothing is written; a
+// stop signal ends the run at the next yield, replacing nothing.
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "progress_line.h"
 #include "render_options.h"
 #include "sites_file.h"
+#include "stop_signals.h"
 
 namespace pelmic::render {
 namespace {
@@ -40,7 +42,7 @@ void RenderFixedSites(const RenderOptions& options) {
   JsonReport report(outputs.Open(*options.jsonPath), options.width, options.height);
   report.AddCycle(*tables, edges, std::nullopt);
   report.Finish();
-  outputs.Commit();
+  if (StopSignal() == 0) outputs.Commit();
 }
 
 // Runs K cycles, writing each finished picture and each cycle's report as it
@@ -51,7 +53,9 @@ class RenderHost final : public Host, public CycleObserver {
       : options_(options), outputs_(outputs), picture_(picture), report_(report), progress_(options.cycles) {}
 
   void DoEvents() override {}
-  std::int16_t QuitFlag() const override { return cyclesDone_ == options_.cycles ? kQuitRequested : kKeepRunning; }
+  std::int16_t QuitFlag() const override {
+    return cyclesDone_ == options_.cycles || StopSignal() != 0 ? kQuitRequested : kKeepRunning;
+  }
 
   void OnEdgeDrawn(int i, int k, const Edge& edge) override {
     if (report_) edges_.push_back({i, k, edge});
@@ -100,17 +104,14 @@ void RenderRandomCycles(const RenderOptions& options) {
     RandomSource random(seed);
     RunDiagramCycles(canvas, host, random, ScreenOf(options), &host);
   }
+  if (StopSignal() != 0) return;  // nothing replaced; the temporaries go with `outputs`
   if (report) report->Finish();
   outputs.Commit();
 }
 
-}  // namespace
-}  // namespace pelmic::render
-
-int main(int argc, char** argv) {
-  using namespace pelmic::render;
+int Run(const std::vector<std::string>& args) {
   try {
-    const RenderOptions options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const RenderOptions options = ParseOptions(args);
     if (options.showHelp || options.showVersion) {
       std::cout << (options.showVersion ? "pelmic-render " PELMIC_VERSION "\n" : std::string(kUsage) + "\n" + kHelp);
       return std::cout.flush() ? 0 : 1;
@@ -125,7 +126,20 @@ int main(int argc, char** argv) {
     std::cerr << "pelmic-render: " << error.what() << "\n" << kUsage;
     return 2;
   } catch (const std::exception& error) {
-    std::cerr << "pelmic-render: " << error.what() << "\n";
+    // A write that a stop signal cut short is no failure to report.
+    if (StopSignal() == 0) std::cerr << "pelmic-render: " << error.what() << "\n";
     return 1;
   }
 }
+
+}  // namespace
+}  // namespace pelmic::render
+
+int main(int argc, char** argv) {
+  using namespace pelmic::render;
+  CatchStopSignals();
+  const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+  if (StopSignal() != 0) EndByStopSignal();
+  return status;
+}
+

@@ -18,6 +18,7 @@
 #endif
 
 #include "printable_text.h"
+#include "stop_signals.h"
 
 namespace pelmic::render {
 namespace fs = std::filesystem;
@@ -80,9 +81,10 @@ OutputFile::~OutputFile() {
 
 void OutputFile::Write(std::string_view bytes) {
   while (!bytes.empty()) {
+    // A stop signal cuts a blocked write short (EINTR, or a part written): stop.
+    if (StopSignal() != 0) Fail(name_, "cannot be written", EINTR);
     const auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
     const auto written = ::write(fd_, bytes.data(), chunk);
-    if (written < 0 && errno == EINTR) continue;
     if (written <= 0) Fail(name_, "cannot be written", written < 0 ? errno : EIO);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
@@ -107,7 +109,7 @@ OutputSet::~OutputSet() {
 }
 
 OutputFile& OutputSet::Open(const std::string& name) {
-  OutputFile& file = files_.emplace_back(name);
+  OutputFile& file = files_.emplace_back(name == "-" ? "standard output" : name);
   // The kind is what the system finds at the end of any links, magic ones
   // such as /dev/stdout -> /proc/self/fd/1 -> pipe:[...] included.
   std::error_code error;
