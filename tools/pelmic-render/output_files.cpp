@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -52,7 +51,7 @@ fs::path FollowLinks(const std::string& name) {
   return path;
 }
 
-// True when `path` is the file standard output already goes to (/dev/stdout,
+// True when `name` is the file standard output already goes to (/dev/stdout,
 // /dev/fd/1, or its own name): written through that descriptor, a file opened
 // for appending is appended to rather than replaced.
 bool IsStandardOutput(const std::string& name) {
