@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "bounded_lines.h"
 #include "input_error.h"
+#include "printable_text.h"
 
 namespace pelmic::render {
 namespace {
@@ -27,13 +29,17 @@ bool ParseNumber(const std::string& token, double& value) {
 
 bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
 
+// Editors on Windows often start a UTF-8 text file with one.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
 SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
+  const std::string name = Printable(path);
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) throw InputError(path + ": is a directory, not a sites file");
+  if (std::filesystem::is_directory(path, error)) throw InputError(name + ": is a directory, not a sites file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError(path + ": cannot be read");
+  if (!in) throw InputError(name + ": cannot be read");
   SiteTable sites;
   std::array<std::uint64_t, kMaxSites> lineOfSite{};
   BoundedLines lines(in, kMaxLineLength);
@@ -42,11 +48,12 @@ SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
     try {
       if (!lines.Next(line)) break;
     } catch (const BoundedLines::LineTooLong&) {
-      throw InputError(path + ":" + std::to_string(lines.LineNumber()) + ": line longer than " +
+      throw InputError(name + ":" + std::to_string(lines.LineNumber()) + ": line longer than " +
                        std::to_string(kMaxLineLength) + " bytes; a site line is 'x y'");
     }
+    if (lines.LineNumber() == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
     if (IsBlank(line)) continue;
-    const std::string where = path + ":" + std::to_string(lines.LineNumber()) + ": ";
+    const std::string where = name + ":" + std::to_string(lines.LineNumber()) + ": ";
     std::istringstream fields(line);
     std::string xText, yText, extra;
     double x = 0, y = 0;
@@ -70,8 +77,8 @@ SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
     lineOfSite.at(sites.siteCount) = lines.LineNumber();
     ++sites.siteCount;
   }
-  if (in.bad()) throw InputError(path + ": cannot be read");
-  if (sites.siteCount < 2) throw InputError(path + ": needs at least 2 sites, found " + std::to_string(sites.siteCount));
+  if (in.bad()) throw InputError(name + ": cannot be read");
+  if (sites.siteCount < 2) throw InputError(name + ": needs at least 2 sites, found " + std::to_string(sites.siteCount));
   return sites;
 }
 
