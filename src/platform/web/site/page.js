@@ -68,17 +68,25 @@
     waiter(activeRun, viewport.width, viewport.height);
   }
 
-  // The viewport in device pixels, exactly where the browser says so.
+  // The viewport in device pixels: as the browser snaps it where it says so,
+  // else (older browsers, an emulated pixel ratio it does not report there)
+  // the CSS size times the pixel ratio.
+  function deviceSize(entry) {
+    const css = entry.contentRect;
+    const size = { width: Math.round(css.width * devicePixelRatio), height: Math.round(css.height * devicePixelRatio) };
+    const device = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
+    if (device && Math.abs(device.inlineSize - size.width) <= 1 && Math.abs(device.blockSize - size.height) <= 1) {
+      size.width = device.inlineSize;
+      size.height = device.blockSize;
+    }
+    size.width = Math.max(1, size.width);
+    size.height = Math.max(1, size.height);
+    return size;
+  }
+
   function watchViewport() {
     const observer = new ResizeObserver(function (entries) {
-      const entry = entries[entries.length - 1];
-      const device = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
-      const size = device
-        ? { width: device.inlineSize, height: device.blockSize }
-        : { width: Math.round(entry.contentRect.width * devicePixelRatio),
-            height: Math.round(entry.contentRect.height * devicePixelRatio) };
-      size.width = Math.max(1, size.width);
-      size.height = Math.max(1, size.height);
+      const size = deviceSize(entries[entries.length - 1]);
       const first = viewport === null;
       viewport = size;
       if (first) {
