@@ -127,9 +127,9 @@ class Page:
                 if e.get("method") == method and e.get("sessionId") == self.session]
 
     def navigate(self, url):
-        """Returns once the new document is the page's (its scripts may still be loading)."""
+        """Returns once the new document is parsed and its deferred scripts have run."""
         self.send("Page.navigate", {"url": url})
-        self.wait_for(f"location.href === {json.dumps(url)}", timeout=30)
+        self.wait_for(f"location.href === {json.dumps(url)} && document.readyState !== 'loading'", timeout=30)
 
     def evaluate(self, expression):
         reply = self.send("Runtime.evaluate", {"expression": expression, "returnByValue": True,
