@@ -11,6 +11,7 @@ Cases:
   device_pixels  one canvas pixel per device pixel; a resize starts a fresh picture at the new size
   saver          full screen: a key, a click and a real pointer move leave it; a resting pointer does not
   pacing         every yield one turn of the event loop; the pause, the first pale pixel, the longest task
+  hidden_tab     a hidden tab takes no turns, and the cycle goes on when it is shown
   survey         the share of pictures identical to the renderer's over a few hundred seeds
 
 Figures (sizes, times, shares) are printed on standard output.
@@ -440,6 +441,28 @@ def case_pacing(args, failures):
                        f"{pause['turns']} turns in the pause of {PAUSE_ROUNDS} yields")
         failures.check(all(d < 200 for d in in_cycle), f"long tasks during the cycle: {in_cycle}")
         failures.check(probe is not None and probe < 10000, f"first pale pixel at {probe} ms")
+
+
+def case_hidden_tab(args, failures):
+    """A hidden tab takes no turns (no work in the background) and goes on when shown."""
+    turns_in_a_second = ("new Promise(r => { const n = window.pelmicProbe.turns; "
+                         "setTimeout(() => r(window.pelmicProbe.turns - n), 1000); })")
+    with Chromium() as browser:
+        page = browser.open_page()
+        page.send("Page.addScriptToEvaluateOnNewDocument", {"source": PACING_PROBE})
+        page.navigate(file_url(args.site))
+        page.wait_for(PALE_SHOWN, timeout=30)
+        other = browser.send("Target.createTarget", {"url": "about:blank", "newWindow": False})["targetId"]
+        browser.send("Target.activateTarget", {"targetId": other})
+        page.wait_for("document.hidden", timeout=10)
+        hidden = page.evaluate(turns_in_a_second)
+        browser.send("Target.activateTarget", {"targetId": page.target})
+        browser.send("Target.closeTarget", {"targetId": other})
+        page.wait_for("!document.hidden", timeout=10)
+        shown = page.evaluate(turns_in_a_second)
+        print(f"turns in a second: {hidden} hidden, {shown} shown again")
+        failures.check(hidden == 0, f"{hidden} turns in a second while hidden")
+        failures.check(shown > 1000, f"{shown} turns in a second once shown again")
 
 
 def case_survey(args, failures):
