@@ -45,6 +45,12 @@ void RunOnPage(const PageOptions& options, const browser::RunRequest& request) {
   }
 }
 
+// The message must not stay hidden behind a full-screen canvas.
+void Stop(const std::string& message) {
+  browser::LeaveFullScreen();
+  browser::ShowError(message);
+}
+
 void RunPictures(const PageOptions& options) {
   for (;;) {
     const browser::RunRequest request = browser::WaitForRun();
@@ -71,9 +77,9 @@ int main() {
   try {
     RunPictures(parsed.options);
   } catch (const std::bad_alloc&) {
-    browser::ShowError("not enough memory for a picture of this size");
+    Stop("not enough memory for a picture of this size");
   } catch (const std::exception& error) {
-    browser::ShowError(std::string("stopped: ") + error.what());
+    Stop(std::string("stopped: ") + error.what());
   }
   return 0;
 }

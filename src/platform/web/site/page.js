@@ -129,6 +129,8 @@
   });
 
   fullScreenButton.addEventListener('click', enterFullScreen);
+  // Some browsers (phones among them) give full screen to videos only.
+  fullScreenButton.hidden = !document.fullscreenEnabled;
 
   // The saver's input; on the page itself only F means something.
   function queueInput(kind, x, y) {
