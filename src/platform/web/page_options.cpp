@@ -28,8 +28,17 @@ std::optional<PictureSize> ParseSize(std::string_view text) {
   return size;
 }
 
+// The value as given, cut (between characters) after 40 bytes so that a long
+// address cannot flood the page.
 std::string Refusal(std::string_view what, std::string_view text) {
-  return std::string(what) + ", not '" + std::string(text) + "'";
+  constexpr std::size_t kShownBytes = 40;
+  std::string shown(text);
+  if (shown.size() > kShownBytes) {
+    std::size_t cut = kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0u) == 0x80u) --cut;
+    shown = shown.substr(0, cut) + "...";
+  }
+  return std::string(what) + ", not '" + shown + "'";
 }
 
 }  // namespace

@@ -78,6 +78,11 @@ TEST(PageOptions, RefusalsNameTheParameterAndItsValue) {
       {"cycles", "0", "cycles must be a whole number from 1 to 10000, not '0'"},
       {"cycles", "10001", "cycles must be a whole number from 1 to 10000, not '10001'"},
       {"cycles", "2.5", "cycles must be a whole number from 1 to 10000, not '2.5'"},
+      // Long values are cut after 40 bytes, never inside a character.
+      {"cycles", "1234567890123456789012345678901234567890123",
+       "cycles must be a whole number from 1 to 10000, not '1234567890123456789012345678901234567890...'"},
+      {"cycles", "123456789012345678901234567890123456789\xC3\xA9\xC3\xA9",
+       "cycles must be a whole number from 1 to 10000, not '123456789012345678901234567890123456789...'"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Parse({{c.name, c.value}}).error, c.error) << c.name << "=" << c.value;
