@@ -50,6 +50,8 @@ class RasterCanvas final : public Canvas {
   // The area changed since the last call (empty if nothing changed); the
   // whole buffer before the first call.
   DirtyRect TakeDirtyRect();
+  // Whether TakeDirtyRect would return a non-empty area; takes nothing.
+  bool HasChanges() const { return !dirty_.Empty(); }
 
   float CurrentX() const { return currentX_; }
   float CurrentY() const { return currentY_; }

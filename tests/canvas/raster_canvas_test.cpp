@@ -105,14 +105,18 @@ TEST(RasterCanvasLine, EqualEndPointsOnlyMoveThePosition) {
   RasterCanvas canvas = PenCanvas(8, 8);
   canvas.Line(3.25f, 4.75f, 3.25f, 4.75f);
   EXPECT_EQ(Art(canvas), Art(PenCanvas(8, 8)));
-  EXPECT_TRUE(canvas.TakeDirtyRect().Empty());
+  EXPECT_FALSE(canvas.HasChanges());
   EXPECT_EQ(canvas.CurrentX(), 3.25f);
   EXPECT_EQ(canvas.CurrentY(), 4.75f);
 
-  // Distinct points that round to one pixel are a real, very short line.
+  // Distinct points that round to one pixel are a real, very short line; a
+  // line wholly off the canvas adds nothing to the changed area.
+  canvas.Line(-9, -9, -5, -2);
   canvas.Line(3.1f, 4.1f, 3.2f, 4.2f);
   EXPECT_EQ(canvas.PixelAt(3, 4), kPenPixel);
+  EXPECT_TRUE(canvas.HasChanges());
   ExpectRect(canvas.TakeDirtyRect(), 3, 4, 4, 5);
+  EXPECT_FALSE(canvas.HasChanges());
 }
 
 TEST(RasterCanvasLine, ClippedAtEachEdge) {
