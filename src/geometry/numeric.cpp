@@ -1,5 +1,6 @@
 #include "geometry/numeric.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -11,7 +12,22 @@ double SquaredDistance(double x1, double y1, double x2, double y2) {
   return dx * dx + dy * dy;
 }
 
-double Distance(double x1, double y1, double x2, double y2) { return std::sqrt(SquaredDistance(x1, y1, x2, y2)); }
+int ScaleToUnit(double& a, double& b) {
+  const int exponent = std::ilogb(std::max(std::abs(a), std::abs(b)));
+  a = std::scalbn(a, -exponent);
+  b = std::scalbn(b, -exponent);
+  return exponent;
+}
+
+double Distance(double x1, double y1, double x2, double y2) {
+  double dx = x2 - x1;
+  double dy = y2 - y1;
+  if (AreTiny(dx, dy) && (dx != 0 || dy != 0)) {
+    const int exponent = ScaleToUnit(dx, dy);
+    return std::scalbn(std::sqrt(dx * dx + dy * dy), exponent);
+  }
+  return std::sqrt(dx * dx + dy * dy);
+}
 
 double ArcSin(double x) {
   if (x >= 1.0) return kHalfPi;

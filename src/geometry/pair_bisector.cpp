@@ -38,7 +38,6 @@ bool MakeBisector(const SiteBisector& bisector, PairBisector& line) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
   }
-  line.pairDist = Distance(0, 0, bisector.nx, bisector.ny);
   return true;
 }
 
@@ -59,12 +58,16 @@ Point BorderPoint(const PairBisector& line, double along, ScreenSize screen) {
   const double w = screen.widthPx;
   const double h = screen.heightPx;
   Point p{std::clamp(line.PointX(along), 0.0, w), std::clamp(line.PointY(along), 0.0, h)};
-  const double tolerance = 1e-9 * std::max(w, h);
+  const double tolerance = kBorderSnapFraction * std::max(w, h);
   if (p.x < tolerance) p.x = 0;
   if (p.x > w - tolerance) p.x = w;
   if (p.y < tolerance) p.y = 0;
   if (p.y > h - tolerance) p.y = h;
   return p;
+}
+
+double SameCutDistance(ScreenSize screen) {
+  return std::min(kSameCutFraction * std::max<double>(screen.widthPx, screen.heightPx), kSameCutLimitPx);
 }
 
 void ClipToScreen(PairBisector& line, ScreenSize screen) {
@@ -74,14 +77,18 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
   line.startAlong = lo;
   line.endAlong = hi;
-  // The direction is as long as the sites are apart, so a pixel is 1 / pairDist along it.
-  line.sameCutAlong = kSameCutFraction * std::max<double>(screen.widthPx, screen.heightPx) / line.pairDist;
+  // A pixel is 1 / |dir| along the line.
+  line.sameCutAlong = SameCutDistance(screen) / Distance(0, 0, line.dirX, line.dirY);
 }
+
+// a * b > 0, without a product that sites a few double steps apart would
+// underflow to 0.
+bool SameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
 
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
   const double dxK = sites.X(k) - sites.X(i);
   const double dyK = sites.Y(k) - sites.Y(i);
-  return (sites.X(m) - sites.X(i)) * dxK > 0 && (sites.Y(m) - sites.Y(i)) * dyK > 0;
+  return SameSign(sites.X(m) - sites.X(i), dxK) && SameSign(sites.Y(m) - sites.Y(i), dyK);
 }
 
 void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList& cuts) {
@@ -95,6 +102,7 @@ void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
   const SiteBisector pair = BisectorOf(sites, i, k);
   if (!MakeBisector(pair, line)) return false;
+  line.pairDist = Distance(sites.X(i), sites.Y(i), sites.X(k), sites.Y(k));
   ClipToScreen(line, screen);
   const Point start = BorderPoint(line, line.startAlong, screen);
   const Point end = BorderPoint(line, line.endAlong, screen);
@@ -119,13 +127,13 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
     other = pair.SideOf(mx, my) > 0 ? SiteBisector(kx, ky, mx, my) : SiteBisector(ix, iy, mx, my);
     const double startSide = SideOf(other, start);
     const double endSide = SideOf(other, end);
-    const double product = startSide * endSide;
     const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
                              line.pairDist > Distance(ix, iy, mx, my);
     // A nearer site in k's quadrant whose bisector misses the segment shuts the
     // whole segment out of i's cell.
-    if (nearerAlike && product > 0) return false;
-    if (product < 0 || (product == 0 && nearerAlike)) AppendCrossing(other, line, cuts);
+    if (nearerAlike && SameSign(startSide, endSide)) return false;
+    const bool touches = startSide == 0 || endSide == 0;
+    if (SameSign(startSide, -endSide) || (touches && nearerAlike)) AppendCrossing(other, line, cuts);
   }
   cuts.Append(line.endAlong, end.x, end.y);
   return true;
