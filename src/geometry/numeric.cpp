@@ -12,19 +12,14 @@ double SquaredDistance(double x1, double y1, double x2, double y2) {
   return dx * dx + dy * dy;
 }
 
-int ScaleToUnit(double& a, double& b) {
-  const int exponent = std::ilogb(std::max(std::abs(a), std::abs(b)));
-  a = std::scalbn(a, -exponent);
-  b = std::scalbn(b, -exponent);
-  return exponent;
-}
+int UnitExponent(double a, double b) { return std::ilogb(std::max(std::abs(a), std::abs(b))); }
 
 double Distance(double x1, double y1, double x2, double y2) {
-  double dx = x2 - x1;
-  double dy = y2 - y1;
-  if (AreTiny(dx, dy) && (dx != 0 || dy != 0)) {
-    const int exponent = ScaleToUnit(dx, dy);
-    return std::scalbn(std::sqrt(dx * dx + dy * dy), exponent);
+  const double dx = x2 - x1;
+  const double dy = y2 - y1;
+  if (AreTiny(dx, dy) && (dx != 0 || dy != 0)) [[unlikely]] {
+    const int e = UnitExponent(dx, dy);
+    return std::scalbn(Distance(0, 0, std::scalbn(dx, -e), std::scalbn(dy, -e)), e);
   }
   return std::sqrt(dx * dx + dy * dy);
 }

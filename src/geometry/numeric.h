@@ -14,15 +14,17 @@ inline constexpr double kThreePi = 9.42477796076937;
 inline constexpr double kHalfPi = kPi / 2;
 inline constexpr double kThreeHalfPi = kThreePi / 2;
 
-// Differences below this square into underflow (below 2^-511 they would);
-// next to coordinate 0, doubles lie as little as 5e-324 apart.
+// Next to coordinate 0 doubles lie as little as 5e-324 apart, and their
+// differences square into underflow below 2^-511. Differences below this
+// bound, which leaves room for products too, are scaled up first.
 inline constexpr double kTinyDifference = 0x1p-400;
 
 inline bool AreTiny(double a, double b) { return std::abs(a) < kTinyDifference && std::abs(b) < kTinyDifference; }
 
-// Scales a and b, not both 0, by one power of two, so that the larger lies in
-// [1, 2); returns the exponent that scales results back. Exact.
-int ScaleToUnit(double& a, double& b);
+// The exponent e for which the larger of |a| and |b|, not both 0, lies in
+// [2^e, 2^(e+1)): scaled by 2^-e (exactly, with std::scalbn), tiny
+// differences can be squared and multiplied without underflow.
+int UnitExponent(double a, double b);
 
 // Squared Euclidean distance of (x1, y1) and (x2, y2): orders points as
 // Distance does, one rounding fewer and no root. It underflows to 0 for

@@ -81,14 +81,10 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   line.sameCutAlong = SameCutDistance(screen) / Distance(0, 0, line.dirX, line.dirY);
 }
 
-// a * b > 0, without a product that sites a few double steps apart would
-// underflow to 0.
-bool SameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
-
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
   const double dxK = sites.X(k) - sites.X(i);
   const double dyK = sites.Y(k) - sites.Y(i);
-  return SameSign(sites.X(m) - sites.X(i), dxK) && SameSign(sites.Y(m) - sites.Y(i), dyK);
+  return (sites.X(m) - sites.X(i)) * dxK > 0 && (sites.Y(m) - sites.Y(i)) * dyK > 0;
 }
 
 void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList& cuts) {
@@ -127,13 +123,13 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
     other = pair.SideOf(mx, my) > 0 ? SiteBisector(kx, ky, mx, my) : SiteBisector(ix, iy, mx, my);
     const double startSide = SideOf(other, start);
     const double endSide = SideOf(other, end);
+    const double product = startSide * endSide;
     const bool nearerAlike = SameQuadrant(sites, i, k, m) &&
                              line.pairDist > Distance(ix, iy, mx, my);
     // A nearer site in k's quadrant whose bisector misses the segment shuts the
     // whole segment out of i's cell.
-    if (nearerAlike && SameSign(startSide, endSide)) return false;
-    const bool touches = startSide == 0 || endSide == 0;
-    if (SameSign(startSide, -endSide) || (touches && nearerAlike)) AppendCrossing(other, line, cuts);
+    if (nearerAlike && product > 0) return false;
+    if (product < 0 || (product == 0 && nearerAlike)) AppendCrossing(other, line, cuts);
   }
   cuts.Append(line.endAlong, end.x, end.y);
   return true;

@@ -36,4 +36,18 @@ std::vector<ReferencePoint> ClipToScreen(std::vector<ReferencePoint> polygon, Sc
 
 double PolygonArea(const std::vector<ReferencePoint>& polygon);
 
+// A cell whose side v, from polygon[v] to the next vertex, lies on the
+// bisector with site sideSite[v] (0-based), or on the screen's border (-1).
+struct TaggedCell {
+  std::vector<ReferencePoint> polygon;
+  std::vector<int> sideSite;
+};
+
+// The clipped cell of each site as the screen cut down by every other site's
+// half-plane, in exact rational arithmetic, rounded to doubles at the end. It
+// holds what Boost's integer grid cannot: sites a double step apart next to
+// coordinate 0, and detail finer than the grid on the largest screens. Slow;
+// for a few sites. Sites must be distinct.
+std::vector<TaggedCell> HalfPlaneCells(const std::vector<ReferencePoint>& sites, ScreenSize screen);
+
 }  // namespace pelmic::testing
