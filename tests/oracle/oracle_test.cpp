@@ -129,7 +129,8 @@ void ExpectExactCells(const Scenario& scenario, const std::string& label, double
                   tilingTolerance);
 }
 
-constexpr ScreenSize kScreens[] = {{800, 600}, {1920, 1080}, {1366, 768}, {1024, 768}, {2560, 1440}, {640, 480}, {16384, 16384}};
+constexpr ScreenSize kScreens[] = {{800, 600},  {1920, 1080}, {1366, 768},   {1024, 768},
+                                   {2560, 1440}, {640, 480},   {16384, 16384}};
 
 // Distinct sites on the 1/1024-pixel grid: exact as floats and for Boost.
 std::vector<ReferencePoint> RandomSites(std::mt19937& rng, ScreenSize screen, int count, double grid) {
@@ -442,8 +443,10 @@ TEST(VoronoiOracle, ExtremeCoordinatesGiveExactCellsAndEdges) {
   std::vector<std::pair<std::string, Scenario>> cases = {
       {"four nearly on a circle, edge 1.3e-6 px long, 16384 px",
        {{16384, 16384}, {{8000, 8000}, {8100, 8000}, {8050, 7950}, {8050, 8050.0000013}}}},
-      {"the same, 10000 x 16384 px", {{10000, 16384}, {{8000, 8000}, {8100, 8000}, {8050, 7950}, {8050, 8050.0000013}}}},
-      {"bisector 5e-6 px from the top-left corner, 16384 px", {{16384, 16384}, {{10, 5e-6}, {0, 10.000005}, {9000, 9000}}}},
+      {"the same, 10000 x 16384 px",
+       {{10000, 16384}, {{8000, 8000}, {8100, 8000}, {8050, 7950}, {8050, 8050.0000013}}}},
+      {"bisector 5e-6 px from the top-left corner, 16384 px",
+       {{16384, 16384}, {{10, 5e-6}, {0, 10.000005}, {9000, 9000}}}},
       {"bisector 5e-6 px from the bottom-right corner, 16384 px",
        {{16384, 16384}, {{16374, 16384 - 5e-6}, {16378, 16376 - 5e-6}, {9000, 9000}}}},
   };

@@ -6,7 +6,8 @@
 // that the scaling is exact, or are rounded onto the reference grid first.
 // Mirroring every site across the four screen borders makes the cells of the
 // given sites exactly their cells clipped to the screen. Coincident sites
-// are merged: the first of them in Boost's order gets the cell.
+// are merged: the first of them in Boost's order gets the cell. For sites no
+// grid holds, HalfPlaneCells clips the screen in exact rational arithmetic.
 #pragma once
 
 #include <vector>
