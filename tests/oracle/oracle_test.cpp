@@ -24,12 +24,13 @@ struct Scenario {
   std::vector<ReferencePoint> sites;
 };
 
-struct OurEdge {
+// A drawn edge, or a cell's side on a bisector: sites i and k (1-based), ends a and b.
+struct Side {
   int i, k;
-  Edge edge;
+  ReferencePoint a, b;
 };
 
-std::unique_ptr<DiagramTables> Build(const Scenario& scenario, std::vector<OurEdge>* edges = nullptr) {
+std::unique_ptr<DiagramTables> Build(const Scenario& scenario, std::vector<Side>* edges = nullptr) {
   auto tables = std::make_unique<DiagramTables>();
   tables->sites.siteCount = static_cast<std::int16_t>(scenario.sites.size());
   for (std::size_t n = 0; n < scenario.sites.size(); ++n) {
@@ -37,7 +38,7 @@ std::unique_ptr<DiagramTables> Build(const Scenario& scenario, std::vector<OurEd
     tables->sites.siteY.at(n) = scenario.sites[n].y;
   }
   BuildAllCells(*tables, scenario.screen, [edges](int i, int k, const Edge& edge) {
-    if (edges) edges->push_back({i, k, edge});
+    if (edges) edges->push_back({i, k, {edge.x1, edge.y1}, {edge.x2, edge.y2}});
   });
   return tables;
 }
@@ -390,47 +391,37 @@ TEST(VoronoiOracle, SitesAHairApartAndExactCopiesShareOneCell) {
   }
 }
 
-// Whether segment (a, b) and segment (c, d) have the same ends, in either order,
+// Whether `sides` holds s: the same sites, and the same ends, in either order,
 // to within the vertex limit.
-bool SameSegment(ReferencePoint a, ReferencePoint b, ReferencePoint c, ReferencePoint d) {
+bool Holds(const std::vector<Side>& sides, const Side& s) {
   const auto near = [](ReferencePoint p, ReferencePoint q) { return std::hypot(p.x - q.x, p.y - q.y) < 1e-6; };
-  return (near(a, c) && near(b, d)) || (near(a, d) && near(b, c));
+  return std::any_of(sides.begin(), sides.end(), [&](const Side& t) {
+    return t.i == s.i && t.k == s.k && ((near(t.a, s.a) && near(t.b, s.b)) || (near(t.a, s.b) && near(t.b, s.a)));
+  });
 }
 
 // Every side of a reference cell that lies on a bisector and is longer than
 // the vertex limit is drawn as that pair's edge; every edge drawn that long
 // is such a side.
-void ExpectEdgesLike(const std::vector<OurEdge>& ours, const std::vector<testing::TaggedCell>& reference,
+void ExpectEdgesLike(const std::vector<Side>& ours, const std::vector<testing::TaggedCell>& reference,
                      const std::string& label) {
-  const auto longEnough = [](ReferencePoint a, ReferencePoint b) { return std::hypot(a.x - b.x, a.y - b.y) >= 1e-6; };
-  const auto drawn = [&](int i, int k, ReferencePoint a, ReferencePoint b) {
-    return std::any_of(ours.begin(), ours.end(), [&](const OurEdge& e) {
-      return e.i == i && e.k == k && SameSegment({e.edge.x1, e.edge.y1}, {e.edge.x2, e.edge.y2}, a, b);
-    });
-  };
-  const auto isSide = [&](int i, int k, ReferencePoint a, ReferencePoint b) {
-    const testing::TaggedCell& cell = reference.at(static_cast<std::size_t>(i - 1));
-    for (std::size_t v = 0; v < cell.polygon.size(); ++v) {
-      const ReferencePoint p = cell.polygon[v], q = cell.polygon[(v + 1) % cell.polygon.size()];
-      if (cell.sideSite[v] == k - 1 && SameSegment(p, q, a, b)) return true;
-    }
-    return false;
-  };
+  std::vector<Side> sides;
   for (std::size_t n = 0; n < reference.size(); ++n) {
-    const testing::TaggedCell& cell = reference[n];
-    for (std::size_t v = 0; v < cell.polygon.size(); ++v) {
-      const ReferencePoint a = cell.polygon[v], b = cell.polygon[(v + 1) % cell.polygon.size()];
-      const int i = static_cast<int>(n) + 1, k = cell.sideSite[v] + 1;
-      if (k == 0 || !longEnough(a, b)) continue;
-      EXPECT_TRUE(drawn(i, k, a, b)) << label << ": no edge (" << i << ", " << k << ") from " << a.x << "," << a.y
-                                     << " to " << b.x << "," << b.y;
+    const auto& polygon = reference[n].polygon;
+    for (std::size_t v = 0; v < polygon.size(); ++v) {
+      const int k = reference[n].sideSite[v] + 1;
+      if (k > 0) sides.push_back({static_cast<int>(n) + 1, k, polygon[v], polygon[(v + 1) % polygon.size()]});
     }
   }
-  for (const OurEdge& e : ours) {
-    const ReferencePoint a{e.edge.x1, e.edge.y1}, b{e.edge.x2, e.edge.y2};
-    if (!longEnough(a, b)) continue;
-    EXPECT_TRUE(isSide(e.i, e.k, a, b)) << label << ": edge (" << e.i << ", " << e.k << ") from " << a.x << "," << a.y
-                                        << " to " << b.x << "," << b.y << " is no side of the cells";
+  const auto longEnough = [](const Side& s) { return std::hypot(s.a.x - s.b.x, s.a.y - s.b.y) >= 1e-6; };
+  for (const Side& s : sides) {
+    if (!longEnough(s)) continue;
+    EXPECT_TRUE(Holds(ours, s)) << label << ": no edge (" << s.i << ", " << s.k << ")" << Describe({s.a, s.b});
+  }
+  for (const Side& s : ours) {
+    if (!longEnough(s)) continue;
+    EXPECT_TRUE(Holds(sides, s)) << label << ": edge (" << s.i << ", " << s.k << ")" << Describe({s.a, s.b})
+                                 << " is no side of the cells";
   }
 }
 
@@ -468,7 +459,7 @@ TEST(VoronoiOracle, ExtremeCoordinatesGiveExactCellsAndEdges) {
     add("four at the origin", {{0, 0}, {3 * gap, 2 * gap}, {gap, gap}, {2 * gap, 3 * gap}, {400, 300}, {100, 500}});
   }
   for (const auto& [label, scenario] : cases) {
-    std::vector<OurEdge> edges;
+    std::vector<Side> edges;
     const auto tables = Build(scenario, &edges);
     const auto reference = testing::HalfPlaneCells(scenario.sites, scenario.screen);
     std::vector<std::vector<ReferencePoint>> polygons;
