@@ -161,6 +161,8 @@ TEST_F(RenderCli, RejectsBadSitesFilesNamingTheProblem) {
       {"10 10\n800 20\n", ":2: site (800, 20) lies outside the screen"},
       {"10 10\n5 -0.5\n", ":2: site (5, -0.5) lies outside the screen"},
       {"10 10\n\n20 20\n10 10\n", ":4: site (10, 10) coincides with the site on line 1"},
+      // Too small for a double, it reads as the nearest one, 0.
+      {"0 10\n1e-400 10\n", ":2: site (1e-400, 10) coincides with the site on line 1"},
       {"10 10\n" + std::string(3000, '7') + " x\n", ":2: expected two finite numbers 'x y', got '777"},
       {"10 10\n" + std::string(5000, '7') + "\n", ":2: line longer than 4096 bytes"},
       {std::string(5000, ' ') + "\n10 10\n20 20\n", ":1: line longer than 4096 bytes"},

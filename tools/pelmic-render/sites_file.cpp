@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,6 +25,13 @@ bool ParseNumber(const std::string& token, double& value) {
   const char* end = begin + token.size();
   if (begin != end && *begin == '+') ++begin;  // from_chars does not take a plus sign
   auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec == std::errc::result_out_of_range && ptr == end) {
+    // A number too small for a double reads as the nearest one, 0, like
+    // 1e-320 reads as the nearest step; one too large becomes infinity and
+    // stays refused. strtod rounds both ways (the C locale is never left).
+    value = std::strtod(std::string(begin, end).c_str(), nullptr);
+    ec = std::errc();
+  }
   return ec == std::errc() && ptr == end && std::isfinite(value);
 }
 
