@@ -85,7 +85,7 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
   Touch(DrawClippedLine(Target(), a, b, penPixel_));
 }
 
-// Like the forms runtime, drawing a circle leaves the position at its centre.
+// Drawing a circle moves the current position to its centre, as a line moves it to its end.
 void RasterCanvas::Circle(float x, float y, float radius) {
   currentX_ = x;
   currentY_ = y;
