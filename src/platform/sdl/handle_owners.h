@@ -12,8 +12,6 @@
 #include <SDL.h>
 
 #include <memory>
-#include <stdexcept>
-#include <string>
 
 // Xlib's Display, declared without pulling Xlib's macros into every file.
 struct _XDisplay;
@@ -27,19 +25,16 @@ struct WindowDestroyer {
 using UniqueWindow = std::unique_ptr<SDL_Window, WindowDestroyer>;
 
 struct XDisplayCloser {
-  void operator()(_XDisplay* display) const;  // XCloseDisplay, in x11_window.cpp
+  void operator()(_XDisplay* display) const;  // XCloseDisplay
 };
 using UniqueXDisplay = std::unique_ptr<_XDisplay, XDisplayCloser>;
 
-// SDL's video subsystem, started for as long as this lives.
+// SDL's video subsystem, set up the way this program uses it, for as long
+// as this lives.
 class VideoSubsystem {
  public:
   // Throws std::runtime_error when SDL cannot open the display.
-  VideoSubsystem() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
-    }
-  }
+  VideoSubsystem();
   ~VideoSubsystem() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
   VideoSubsystem(const VideoSubsystem&) = delete;
   VideoSubsystem& operator=(const VideoSubsystem&) = delete;

@@ -62,14 +62,6 @@ void SdlPlatform::SetScreenSaverActive(bool active) {
 
 void SdlPlatform::EnsureVideo() {
   if (video_) return;
-  // SDL inhibits the system's screen saver by default; a screen saver has no
-  // business keeping the display from blanking or locking.
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // The window framebuffer without GL: a software canvas needs no GPU, and
-  // a GL software rasteriser alone would hold some 100 MB.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  // SIGTERM and SIGINT are ours (termination_signal.h).
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   video_.emplace();
   SDL_EnableScreenSaver();
   if (cursorCount_ < 0) SDL_ShowCursor(SDL_DISABLE);

@@ -8,8 +8,6 @@
 
 namespace pelmic::sdl {
 
-void XDisplayCloser::operator()(Display* display) const { XCloseDisplay(display); }
-
 namespace {
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
