@@ -101,15 +101,25 @@ class SaverWindowOnX : public ::testing::Test {
     return windows;
   }
 
-  // A window of another client, mapped and black, as a daemon hands one.
-  static Window ForeignWindow(unsigned width, unsigned height) {
-    const Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0, 0,
-                                              BlackPixel(display_, DefaultScreen(display_)));
-    XMapWindow(display_, window);
+  // A window of another client, mapped and black, as a daemon hands one,
+  // and the saver's look-up of it.
+  void SetUp() override {
+    daemons_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 64, 48, 0, 0,
+                                   BlackPixel(display_, DefaultScreen(display_)));
+    XMapWindow(display_, daemons_);
     XSync(display_, False);
-    return window;
+    std::string error;
+    embedded_ = EmbeddedWindow::LookUp({DrawTarget::Kind::ForeignWindow, daemons_}, error);
+    ASSERT_TRUE(embedded_) << error;
+  }
+  void TearDown() override {
+    embedded_.reset();
+    XDestroyWindow(display_, daemons_);
+    XSync(display_, False);
   }
 
+  Window daemons_ = 0;
+  std::unique_ptr<EmbeddedWindow> embedded_;
   static VideoSubsystem* video_;
   static Display* display_;
 };
@@ -125,15 +135,10 @@ struct Family {
 };
 
 TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
-  const Window daemons = ForeignWindow(64, 48);
-  std::string error;
-  const std::unique_ptr<EmbeddedWindow> embedded =
-      EmbeddedWindow::LookUp({DrawTarget::Kind::ForeignWindow, daemons}, error);
-  ASSERT_TRUE(embedded) << error;
   const Family families[] = {
       {"own window and two covers",
        [] { return SdlSaverWindow::Cover({0, 0, 64, 48}, {{64, 0, 128, 48}, {-32, 0, 0, 24}}); }, 4, 3},
-      {"a daemon's window", [&] { return SdlSaverWindow::Embed(*embedded); }, 2, 0},
+      {"a daemon's window", [&] { return SdlSaverWindow::Embed(*embedded_); }, 2, 0},
   };
   const std::vector<Window> serverBefore = TopLevelWindows();
   const int segmentsBefore = SharedSegmentsOfOurs();
@@ -169,7 +174,6 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
       expectNothingLeft(steps, when);
     }
   }
-  XDestroyWindow(display_, daemons);
 }
 
 // The pixels the server shows in `window`, as 0x00RRGGBB.
@@ -198,13 +202,8 @@ std::vector<std::uint32_t> Expected(const RasterCanvas& canvas, int width, int h
 }
 
 TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
-  const Window daemons = ForeignWindow(64, 48);
-  std::string error;
-  const std::unique_ptr<EmbeddedWindow> embedded =
-      EmbeddedWindow::LookUp({DrawTarget::Kind::ForeignWindow, daemons}, error);
-  ASSERT_TRUE(embedded) << error;
   Steps steps;
-  const std::unique_ptr<SdlSaverWindow> saver = SdlSaverWindow::Embed(*embedded);
+  const std::unique_ptr<SdlSaverWindow> saver = SdlSaverWindow::Embed(*embedded_);
   auto& canvas = dynamic_cast<RasterCanvas&>(saver->Surface());
   canvas.SetForeColor(Rgb(200, 230, 240));
   struct Input final : shell::SaverInput {
@@ -224,7 +223,7 @@ TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
   for (const auto& size : sizes) {
     const std::string what = std::to_string(size.width) + "x" + std::to_string(size.height);
     canvas.Line(0, static_cast<float>(row), 63, static_cast<float>(row));  // drawn before the change
-    XResizeWindow(display_, daemons, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+    XResizeWindow(display_, daemons_, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
     XSync(display_, False);
     const std::size_t fetched = steps.framebuffers.size();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -239,10 +238,9 @@ TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
     for (int drawn = 0; drawn <= row + 2; drawn += 2) {
       EXPECT_EQ(canvas.PixelAt(63, drawn), 0xC8E6F0u) << what << ": line " << drawn << " lost";
     }
-    EXPECT_EQ(Shown(display_, daemons, size.width, size.height), Expected(canvas, size.width, size.height)) << what;
+    EXPECT_EQ(Shown(display_, daemons_, size.width, size.height), Expected(canvas, size.width, size.height)) << what;
     row += 4;
   }
-  XDestroyWindow(display_, daemons);
 }
 
 }  // namespace
