@@ -144,7 +144,7 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
   const int segmentsBefore = SharedSegmentsOfOurs();
   const auto expectNothingLeft = [&](const Steps& steps, const std::string& when) {
     for (Uint32 id : steps.windows) EXPECT_EQ(SDL_GetWindowFromID(id), nullptr) << when << ": SDL window " << id;
-    EXPECT_EQ(TopLevelWindowsOnceThey(serverBefore), serverBefore) << when << ": X windows left or the daemon's window gone";
+    EXPECT_EQ(TopLevelWindowsOnceThey(serverBefore), serverBefore) << when << ": X windows left, or the daemon's gone";
     EXPECT_EQ(SharedSegmentsOfOurs(), segmentsBefore) << when << ": a framebuffer left";
   };
   for (const Family& family : families) {
@@ -176,29 +176,22 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
   }
 }
 
-// The pixels the server shows in `window`, as 0x00RRGGBB.
-std::vector<std::uint32_t> Shown(Display* display, Window window, int width, int height) {
+// How many pixels of `window` (`width` x `height`) the server shows other
+// than the canvas at the top-left corner, cut where the window is smaller and
+// black where it is larger.
+int WronglyShown(Display* display, Window window, int width, int height, const RasterCanvas& canvas) {
   XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
                             AllPlanes, ZPixmap);
-  std::vector<std::uint32_t> pixels;
-  if (image == nullptr) return pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
-  }
-  XDestroyImage(image);
-  return pixels;
-}
-
-// The canvas as a window of `width` x `height` shows it: at the top-left
-// corner, cut where the window is smaller, black where it is larger.
-std::vector<std::uint32_t> Expected(const RasterCanvas& canvas, int width, int height) {
-  std::vector<std::uint32_t> pixels;
+  if (image == nullptr) return width * height;
+  int wrong = 0;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      pixels.push_back(x < canvas.Width() && y < canvas.Height() ? canvas.PixelAt(x, y) : 0);
+      const std::uint32_t expected = x < canvas.Width() && y < canvas.Height() ? canvas.PixelAt(x, y) : 0;
+      wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != expected;
     }
   }
-  return pixels;
+  XDestroyImage(image);
+  return wrong;
 }
 
 TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
@@ -232,13 +225,12 @@ TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
     }
     ASSERT_EQ(steps.framebuffers.size(), fetched + 1) << what << ": no new framebuffer";
     EXPECT_EQ(canvas.Pixels() == steps.framebuffers.back()->pixels, size.intoFramebuffer) << what;
-    EXPECT_EQ(canvas.DrawsIntoOwnMemory(), !size.intoFramebuffer) << what;
     canvas.Line(0, static_cast<float>(row + 2), 63, static_cast<float>(row + 2));  // drawn after it
     saver->Refresh();
     for (int drawn = 0; drawn <= row + 2; drawn += 2) {
       EXPECT_EQ(canvas.PixelAt(63, drawn), 0xC8E6F0u) << what << ": line " << drawn << " lost";
     }
-    EXPECT_EQ(Shown(display_, daemons_, size.width, size.height), Expected(canvas, size.width, size.height)) << what;
+    EXPECT_EQ(WronglyShown(display_, daemons_, size.width, size.height, canvas), 0) << what;
     row += 4;
   }
 }
