@@ -291,6 +291,30 @@ TEST(RasterCanvasClear, ClsBlackensEverythingAndHomesThePosition) {
   ExpectRect(canvas.TakeDirtyRect(), 0, 0, 6, 4);
 }
 
+TEST(RasterCanvasMemory, DrawsWhereItWasMovedAndLeavesTheMemoryBefore) {
+  RasterCanvas canvas = PenCanvas(6, 4);
+  canvas.Line(0, 0, 5, 0);
+  canvas.TakeDirtyRect();
+  std::vector<std::uint32_t> given(6 * 4, 0xDEAD);
+  canvas.MoveTo(given.data());
+  EXPECT_EQ(canvas.Pixels(), given.data());
+  EXPECT_FALSE(canvas.DrawsIntoOwnMemory());
+  EXPECT_TRUE(canvas.TakeDirtyRect().Empty()) << "moving changes no pixel";
+  canvas.Line(0, 3, 5, 3);
+  EXPECT_EQ(given[3 * 6 + 2], kPenPixel);
+  const std::string picture = Rows({"######", "......", "......", "######"});
+  EXPECT_EQ(Art(canvas), picture);
+
+  canvas.MoveTo(nullptr);
+  EXPECT_TRUE(canvas.DrawsIntoOwnMemory());
+  EXPECT_EQ(Art(canvas), picture);
+  const std::vector<std::uint32_t> left = given;
+  canvas.Circle(3, 2, 1);
+  canvas.Cls();
+  EXPECT_EQ(given, left) << "the memory left was drawn into";
+  EXPECT_EQ(Art(canvas), Art(RasterCanvas(6, 4)));
+}
+
 TEST(RasterCanvasDirty, StartsWholeThenCollectsAndResets) {
   RasterCanvas canvas(16, 16);
   ExpectRect(canvas.TakeDirtyRect(), 0, 0, 16, 16);  // never shown yet
