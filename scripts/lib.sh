@@ -42,3 +42,10 @@ pelmic_build() {
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 }
+
+# The native pelmic-render that the web tests compare the page with (nothing
+# to do when the release preset has just been built).
+pelmic_build_native_renderer() {
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target pelmic-render
+}

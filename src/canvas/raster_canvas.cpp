@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -46,7 +47,8 @@ RasterCanvas::RasterCanvas(int widthPx, int heightPx) : width_(widthPx), height_
   if (widthPx <= 0 || heightPx <= 0 || widthPx > kMaxSide || heightPx > kMaxSide) {
     throw std::invalid_argument("RasterCanvas: unsupported size");
   }
-  pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
+  own_ = AllocateBlack();
+  pixels_ = own_.get();
   // Nothing has been shown yet: the first look takes the whole (black) buffer.
   dirty_ = {0, 0, width_, height_};
   font_ = std::make_unique<RasterFont>();
@@ -55,6 +57,27 @@ RasterCanvas::RasterCanvas(int widthPx, int heightPx) : width_(widthPx), height_
 RasterCanvas::~RasterCanvas() = default;
 RasterCanvas::RasterCanvas(RasterCanvas&&) noexcept = default;
 RasterCanvas& RasterCanvas::operator=(RasterCanvas&&) noexcept = default;
+
+std::size_t RasterCanvas::PixelCount() const {
+  return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+}
+
+RasterCanvas::OwnMemory RasterCanvas::AllocateBlack() const {
+  // calloc: pages fresh from the system are zero already, so a canvas that
+  // moves straight into a screen buffer never touches them.
+  OwnMemory memory(static_cast<std::uint32_t*>(std::calloc(PixelCount(), sizeof(std::uint32_t))));
+  if (!memory) throw std::bad_alloc();
+  return memory;
+}
+
+void RasterCanvas::MoveTo(std::uint32_t* memory) {
+  if (memory == nullptr ? DrawsIntoOwnMemory() : memory == pixels_) return;
+  OwnMemory own = memory == nullptr ? AllocateBlack() : nullptr;
+  if (own) memory = own.get();
+  std::copy_n(pixels_, PixelCount(), memory);
+  pixels_ = memory;
+  own_ = std::move(own);
+}
 
 std::uint32_t RasterCanvas::PixelAt(int x, int y) const {
   assert(x >= 0 && y >= 0 && x < width_ && y < height_);
@@ -67,7 +90,7 @@ DirtyRect RasterCanvas::TakeDirtyRect() {
   return taken;
 }
 
-PixelTarget RasterCanvas::Target() { return {pixels_.data(), width_, height_}; }
+PixelTarget RasterCanvas::Target() { return {pixels_, width_, height_}; }
 
 FontFace& RasterCanvas::CurrentFace() { return font_->Face(fontSizePoints_); }
 
@@ -85,7 +108,7 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
   Touch(DrawClippedLine(Target(), a, b, penPixel_));
 }
 
-// Like the forms runtime, drawing a circle leaves the position at its centre.
+// Drawing a circle moves the current position to its centre, as a line moves it to its end.
 void RasterCanvas::Circle(float x, float y, float radius) {
   currentX_ = x;
   currentY_ = y;
@@ -118,7 +141,7 @@ void RasterCanvas::PSet(float x, float y) {
 }
 
 void RasterCanvas::Cls() {
-  std::fill(pixels_.begin(), pixels_.end(), 0u);
+  std::fill_n(pixels_, PixelCount(), 0u);
   currentX_ = 0;
   currentY_ = 0;
   dirty_ = {0, 0, width_, height_};

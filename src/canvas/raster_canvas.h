@@ -3,7 +3,9 @@
 // A 32-bit pixel buffer (0x00RRGGBB per pixel, row-major, no padding) with its
 // own 1-pixel lines, circle outlines, points and anti-aliased text. Front ends
 // copy Pixels() to the screen; TakeDirtyRect() tells them which part changed
-// since they last looked, so they upload only that.
+// since they last looked, so they upload only that. Where the screen's own
+// buffer has the canvas's layout, a front end moves the canvas into it
+// (MoveTo) and the copy goes away.
 //
 //   RasterCanvas canvas(1920, 1080);
 //   canvas.TakeDirtyRect();                      // {0, 0, 1920, 1080}: never shown yet
@@ -16,9 +18,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 #include "cycle/canvas.h"
 
@@ -43,13 +45,22 @@ class RasterCanvas final : public Canvas {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  const std::uint32_t* Pixels() const { return pixels_.data(); }
+  const std::uint32_t* Pixels() const { return pixels_; }
+  // From now on the canvas draws into `memory`: Width() x Height() pixels in
+  // its own layout, which the caller keeps until it moves the canvas again or
+  // destroys it. The picture so far is copied there. Null moves the picture
+  // back into memory of the canvas's own. The memory left is never touched
+  // again.
+  void MoveTo(std::uint32_t* memory);
+  bool DrawsIntoOwnMemory() const { return pixels_ == own_.get(); }
   // 0x00RRGGBB; (x, y) must lie inside the buffer.
   std::uint32_t PixelAt(int x, int y) const;
 
   // The area changed since the last call (empty if nothing changed); the
   // whole buffer before the first call.
   DirtyRect TakeDirtyRect();
+  // Whether TakeDirtyRect would return a non-empty area; takes nothing.
+  bool HasChanges() const { return !dirty_.Empty(); }
 
   float CurrentX() const { return currentX_; }
   float CurrentY() const { return currentY_; }
@@ -69,8 +80,14 @@ class RasterCanvas final : public Canvas {
   void EndOfLine() override;
 
  private:
+  struct FreeMemory {
+    void operator()(std::uint32_t* memory) const { std::free(memory); }
+  };
+  using OwnMemory = std::unique_ptr<std::uint32_t, FreeMemory>;
+
   int width_, height_;
-  std::vector<std::uint32_t> pixels_;
+  OwnMemory own_;                    // null while drawing into given memory
+  std::uint32_t* pixels_ = nullptr;  // own_ or the given memory
   ColourValue foreColor_ = Rgb(255, 255, 255);
   int fontSizePoints_ = 12;
   float currentX_ = 0, currentY_ = 0;
@@ -78,6 +95,9 @@ class RasterCanvas final : public Canvas {
   std::uint32_t penPixel_ = 0xFFFFFFu;  // foreColor_ as a 0x00RRGGBB pixel
   std::unique_ptr<RasterFont> font_;
 
+  std::size_t PixelCount() const;
+  // Black pixels for the whole buffer.
+  OwnMemory AllocateBlack() const;
   PixelTarget Target();
   FontFace& CurrentFace();
   void Touch(const DirtyRect& rect);

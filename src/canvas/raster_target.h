@@ -31,7 +31,7 @@ inline DirtyRect UnionOf(const DirtyRect& a, const DirtyRect& b) {
           a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
-// The runtime's colour value r + 256 * (g + 256 * b) as a 0x00RRGGBB pixel;
+// A colour value r + 256 * (g + 256 * b) as a 0x00RRGGBB pixel;
 // anything above the low 24 bits is ignored.
 constexpr std::uint32_t PixelFromColour(ColourValue colour) {
   return (static_cast<std::uint32_t>(RedOf(colour)) << 16) | (static_cast<std::uint32_t>(GreenOf(colour)) << 8) |

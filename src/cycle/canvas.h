@@ -21,7 +21,7 @@
 
 namespace pelmic {
 
-// r + 256 * (g + 256 * b), the runtime's RGB value.
+// r + 256 * (g + 256 * b): red in the low byte, as the cycle computes colours.
 using ColourValue = std::uint32_t;
 
 constexpr ColourValue Rgb(int red, int green, int blue) {

@@ -37,8 +37,16 @@ std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const Pa
   // Sorting on the position along the bisector, x and y travel along.
   hSort(cuts.cutCount, std::span<double>(cuts.cutAux), std::span<double>(cuts.cutX), std::span<double>(cuts.cutY));
   const int cutCount = cuts.cutCount;
+  const int firstLast = LastOfPoint(cuts, bisector, 0);
+  if (firstLast == cutCount - 1) {
+    // The whole bisector within the screen is one point: sites a few double
+    // steps apart at a corner. It is still their edge if no site is nearer
+    // there, and the cell needs it as a vertex beside its site.
+    if (!PieceQualifies(sites, i, k, bisector, cuts, 0, firstLast)) return std::nullopt;
+    return Edge{cuts.cutX.at(0), cuts.cutY.at(0), cuts.cutX.at(firstLast), cuts.cutY.at(firstLast)};
+  }
   // A piece runs from the last cut of one point to the first cut of the next.
-  for (int from = LastOfPoint(cuts, bisector, 0); from + 1 < cutCount;) {
+  for (int from = firstLast; from + 1 < cutCount;) {
     const int to = from + 1;
     const int toLast = LastOfPoint(cuts, bisector, to);
     if (!PieceQualifies(sites, i, k, bisector, cuts, from, to)) {

@@ -1,5 +1,6 @@
 #include "geometry/numeric.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -11,7 +12,17 @@ double SquaredDistance(double x1, double y1, double x2, double y2) {
   return dx * dx + dy * dy;
 }
 
-double Distance(double x1, double y1, double x2, double y2) { return std::sqrt(SquaredDistance(x1, y1, x2, y2)); }
+int UnitExponent(double a, double b) { return std::ilogb(std::max(std::abs(a), std::abs(b))); }
+
+double Distance(double x1, double y1, double x2, double y2) {
+  const double dx = x2 - x1;
+  const double dy = y2 - y1;
+  if (AreTiny(dx, dy) && (dx != 0 || dy != 0)) [[unlikely]] {
+    const int e = UnitExponent(dx, dy);
+    return std::scalbn(Distance(0, 0, std::scalbn(dx, -e), std::scalbn(dy, -e)), e);
+  }
+  return std::sqrt(dx * dx + dy * dy);
+}
 
 double ArcSin(double x) {
   if (x >= 1.0) return kHalfPi;

@@ -1,6 +1,7 @@
 // numeric.h - Distance, ArcSin and hSort, the small helpers the geometry leans on.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 
@@ -13,11 +14,26 @@ inline constexpr double kThreePi = 9.42477796076937;
 inline constexpr double kHalfPi = kPi / 2;
 inline constexpr double kThreeHalfPi = kThreePi / 2;
 
+// Next to coordinate 0 doubles lie as little as 5e-324 apart, and their
+// differences square into underflow below 2^-511. Differences below this
+// bound, which leaves room for products too, are scaled up first.
+inline constexpr double kTinyDifference = 0x1p-400;
+
+inline bool AreTiny(double a, double b) { return std::abs(a) < kTinyDifference && std::abs(b) < kTinyDifference; }
+
+// The exponent e for which the larger of |a| and |b|, not both 0, lies in
+// [2^e, 2^(e+1)): scaled by 2^-e (exactly, with std::scalbn), tiny
+// differences can be squared and multiplied without underflow.
+int UnitExponent(double a, double b);
+
 // Squared Euclidean distance of (x1, y1) and (x2, y2): orders points as
-// Distance does, one rounding fewer and no root.
+// Distance does, one rounding fewer and no root. It underflows to 0 for
+// points less than about 1e-154 apart; the callers only compare it with
+// limits far above that.
 double SquaredDistance(double x1, double y1, double x2, double y2);
 
-// Euclidean distance of (x1, y1) and (x2, y2).
+// Euclidean distance of (x1, y1) and (x2, y2), also for points a few double
+// steps apart: tiny differences are scaled up before they are squared.
 double Distance(double x1, double y1, double x2, double y2);
 
 // Arc sine as arctan(x / sqrt(1 - x^2)). At x = +-1, where that formula divides

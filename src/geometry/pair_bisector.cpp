@@ -38,7 +38,6 @@ bool MakeBisector(const SiteBisector& bisector, PairBisector& line) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
   }
-  line.pairDist = Distance(0, 0, bisector.nx, bisector.ny);
   return true;
 }
 
@@ -59,12 +58,16 @@ Point BorderPoint(const PairBisector& line, double along, ScreenSize screen) {
   const double w = screen.widthPx;
   const double h = screen.heightPx;
   Point p{std::clamp(line.PointX(along), 0.0, w), std::clamp(line.PointY(along), 0.0, h)};
-  const double tolerance = 1e-9 * std::max(w, h);
+  const double tolerance = kBorderSnapFraction * std::max(w, h);
   if (p.x < tolerance) p.x = 0;
   if (p.x > w - tolerance) p.x = w;
   if (p.y < tolerance) p.y = 0;
   if (p.y > h - tolerance) p.y = h;
   return p;
+}
+
+double SameCutDistance(ScreenSize screen) {
+  return std::min(kSameCutFraction * std::max<double>(screen.widthPx, screen.heightPx), kSameCutLimitPx);
 }
 
 void ClipToScreen(PairBisector& line, ScreenSize screen) {
@@ -74,8 +77,8 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
   line.startAlong = lo;
   line.endAlong = hi;
-  // The direction is as long as the sites are apart, so a pixel is 1 / pairDist along it.
-  line.sameCutAlong = kSameCutFraction * std::max<double>(screen.widthPx, screen.heightPx) / line.pairDist;
+  // A pixel is 1 / |dir| along the line.
+  line.sameCutAlong = SameCutDistance(screen) / Distance(0, 0, line.dirX, line.dirY);
 }
 
 bool SameQuadrant(const SiteTable& sites, int i, int k, int m) {
@@ -95,6 +98,7 @@ void AppendCrossing(const SiteBisector& other, const PairBisector& line, CutList
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
   const SiteBisector pair = BisectorOf(sites, i, k);
   if (!MakeBisector(pair, line)) return false;
+  line.pairDist = Distance(sites.X(i), sites.Y(i), sites.X(k), sites.Y(k));
   ClipToScreen(line, screen);
   const Point start = BorderPoint(line, line.startAlong, screen);
   const Point end = BorderPoint(line, line.endAlong, screen);

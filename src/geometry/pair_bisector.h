@@ -24,12 +24,21 @@ struct PairBisector {
   double PointY(double along) const { return midY + along * dirY; }
 };
 
-// Cut points closer than this fraction of the screen's larger side are one
-// point. Where several bisectors meet at one vertex, their crossings with a
-// pair's bisector scatter by rounding (about 1e-14 px on a 2000 px screen);
-// this is far above that scatter and below the 1e-6 px at which two cell
-// vertices count as one, so merging never joins vertices the cells keep apart.
+// Cut points closer than this fraction of the screen's larger side, and never
+// more than kSameCutLimitPx apart, are one point. Where several bisectors meet
+// at one vertex, their crossings with a pair's bisector scatter by rounding
+// (about 1e-14 px on a 2000 px screen, growing with the screen); this is far
+// above that scatter and, at every screen size, below the 1e-6 px at which two
+// cell vertices count as one, so merging never joins vertices the cells keep
+// apart, and never drops the edge between them.
 inline constexpr double kSameCutFraction = 1e-10;
+inline constexpr double kSameCutLimitPx = 5e-7;
+
+// Border points of a bisector within this fraction of the screen's larger side
+// of a border are put exactly on it. Rounding leaves them about 1e-16 of the
+// screen off; at 16384 px this is still far below the 1e-6 px vertex limit, so
+// a bisector that really passes that close to a corner keeps its own vertex.
+inline constexpr double kBorderSnapFraction = 1e-11;
 
 // Builds the bisector of sites i and k (1-based), clips it to the screen and
 // fills `cuts` with its end points and every crossing a third site adds.

@@ -1,18 +1,30 @@
 // site_bisector.h - the perpendicular bisector of two sites as a side test.
 #pragma once
 
+#include "geometry/numeric.h"
+
 namespace pelmic {
 
 // The bisector of sites a and b through their midpoint, with n pointing from
 // a towards b, so that SideOf(p) = n . (p - mid) is positive exactly where p
 // is nearer to b than to a. Its rounding error scales with |n|, so two sites
-// a hair apart are still told apart where distances alone could not.
+// a hair apart are still told apart where distances alone could not. For
+// sites a few double steps apart n is scaled up by a power of two, so that
+// its products do not underflow to 0; callers use only n's direction, the
+// sign of SideOf and its ratio to other products with n, which the scaling
+// leaves as they are.
 struct SiteBisector {
   double nx = 0, ny = 0, midX = 0, midY = 0;
 
   SiteBisector() = default;
   SiteBisector(double ax, double ay, double bx, double by)
-      : nx(bx - ax), ny(by - ay), midX((ax + bx) / 2), midY((ay + by) / 2) {}
+      : nx(bx - ax), ny(by - ay), midX((ax + bx) / 2), midY((ay + by) / 2) {
+    if (AreTiny(nx, ny) && (nx != 0 || ny != 0)) [[unlikely]] {
+      const int e = UnitExponent(nx, ny);
+      nx = std::scalbn(nx, -e);
+      ny = std::scalbn(ny, -e);
+    }
+  }
 
   double SideOf(double x, double y) const { return nx * (x - midX) + ny * (y - midY); }
 };

@@ -105,14 +105,18 @@ TEST(RasterCanvasLine, EqualEndPointsOnlyMoveThePosition) {
   RasterCanvas canvas = PenCanvas(8, 8);
   canvas.Line(3.25f, 4.75f, 3.25f, 4.75f);
   EXPECT_EQ(Art(canvas), Art(PenCanvas(8, 8)));
-  EXPECT_TRUE(canvas.TakeDirtyRect().Empty());
+  EXPECT_FALSE(canvas.HasChanges());
   EXPECT_EQ(canvas.CurrentX(), 3.25f);
   EXPECT_EQ(canvas.CurrentY(), 4.75f);
 
-  // Distinct points that round to one pixel are a real, very short line.
+  // Distinct points that round to one pixel are a real, very short line; a
+  // line wholly off the canvas adds nothing to the changed area.
+  canvas.Line(-9, -9, -5, -2);
   canvas.Line(3.1f, 4.1f, 3.2f, 4.2f);
   EXPECT_EQ(canvas.PixelAt(3, 4), kPenPixel);
+  EXPECT_TRUE(canvas.HasChanges());
   ExpectRect(canvas.TakeDirtyRect(), 3, 4, 4, 5);
+  EXPECT_FALSE(canvas.HasChanges());
 }
 
 TEST(RasterCanvasLine, ClippedAtEachEdge) {
@@ -285,6 +289,30 @@ TEST(RasterCanvasClear, ClsBlackensEverythingAndHomesThePosition) {
   EXPECT_EQ(canvas.CurrentX(), 0.0f);
   EXPECT_EQ(canvas.CurrentY(), 0.0f);
   ExpectRect(canvas.TakeDirtyRect(), 0, 0, 6, 4);
+}
+
+TEST(RasterCanvasMemory, DrawsWhereItWasMovedAndLeavesTheMemoryBefore) {
+  RasterCanvas canvas = PenCanvas(6, 4);
+  canvas.Line(0, 0, 5, 0);
+  canvas.TakeDirtyRect();
+  std::vector<std::uint32_t> given(6 * 4, 0xDEAD);
+  canvas.MoveTo(given.data());
+  EXPECT_EQ(canvas.Pixels(), given.data());
+  EXPECT_FALSE(canvas.DrawsIntoOwnMemory());
+  EXPECT_TRUE(canvas.TakeDirtyRect().Empty()) << "moving changes no pixel";
+  canvas.Line(0, 3, 5, 3);
+  EXPECT_EQ(given[3 * 6 + 2], kPenPixel);
+  const std::string picture = Rows({"######", "......", "......", "######"});
+  EXPECT_EQ(Art(canvas), picture);
+
+  canvas.MoveTo(nullptr);
+  EXPECT_TRUE(canvas.DrawsIntoOwnMemory());
+  EXPECT_EQ(Art(canvas), picture);
+  const std::vector<std::uint32_t> left = given;
+  canvas.Circle(3, 2, 1);
+  canvas.Cls();
+  EXPECT_EQ(given, left) << "the memory left was drawn into";
+  EXPECT_EQ(Art(canvas), Art(RasterCanvas(6, 4)));
 }
 
 TEST(RasterCanvasDirty, StartsWholeThenCollectsAndResets) {

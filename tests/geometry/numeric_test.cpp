@@ -14,6 +14,18 @@ TEST(NumericDistance, IsEuclideanAndSymmetric) {
   EXPECT_DOUBLE_EQ(Distance(100, 100, 300, 200), 223.60679774997897);
 }
 
+// Next to 0, points can be a few double steps apart; their squares underflow.
+TEST(NumericDistance, HoldsPointsAFewDoubleStepsApart) {
+  struct Case {
+    double dx, dy, distance;
+  };
+  for (const Case& c : {Case{1e-300, 0, 1e-300}, Case{0, 1e-170, 1e-170}, Case{3e-300, 4e-300, 5e-300},
+                        Case{-3e-160, 4e-160, 5e-160}, Case{5e-324, 0, 5e-324}, Case{0, -1e-320, 1e-320}}) {
+    EXPECT_DOUBLE_EQ(Distance(0, 0, c.dx, c.dy), c.distance) << c.dx << ", " << c.dy;
+    EXPECT_DOUBLE_EQ(Distance(c.dx, c.dy, 0, 0), c.distance) << c.dx << ", " << c.dy;
+  }
+}
+
 TEST(NumericArcSin, MatchesTheArcSineInsideAndIsFiniteAtTheEnds) {
   EXPECT_EQ(ArcSin(0), 0.0);
   EXPECT_DOUBLE_EQ(ArcSin(0.5), 0.5235987755982989);

@@ -24,14 +24,22 @@ struct Scenario {
   std::vector<ReferencePoint> sites;
 };
 
-std::unique_ptr<DiagramTables> Build(const Scenario& scenario) {
+// A drawn edge, or a cell's side on a bisector: sites i and k (1-based), ends a and b.
+struct Side {
+  int i, k;
+  ReferencePoint a, b;
+};
+
+std::unique_ptr<DiagramTables> Build(const Scenario& scenario, std::vector<Side>* edges = nullptr) {
   auto tables = std::make_unique<DiagramTables>();
   tables->sites.siteCount = static_cast<std::int16_t>(scenario.sites.size());
   for (std::size_t n = 0; n < scenario.sites.size(); ++n) {
     tables->sites.siteX.at(n) = scenario.sites[n].x;
     tables->sites.siteY.at(n) = scenario.sites[n].y;
   }
-  BuildAllCells(*tables, scenario.screen);
+  BuildAllCells(*tables, scenario.screen, [edges](int i, int k, const Edge& edge) {
+    if (edges) edges->push_back({i, k, {edge.x1, edge.y1}, {edge.x2, edge.y2}});
+  });
   return tables;
 }
 
@@ -92,16 +100,16 @@ double NearestDistance(const ReferencePoint& p, const std::vector<ReferencePoint
 // Compares areas and vertex sets; reports the first difference found. Nearly
 // degenerate sets may have distinct vertices closer than the 1e-6 px at which
 // a cell keeps one of them, so their tiling is held to 1e-6 relative only.
-void ExpectExactCells(const Scenario& scenario, const std::string& label, double tilingTolerance = 1e-9) {
-  const auto tables = Build(scenario);
-  const auto reference = testing::ReferenceCells(scenario.sites, scenario.screen);
+void ExpectCellsLike(const Scenario& scenario, const DiagramTables& tables,
+                     const std::vector<std::vector<ReferencePoint>>& reference, const std::string& label,
+                     double tilingTolerance) {
   double total = 0;
   for (std::size_t n = 0; n < scenario.sites.size(); ++n) {
     const int row = static_cast<int>(n);
     const double expected = testing::PolygonArea(reference[n]);
-    const double actual = tables->cellArea.at(n);
+    const double actual = tables.cellArea.at(n);
     total += actual;
-    const auto ours = Corners(OurVertices(*tables, row));
+    const auto ours = Corners(OurVertices(tables, row));
     const auto theirs = Corners(reference[n]);
     SCOPED_TRACE("ours " + Describe(ours) + "\nexact " + Describe(theirs));
     ASSERT_NEAR(actual, expected, 1e-6 * expected + 1e-9) << label << " site " << n + 1;
@@ -117,7 +125,13 @@ void ExpectExactCells(const Scenario& scenario, const std::string& label, double
   EXPECT_NEAR(total, screenArea, tilingTolerance * screenArea) << label;
 }
 
-constexpr ScreenSize kScreens[] = {{800, 600}, {1920, 1080}, {1366, 768}, {1024, 768}, {2560, 1440}, {640, 480}};
+void ExpectExactCells(const Scenario& scenario, const std::string& label, double tilingTolerance = 1e-9) {
+  ExpectCellsLike(scenario, *Build(scenario), testing::ReferenceCells(scenario.sites, scenario.screen), label,
+                  tilingTolerance);
+}
+
+constexpr ScreenSize kScreens[] = {{800, 600},  {1920, 1080}, {1366, 768},   {1024, 768},
+                                   {2560, 1440}, {640, 480},   {16384, 16384}};
 
 // Distinct sites on the 1/1024-pixel grid: exact as floats and for Boost.
 std::vector<ReferencePoint> RandomSites(std::mt19937& rng, ScreenSize screen, int count, double grid) {
@@ -374,6 +388,84 @@ TEST(VoronoiOracle, SitesAHairApartAndExactCopiesShareOneCell) {
     const std::string label = "gap " + std::to_string(gap) + " seed " + std::to_string(seed);
     ExpectSharedCellAreas(scenario, label);
     if (HasFatalFailure()) return;
+  }
+}
+
+// Whether `sides` holds s: the same sites, and the same ends, in either order,
+// to within the vertex limit.
+bool Holds(const std::vector<Side>& sides, const Side& s) {
+  const auto near = [](ReferencePoint p, ReferencePoint q) { return std::hypot(p.x - q.x, p.y - q.y) < 1e-6; };
+  return std::any_of(sides.begin(), sides.end(), [&](const Side& t) {
+    return t.i == s.i && t.k == s.k && ((near(t.a, s.a) && near(t.b, s.b)) || (near(t.a, s.b) && near(t.b, s.a)));
+  });
+}
+
+// Every side of a reference cell that lies on a bisector and is longer than
+// the vertex limit is drawn as that pair's edge; every edge drawn that long
+// is such a side.
+void ExpectEdgesLike(const std::vector<Side>& ours, const std::vector<testing::TaggedCell>& reference,
+                     const std::string& label) {
+  std::vector<Side> sides;
+  for (std::size_t n = 0; n < reference.size(); ++n) {
+    const auto& polygon = reference[n].polygon;
+    for (std::size_t v = 0; v < polygon.size(); ++v) {
+      const int k = reference[n].sideSite[v] + 1;
+      if (k > 0) sides.push_back({static_cast<int>(n) + 1, k, polygon[v], polygon[(v + 1) % polygon.size()]});
+    }
+  }
+  const auto longEnough = [](const Side& s) { return std::hypot(s.a.x - s.b.x, s.a.y - s.b.y) >= 1e-6; };
+  for (const Side& s : sides) {
+    if (!longEnough(s)) continue;
+    EXPECT_TRUE(Holds(ours, s)) << label << ": no edge (" << s.i << ", " << s.k << ")" << Describe({s.a, s.b});
+  }
+  for (const Side& s : ours) {
+    if (!longEnough(s)) continue;
+    EXPECT_TRUE(Holds(sides, s)) << label << ": edge (" << s.i << ", " << s.k << ")" << Describe({s.a, s.b})
+                                 << " is no side of the cells";
+  }
+}
+
+// Sites at the extremes of the number range, against exact cells clipped by
+// half-planes: a double step (or 1e-300, or 1e-170 px) apart next to
+// coordinate 0, where their squared distance underflows; and, on the largest
+// screens, detail finer than a ten-billionth of the screen, where merging cuts
+// or snapping onto the border could take away a vertex or an edge.
+TEST(VoronoiOracle, ExtremeCoordinatesGiveExactCellsAndEdges) {
+  std::vector<std::pair<std::string, Scenario>> cases = {
+      {"four nearly on a circle, edge 1.3e-6 px long, 16384 px",
+       {{16384, 16384}, {{8000, 8000}, {8100, 8000}, {8050, 7950}, {8050, 8050.0000013}}}},
+      {"the same, 10000 x 16384 px",
+       {{10000, 16384}, {{8000, 8000}, {8100, 8000}, {8050, 7950}, {8050, 8050.0000013}}}},
+      {"bisector 5e-6 px from the top-left corner, 16384 px",
+       {{16384, 16384}, {{10, 5e-6}, {0, 10.000005}, {9000, 9000}}}},
+      {"bisector 5e-6 px from the bottom-right corner, 16384 px",
+       {{16384, 16384}, {{16374, 16384 - 5e-6}, {16378, 16376 - 5e-6}, {9000, 9000}}}},
+  };
+  for (const double gap : {1e-300, 5e-324, 1e-170}) {
+    char g[16];
+    std::snprintf(g, sizeof g, "%g", gap);
+    const auto add = [&](const std::string& what, std::vector<ReferencePoint> sites) {
+      cases.push_back({what + " " + g + " px apart", {{800, 600}, std::move(sites)}});
+    };
+    add("in x at the origin", {{0, 0}, {gap, 0}, {400, 300}, {700, 500}});
+    add("in y at the origin", {{0, 0}, {0, gap}, {400, 300}});
+    add("in x at the origin, the outer first", {{gap, 0}, {0, 0}, {400, 300}, {700, 500}});
+    add("in x on the left border", {{0, 300}, {gap, 300}, {400, 100}, {600, 500}});
+    add("in y on the top border", {{400, gap}, {400, 0}, {100, 400}, {700, 300}});
+    add("three at the origin", {{0, 0}, {gap, 0}, {0, gap}, {400, 300}, {100, 500}});
+    // The outer site's edge with the middle one crosses the screen within a
+    // length that counts as one point.
+    add("three on a slant at the origin", {{0, 0}, {3 * gap, 2 * gap}, {gap, gap}, {400, 300}, {100, 500}});
+    add("four at the origin", {{0, 0}, {3 * gap, 2 * gap}, {gap, gap}, {2 * gap, 3 * gap}, {400, 300}, {100, 500}});
+  }
+  for (const auto& [label, scenario] : cases) {
+    std::vector<Side> edges;
+    const auto tables = Build(scenario, &edges);
+    const auto reference = testing::HalfPlaneCells(scenario.sites, scenario.screen);
+    std::vector<std::vector<ReferencePoint>> polygons;
+    for (const auto& cell : reference) polygons.push_back(cell.polygon);
+    ExpectCellsLike(scenario, *tables, polygons, label, 1e-9);
+    ExpectEdgesLike(edges, reference, label);
   }
 }
 

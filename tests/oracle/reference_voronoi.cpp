@@ -1,6 +1,7 @@
 #include "oracle/reference_voronoi.h"
 
 #include <algorithm>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <boost/polygon/voronoi.hpp>
 #include <cmath>
 #include <stdexcept>
@@ -9,6 +10,7 @@ namespace pelmic::testing {
 namespace {
 
 using BoostPoint = boost::polygon::point_data<int>;
+using Rational = boost::multiprecision::cpp_rational;
 
 BoostPoint Scaled(double x, double y, double scale) {
   const double sx = x * scale;
@@ -48,7 +50,51 @@ std::vector<ReferencePoint> ClipBy(const std::vector<ReferencePoint>& polygon, I
   return out;
 }
 
+struct ExactVertex {
+  Rational x, y;
+  int side;  // as TaggedCell::sideSite, for the side that starts here
+};
+
+// The part of `cell` nearer to a than to b; the sides the bisector adds are
+// tagged with b's index.
+std::vector<ExactVertex> NearerPart(const std::vector<ExactVertex>& cell, ReferencePoint a, ReferencePoint b,
+                                    int bIndex) {
+  const Rational ax(a.x), ay(a.y), bx(b.x), by(b.y);
+  const Rational nx = bx - ax, ny = by - ay, midX = (ax + bx) / 2, midY = (ay + by) / 2;
+  const auto beyond = [&](const ExactVertex& p) -> Rational { return nx * (p.x - midX) + ny * (p.y - midY); };
+  std::vector<ExactVertex> out;
+  for (std::size_t v = 0; v < cell.size(); ++v) {
+    const ExactVertex& p = cell[v];
+    const ExactVertex& q = cell[(v + 1) % cell.size()];
+    const Rational fp = beyond(p), fq = beyond(q);
+    if (fp <= 0) out.push_back({p.x, p.y, fq > 0 && fp == 0 ? bIndex : p.side});
+    if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
+      const Rational t = fp / (fp - fq);
+      out.push_back({p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t, fp < 0 ? bIndex : p.side});
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::vector<TaggedCell> HalfPlaneCells(const std::vector<ReferencePoint>& sites, ScreenSize screen) {
+  const Rational w(double{screen.widthPx}), h(screen.heightPx);
+  std::vector<TaggedCell> cells;
+  for (std::size_t i = 0; i < sites.size(); ++i) {
+    std::vector<ExactVertex> cell = {{0, 0, -1}, {0, h, -1}, {w, h, -1}, {w, 0, -1}};
+    for (std::size_t k = 0; k < sites.size(); ++k) {
+      if (k != i) cell = NearerPart(cell, sites[i], sites[k], static_cast<int>(k));
+    }
+    TaggedCell tagged;
+    for (const ExactVertex& v : cell) {
+      tagged.polygon.push_back({static_cast<double>(v.x), static_cast<double>(v.y)});
+      tagged.sideSite.push_back(v.side);
+    }
+    cells.push_back(tagged);
+  }
+  return cells;
+}
 
 // A site on a border coincides with its own mirror image, and Boost merges
 // coincident sites, so its cell spills over the border; clipping to the

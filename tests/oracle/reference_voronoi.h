@@ -6,7 +6,8 @@
 // that the scaling is exact, or are rounded onto the reference grid first.
 // Mirroring every site across the four screen borders makes the cells of the
 // given sites exactly their cells clipped to the screen. Coincident sites
-// are merged: the first of them in Boost's order gets the cell.
+// are merged: the first of them in Boost's order gets the cell. For sites no
+// grid holds, HalfPlaneCells clips the screen in exact rational arithmetic.
 #pragma once
 
 #include <vector>
@@ -35,5 +36,19 @@ std::vector<std::vector<ReferencePoint>> ReferenceCells(const std::vector<Refere
 std::vector<ReferencePoint> ClipToScreen(std::vector<ReferencePoint> polygon, ScreenSize screen);
 
 double PolygonArea(const std::vector<ReferencePoint>& polygon);
+
+// A cell whose side v, from polygon[v] to the next vertex, lies on the
+// bisector with site sideSite[v] (0-based), or on the screen's border (-1).
+struct TaggedCell {
+  std::vector<ReferencePoint> polygon;
+  std::vector<int> sideSite;
+};
+
+// The clipped cell of each site as the screen cut down by every other site's
+// half-plane, in exact rational arithmetic, rounded to doubles at the end. It
+// holds what Boost's integer grid cannot: sites a double step apart next to
+// coordinate 0, and detail finer than the grid on the largest screens. Slow;
+// for a few sites. Sites must be distinct.
+std::vector<TaggedCell> HalfPlaneCells(const std::vector<ReferencePoint>& sites, ScreenSize screen);
 
 }  // namespace pelmic::testing

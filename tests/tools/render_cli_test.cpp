@@ -1,7 +1,17 @@
-// pelmic-render run as a process: bad input, determinism, the picture, the report.
+// pelmic-render run as a process: bad input, determinism, the picture, the
+// report, the kinds of output target, stops, memory at scale; and its output
+// set on its own, for the one failure a process cannot be made to meet.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +19,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -23,6 +36,8 @@
 #pragma GCC diagnostic pop
 #endif
 
+#include "output_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -30,7 +45,38 @@ namespace fs = std::filesystem;
 struct RunResult {
   int status;
   std::string err;
+  std::string out;
 };
+
+// Every byte of a message is printable ASCII or a line end, so that no file
+// name or file content can drive the terminal it is shown on.
+bool PrintableOnly(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\n'; });
+}
+
+// Starts pelmic-render with `args`, standard error on `errFd` (closed: none).
+pid_t Start(const std::vector<std::string>& args, int errFd = -1) {
+  std::vector<char*> argv{const_cast<char*>(PELMIC_RENDER_PATH)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    errFd < 0 ? ::close(2) : ::dup2(errFd, 2);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// Runs pelmic-render as Start does; its exit status and the peak resident
+// memory of its own run, in KiB.
+std::pair<int, long> RunMeasured(const std::vector<std::string>& args, int errFd = -1) {
+  const pid_t pid = Start(args, errFd);
+  int raw = 0;
+  rusage usage{};
+  ::wait4(pid, &raw, 0, &usage);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, usage.ru_maxrss};
+}
 
 class RenderCli : public ::testing::Test {
  protected:
@@ -52,12 +98,31 @@ class RenderCli : public ::testing::Test {
 
   RunResult Render(const std::string& args) const {
     const fs::path err = Path("stderr.txt");
-    const std::string command = std::string(PELMIC_RENDER_PATH) + " " + args + " 2>" + err.string();
+    const fs::path out = Path("stdout.txt");
+    const std::string command =
+        std::string(PELMIC_RENDER_PATH) + " " + args + " 2>" + err.string() + " >" + out.string();
     const int raw = std::system(command.c_str());
-    std::ifstream in(err);
-    std::stringstream text;
-    text << in.rdbuf();
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
+    const RunResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(err), Read(out)};
+    fs::remove(err);
+    fs::remove(out);
+    return result;
+  }
+
+  // A copy of /dev/null (minor 3) or /dev/full (minor 7) where allowed (root),
+  // so that a fault cannot replace the system's own; else the device itself,
+  // which a user who is not root cannot replace anyway.
+  std::string MemoryDevice(const char* name, unsigned minor) const {
+    const fs::path copy = Path(name);
+    const bool made = ::mknod(copy.c_str(), S_IFCHR | 0666, ::makedev(1, minor)) == 0;
+    return made ? copy.string() : "/dev/" + std::string(name);
+  }
+
+  // Names of everything under the test's folder, to see what a run left.
+  std::vector<std::string> Listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) names.push_back(entry.path().string());
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   static std::string Read(const fs::path& path) {
@@ -69,13 +134,14 @@ class RenderCli : public ::testing::Test {
 
   // Expects status 2, one short message containing `phrase`, and no report file.
   void ExpectRejected(const std::string& args, const std::string& phrase) const {
+    const std::vector<std::string> before = Listing();
     const fs::path out = Path("out.json");
     const RunResult run = Render(args + " --json " + out.string());
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_NE(run.err.find(phrase), std::string::npos) << args << "\nstderr: " << run.err.substr(0, 500);
     EXPECT_LT(run.err.size(), 400u) << "a bad line must not be echoed whole";
-    EXPECT_FALSE(fs::exists(out)) << args;
-    EXPECT_FALSE(fs::exists(out.string() + ".partial")) << args;
+    EXPECT_TRUE(PrintableOnly(run.err)) << args << "\nstderr: " << run.err.substr(0, 500);
+    EXPECT_EQ(Listing(), before) << args;
   }
 
   fs::path dir_;
@@ -95,14 +161,24 @@ TEST_F(RenderCli, RejectsBadSitesFilesNamingTheProblem) {
       {"10 10\n800 20\n", ":2: site (800, 20) lies outside the screen"},
       {"10 10\n5 -0.5\n", ":2: site (5, -0.5) lies outside the screen"},
       {"10 10\n\n20 20\n10 10\n", ":4: site (10, 10) coincides with the site on line 1"},
+      // Too small for a double, it reads as the nearest one, 0.
+      {"0 10\n1e-400 10\n", ":2: site (1e-400, 10) coincides with the site on line 1"},
       {"10 10\n" + std::string(3000, '7') + " x\n", ":2: expected two finite numbers 'x y', got '777"},
       {"10 10\n" + std::string(5000, '7') + "\n", ":2: line longer than 4096 bytes"},
       {std::string(5000, ' ') + "\n10 10\n20 20\n", ":1: line longer than 4096 bytes"},
+      // Bytes outside printable ASCII are spelled out: a byte-order mark past
+      // the very start, a no-break space, a C1 control (CSI), an escape.
+      {"\xEF\xBB\xBF" "10 10\n\xEF\xBB\xBF" "20 20\n", ":2: expected two finite numbers 'x y', got '\\xEF\\xBB\\xBF20"},
+      {"10 10\n100\xC2\xA0" "100\n", "got '100\\xC2\\xA0" "100'"},
+      {"10 10\n1 \xC2\x9B" "31m\n", "got '1 \\xC2\\x9B" "31m'"},
+      {"10 10\n\x1B]0;title\x07 2\n", "got '\\x1B]0;title\\x07 2'"},
+      {"10 10\n" + std::string(100, '\xFF') + "\n", "got '\\xFF\\xFF"},
   };
   for (const auto& [text, phrase] : cases) ExpectRejected("--sites " + WriteSites(text).string() + size, phrase);
   std::string fifty;
   for (int n = 0; n < 50; ++n) fifty += std::to_string(10 + n) + " 10\n";
   ExpectRejected("--sites " + WriteSites(fifty).string() + size, ":50: more than 49 sites");
+  ExpectRejected("--sites '" + Path("s\x1B[31m\xC2\x9B.txt").string() + "'" + size, "s\\x1B[31m\\xC2\\x9B.txt: cannot");
 }
 
 TEST_F(RenderCli, RejectsBadOptions) {
@@ -111,13 +187,27 @@ TEST_F(RenderCli, RejectsBadOptions) {
     ExpectRejected("--sites " + sites + " --size " + size, "--size must be WxH");
   }
   ExpectRejected("--sites " + sites + " --colour red", "unknown option '--colour'");
+  ExpectRejected("--sites " + sites + " '--\x9B" "2J'", "unknown option '--\\x9B2J'");
   ExpectRejected("--seed x7", "--seed must be a whole number");
   ExpectRejected("--cycles 0", "--cycles must be");
 }
 
+TEST_F(RenderCli, HelpAndVersionGoToStandardOutput) {
+  for (const char* args : {"--help", "-h", "--seed 1 --help --no-such-option", "--version"}) {
+    const RunResult run = Render(args);
+    EXPECT_EQ(run.status, 0) << args;
+    EXPECT_EQ(run.err, "") << args;
+    const bool version = std::string(args) == "--version";
+    EXPECT_EQ(run.out.rfind(version ? "pelmic-render 1." : "usage: pelmic-render", 0), 0u) << args << run.out;
+    EXPECT_EQ(run.out.find("--json FILE") != std::string::npos, !version) << args;
+  }
+}
+
 TEST_F(RenderCli, FixedSitesReportTheirCellsExactly) {
   const fs::path json = Path("cells.json");
-  ASSERT_EQ(Render("--sites " + WriteSites("100 100\n300 200\n\n110 300\n").string() + " --size 800x600 --json " +
+  // A byte-order mark at the very start is not part of the first line.
+  ASSERT_EQ(Render("--sites " + WriteSites("\xEF\xBB\xBF" "100 100\n300 200\n\n110 300\n").string() +
+                   " --size 800x600 --json " +
                    json.string())
                 .status,
             0);
@@ -200,6 +290,138 @@ TEST_F(RenderCli, ThePictureHoldsOnlyBlackAndTheCyclesColour) {
   stbi_image_free(pixels);
   EXPECT_GT(full, 2000) << "edges, circles and the scale bar in the pen colour";
   EXPECT_LT(lit, w * h / 10);
+}
+
+// Each kind of thing an output can name: a regular file is replaced (through
+// a link, the file it names), anything else is written in place and stays
+// what it was; no temporary is left beside any of them.
+TEST_F(RenderCli, EachKindOfOutputTargetGetsTheReportAndKeepsItsKind) {
+  const std::string run = "--seed 5 --size 320x240 --json ";
+  ASSERT_EQ(Render(run + Path("expected.json").string()).status, 0);
+  const std::string expected = Read(Path("expected.json"));
+  std::ofstream(Path("old.json")) << "old";
+  std::ofstream(Path("real.json")) << "old";
+  fs::create_symlink("real.json", Path("link.json"));
+  fs::create_directory(Path("sub"));
+  fs::create_symlink("sub/made.json", Path("dangling.json"));
+  fs::create_symlink("/proc/self/fd/1", Path("stdout"));  // /dev/stdout, without risking the system's
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  using enum fs::file_type;
+  const std::tuple<std::string, std::string, fs::file_type> cases[] = {
+      // the name given, where the report is read back, what the name must still be
+      {Path("new.json"), Path("new.json"), regular},       {Path("old.json"), Path("old.json"), regular},
+      {Path("link.json"), Path("real.json"), symlink},     {Path("dangling.json"), Path("sub/made.json"), symlink},
+      {Path("fifo"), Path("from-fifo"), fifo},             {MemoryDevice("null", 3), "", character},
+      {Path("stdout"), Path("stdout.json"), symlink},      {"-", Path("stdout.json"), none},
+  };
+  for (const auto& [target, holder, kind] : cases) {
+    std::thread reader;
+    if (kind == fifo) reader = std::thread([&] { std::ofstream(holder) << Read(target); });
+    const RunResult result = Render(run + target);
+    if (kind == fifo && result.status != 0) ::close(::open(target.c_str(), O_WRONLY | O_NONBLOCK));  // frees it
+    if (reader.joinable()) reader.join();
+    EXPECT_EQ(result.status, 0) << target << ": " << result.err;
+    if (holder == Path("stdout.json").string()) std::ofstream(holder) << result.out;
+    EXPECT_TRUE(holder.empty() || Read(holder) == expected) << target;
+    EXPECT_EQ(target == "-" ? none : fs::symlink_status(target).type(), kind) << target;
+  }
+  // Standard output that is a pipe, reached by name (a link to pipe:[...]).
+  const std::string piped = Path("piped.json").string();
+  ASSERT_EQ(std::system((PELMIC_RENDER_PATH " " + run + Path("stdout").string() + " | cat >" + piped).c_str()), 0);
+  EXPECT_TRUE(Read(piped) == expected);
+  for (const std::string& name : Listing()) EXPECT_EQ(name.find(".partial"), std::string::npos) << name;
+}
+
+// A run that fails at any output, or is stopped by Ctrl-C or a kill, replaces
+// nothing and leaves no new file and no temporary; a failure says why, every
+// byte printable, and a stop ends the run by that very signal.
+TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
+  fs::create_directories(Path("pic-3.png"));
+  std::ofstream(Path("report.json")) << "old";
+  const std::string pics = " --cycles 3 --size 320x240 --out " + Path("pic.png").string();
+  const std::pair<std::string, std::string> cases[] = {
+      {pics + " --json " + Path("report.json").string(), "pic-3.png: is a directory"},
+      {pics + " --json " + MemoryDevice("full", 7), "full: cannot be written: No space left on device"},
+      {" --out " + Path("pic.png").string() + " --json " + Path("no/folder.json").string(), "folder.json: cannot"},
+      {" --json '" + Path("\x1B[2J\xC2\x9B/r.json").string() + "'", "/\\x1B[2J\\xC2\\x9B/r.json: cannot"},
+  };
+  const std::vector<std::string> before = Listing();
+  for (const auto& [args, phrase] : cases) {
+    const RunResult run = Render("--seed 2" + args);
+    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_NE(run.err.find(phrase), std::string::npos) << args << "\nstderr: " << run.err;
+    EXPECT_TRUE(PrintableOnly(run.err)) << run.err;
+    EXPECT_EQ(Listing(), before) << args;
+  }
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const std::string out = Path("p.png"), json = Path("report.json");
+    const pid_t pid = Start({"--seed", "1", "--size", "320x240", "--cycles", "10000", "--out", out, "--json", json});
+    // Stopped once pictures wait beside their targets.
+    for (int ms = 0; Listing().size() < before.size() + 3 && ms < 20000; ms += 10) ::usleep(10000);
+    ::kill(pid, signal);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal) << signal << ": status " << raw;
+    EXPECT_EQ(Listing(), before) << signal;
+  }
+  EXPECT_EQ(Read(Path("report.json")), "old");
+}
+
+// Past the checks Open makes, a rename can still fail: the run stops there,
+// names what it already replaced, and removes the temporaries left.
+TEST_F(RenderCli, ARenameThatFailsStopsAndNamesTheFilesAlreadyReplaced) {
+  std::string message;
+  {
+    pelmic::render::OutputSet outputs;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) outputs.Open(Path(name)).Write(name);
+    EXPECT_FALSE(fs::exists(Path("a.txt"))) << "nothing is replaced before Commit";
+    fs::create_directories(Path("b.txt/inside"));
+    try {
+      outputs.Commit();
+    } catch (const std::runtime_error& error) {
+      message = error.what();
+    }
+  }
+  EXPECT_NE(message.find("b.txt: cannot be replaced: "), std::string::npos) << message;
+  EXPECT_NE(message.find("; already replaced: " + Path("a.txt").string()), std::string::npos) << message;
+  EXPECT_EQ(message.find("c.txt"), std::string::npos) << message;
+  EXPECT_EQ(Read(Path("a.txt")), "a.txt");
+  EXPECT_EQ(Listing(), (std::vector<std::string>{Path("a.txt"), Path("b.txt"), Path("b.txt/inside")}));
+}
+
+// The report is written as it goes and no pixels are kept without --out, so
+// peak memory depends neither on the number of cycles nor on the screen size.
+TEST_F(RenderCli, MemoryStaysFlatOverCyclesAndScreenSizes) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's quarantine keeps freed memory: peak memory measures it, not the renderer";
+#endif
+  const std::string json = Path("r.json");
+  const auto [status, base] = RunMeasured({"--seed", "1", "--cycles", "10", "--json", json});
+  ASSERT_EQ(status, 0);
+  // Generous: holding the report of 600 cycles costs 30 MiB, the pixels 1 GiB.
+  for (const auto& [args, moreKiB] : {std::pair{std::vector<std::string>{"--cycles", "600"}, 8 * 1024L},
+                                      std::pair{std::vector<std::string>{"--size", "16384x16384"}, 32 * 1024L}}) {
+    const auto [runStatus, peak] = RunMeasured({"--seed", "1", args[0], args[1], "--json", json});
+    EXPECT_EQ(runStatus, 0) << args[1];
+    EXPECT_LT(peak, base + moreKiB) << args[1] << ": " << peak << " KiB at peak, " << base << " for 10 cycles";
+  }
+}
+
+// On a terminal, the count of cycles done updates one line in place; in a
+// file (as in every other test here) nothing extra is written.
+TEST_F(RenderCli, ProgressShowsOnATerminalOnly) {
+  int terminal = -1, side = -1;
+  ASSERT_EQ(::openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+  const std::vector<std::string> args{"--seed", "1", "--size", "320x240", "--cycles", "3", "--json", Path("r.json")};
+  EXPECT_EQ(RunMeasured(args, side).first, 0);
+  ::close(side);
+  std::string shown;  // the terminal holds what was shown; read ends with an error once it is all read
+  char buffer[256];
+  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
+  ::close(terminal);
+  EXPECT_NE(shown.find("\rpelmic-render: 3 of 3 cycles\r\n"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find('\n'), shown.size() - 1) << "one line, updated in place: " << shown;
+  EXPECT_EQ(Render("--seed 1 --size 320x240 --cycles 3 --json " + Path("r.json").string()).err, "");
 }
 
 }  // namespace

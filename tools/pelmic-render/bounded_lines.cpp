@@ -1,6 +1,5 @@
 #include "bounded_lines.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace pelmic::render {
@@ -38,22 +37,6 @@ bool BoundedLines::Next(std::string& line) {
   }
   ++lineNumber_;
   return true;
-}
-
-std::string Excerpt(const std::string& text, std::size_t maxBytes) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size() && i < maxBytes; ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else {
-      out += static_cast<char>(byte);
-    }
-  }
-  if (text.size() > maxBytes) out += "...";
-  return out;
 }
 
 }  // namespace pelmic::render

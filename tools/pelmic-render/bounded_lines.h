@@ -39,8 +39,4 @@ class BoundedLines {
   std::size_t end_ = 0;
 };
 
-// At most `maxBytes` of `text` for a message, control bytes shown as \xNN and
-// a trailing "..." when cut, so a bad line can neither flood nor drive a terminal.
-std::string Excerpt(const std::string& text, std::size_t maxBytes = 40);
-
 }  // namespace pelmic::render

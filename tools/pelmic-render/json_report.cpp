@@ -61,9 +61,20 @@ void AppendEdge(std::string& out, const DrawnEdge& e) {
 
 }  // namespace
 
+JsonReport::JsonReport(OutputFile& out, int width, int height) : out_(out) {
+  std::string text = "{\"width\":";
+  AppendInteger(text, width);
+  text += ",\"height\":";
+  AppendInteger(text, height);
+  text += ",\"cycles\":[";
+  out_.Write(text);
+}
+
 void JsonReport::AddCycle(const DiagramTables& tables, const std::vector<DrawnEdge>& edges,
                           std::optional<CycleLook> look) {
-  std::string out = "{\"siteCount\":";
+  std::string out = firstCycle_ ? "" : ",";
+  firstCycle_ = false;
+  out += "{\"siteCount\":";
   AppendInteger(out, tables.sites.siteCount);
   if (look) {
     out += ",\"colour\":[";
@@ -86,21 +97,9 @@ void JsonReport::AddCycle(const DiagramTables& tables, const std::vector<DrawnEd
     AppendEdge(out, edges[e]);
   }
   out += "]}";
-  cycles_.push_back(std::move(out));
+  out_.Write(out);
 }
 
-std::string JsonReport::Text() const {
-  std::string out = "{\"width\":";
-  AppendInteger(out, width_);
-  out += ",\"height\":";
-  AppendInteger(out, height_);
-  out += ",\"cycles\":[";
-  for (std::size_t c = 0; c < cycles_.size(); ++c) {
-    if (c > 0) out += ',';
-    out += cycles_[c];
-  }
-  out += "]}\n";
-  return out;
-}
+void JsonReport::Finish() { out_.Write("]}\n"); }
 
 }  // namespace pelmic::render

@@ -1,5 +1,12 @@
 // json_report.h - the renderer's report of each cycle: sites, cells, areas,
 // labels and edges in drawing order.
+//
+// Written as it goes, one cycle at a time, so memory stays flat however many
+// cycles a run has:
+//
+//   JsonReport report(outputs.Open("cells.json"), 800, 600);  // {"width":800,...
+//   report.AddCycle(tables, edges, look);                      // one cycle
+//   report.Finish();                                           // ]}
 #pragma once
 
 #include <optional>
@@ -8,6 +15,7 @@
 
 #include "cycle/cycle_state.h"
 #include "geometry/edge_piece.h"
+#include "output_files.h"
 
 namespace pelmic::render {
 
@@ -24,15 +32,17 @@ struct CycleLook {
 
 class JsonReport {
  public:
-  JsonReport(int width, int height) : width_(width), height_(height) {}
+  // Writes the report's opening to `out`.
+  JsonReport(OutputFile& out, int width, int height);
 
-  // Adds one cycle, taking sites, vertices and areas from `tables`.
+  // Writes one cycle, taking sites, vertices and areas from `tables`.
   void AddCycle(const DiagramTables& tables, const std::vector<DrawnEdge>& edges, std::optional<CycleLook> look);
-  std::string Text() const;
+  // Writes the closing; the report is complete.
+  void Finish();
 
  private:
-  int width_, height_;
-  std::vector<std::string> cycles_;
+  OutputFile& out_;
+  bool firstCycle_ = true;
 };
 
 }  // namespace pelmic::render

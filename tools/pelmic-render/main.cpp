@@ -6,19 +6,24 @@
 //
 // Random cycles run through the very cycle code the saver runs, with a host
 // whose yield does nothing, so the pause passes in a moment. Bad input is
-// reported on standard error with exit status 2, and nothing is written.
+// reported on standard error with exit status 2, and nothing is written; a
+// stop signal ends the run at the next yield, replacing nothing.
 #include <chrono>
 #include <iostream>
 #include <memory>
 
 #include "area/site_cell.h"
-#include "cycle/diagram_cycle.h"
 #include "canvas/raster_canvas.h"
+#include "cycle/diagram_cycle.h"
 #include "input_error.h"
 #include "json_report.h"
+#include "null_canvas.h"
 #include "output_files.h"
+#include "png_file.h"
+#include "progress_line.h"
 #include "render_options.h"
 #include "sites_file.h"
+#include "stop_signals.h"
 
 namespace pelmic::render {
 namespace {
@@ -33,38 +38,47 @@ void RenderFixedSites(const RenderOptions& options) {
   tables->sites = ReadSitesFile(*options.sitesFile, screen);
   std::vector<DrawnEdge> edges;
   BuildAllCells(*tables, screen, [&edges](int i, int k, const Edge& edge) { edges.push_back({i, k, edge}); });
-  JsonReport report(options.width, options.height);
+  OutputSet outputs;
+  JsonReport report(outputs.Open(*options.jsonPath), options.width, options.height);
   report.AddCycle(*tables, edges, std::nullopt);
-  WriteFileAtomically(*options.jsonPath, report.Text());
+  report.Finish();
+  if (StopSignal() == 0) outputs.Commit();
 }
 
-// Runs K cycles, writing each finished picture, and stops the cycle in the
-// pause after the last one.
+// Runs K cycles, writing each finished picture and each cycle's report as it
+// comes, and stops the cycle in the pause after the last one.
 class RenderHost final : public Host, public CycleObserver {
  public:
-  RenderHost(const RenderOptions& options, const RasterCanvas& canvas)
-      : options_(options), canvas_(canvas), report_(options.width, options.height) {}
+  RenderHost(const RenderOptions& options, OutputSet& outputs, const RasterCanvas* picture, JsonReport* report)
+      : options_(options), outputs_(outputs), picture_(picture), report_(report), progress_(options.cycles) {}
 
   void DoEvents() override {}
-  std::int16_t QuitFlag() const override { return cyclesDone_ == options_.cycles ? kQuitRequested : kKeepRunning; }
+  std::int16_t QuitFlag() const override {
+    return cyclesDone_ == options_.cycles || StopSignal() != 0 ? kQuitRequested : kKeepRunning;
+  }
 
-  void OnEdgeDrawn(int i, int k, const Edge& edge) override { edges_.push_back({i, k, edge}); }
+  void OnEdgeDrawn(int i, int k, const Edge& edge) override {
+    if (report_) edges_.push_back({i, k, edge});
+  }
 
   void OnCycleDrawn(const CycleState& state) override {
     ++cyclesDone_;
-    if (options_.pngPath) {
-      WriteFileAtomically(NumberedPath(*options_.pngPath, cyclesDone_, options_.cycles), EncodePng(canvas_));
+    if (picture_) {
+      OutputFile& png = outputs_.Open(NumberedPath(*options_.pngPath, cyclesDone_, options_.cycles));
+      png.Write(EncodePng(*picture_));
+      png.Close();
     }
-    report_.AddCycle(state.tables, edges_, CycleLook{state.colour, state.scaleBarLeft, state.scaleBarY});
+    if (report_) report_->AddCycle(state.tables, edges_, CycleLook{state.colour, state.scaleBarLeft, state.scaleBarY});
     edges_.clear();
+    progress_.Update(cyclesDone_);
   }
-
-  const JsonReport& Report() const { return report_; }
 
  private:
   const RenderOptions& options_;
-  const RasterCanvas& canvas_;
-  JsonReport report_;
+  OutputSet& outputs_;
+  const RasterCanvas* picture_;  // null when no picture is asked for
+  JsonReport* report_;           // null when no report is asked for
+  ProgressLine progress_;
   std::vector<DrawnEdge> edges_;
   int cyclesDone_ = 0;
 };
@@ -77,20 +91,31 @@ void RenderRandomCycles(const RenderOptions& options) {
     seed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     std::cerr << "pelmic-render: seed " << seed << "\n";
   }
-  RasterCanvas canvas(options.width, options.height);
-  RenderHost host(options, canvas);
-  RandomSource random(seed);
-  RunDiagramCycles(canvas, host, random, ScreenOf(options), &host);
-  if (options.jsonPath) WriteFileAtomically(*options.jsonPath, host.Report().Text());
+  OutputSet outputs;
+  std::optional<JsonReport> report;
+  if (options.jsonPath) report.emplace(outputs.Open(*options.jsonPath), options.width, options.height);
+  // Pixels only for a picture: the report is the same without them.
+  std::unique_ptr<RasterCanvas> picture;
+  if (options.pngPath) picture = std::make_unique<RasterCanvas>(options.width, options.height);
+  NullCanvas noPixels(options.width, options.height);
+  Canvas& canvas = picture ? static_cast<Canvas&>(*picture) : noPixels;
+  {
+    RenderHost host(options, outputs, picture.get(), report ? &*report : nullptr);
+    RandomSource random(seed);
+    RunDiagramCycles(canvas, host, random, ScreenOf(options), &host);
+  }
+  if (StopSignal() != 0) return;  // nothing replaced; the temporaries go with `outputs`
+  if (report) report->Finish();
+  outputs.Commit();
 }
 
-}  // namespace
-}  // namespace pelmic::render
-
-int main(int argc, char** argv) {
-  using namespace pelmic::render;
+int Run(const std::vector<std::string>& args) {
   try {
-    const RenderOptions options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const RenderOptions options = ParseOptions(args);
+    if (options.showHelp || options.showVersion) {
+      std::cout << (options.showVersion ? "pelmic-render " PELMIC_VERSION "\n" : std::string(kUsage) + "\n" + kHelp);
+      return std::cout.flush() ? 0 : 1;
+    }
     if (options.sitesFile) {
       RenderFixedSites(options);
     } else {
@@ -101,7 +126,20 @@ int main(int argc, char** argv) {
     std::cerr << "pelmic-render: " << error.what() << "\n" << kUsage;
     return 2;
   } catch (const std::exception& error) {
-    std::cerr << "pelmic-render: " << error.what() << "\n";
+    // A write that a stop signal cut short is no failure to report.
+    if (StopSignal() == 0) std::cerr << "pelmic-render: " << error.what() << "\n";
     return 1;
   }
 }
+
+}  // namespace
+}  // namespace pelmic::render
+
+int main(int argc, char** argv) {
+  using namespace pelmic::render;
+  CatchStopSignals();
+  const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+  if (StopSignal() != 0) EndByStopSignal();
+  return status;
+}
+

@@ -3,12 +3,31 @@
 #include <charconv>
 
 #include "input_error.h"
+#include "printable_text.h"
 
 namespace pelmic::render {
 
 const char* const kUsage =
     "usage: pelmic-render [--seed N] [--size WxH] [--cycles K] [--out FILE.png] [--json FILE|-]\n"
-    "       pelmic-render --sites FILE [--size WxH] --json FILE|-\n";
+    "       pelmic-render --sites FILE [--size WxH] --json FILE|-\n"
+    "       pelmic-render --help | --version\n";
+
+const char* const kHelp =
+    "Runs the Pelmic screen saver's cycle without a screen and writes what it drew.\n"
+    "\n"
+    "  --seed N        seed of the random cycles (default: the clock, printed on standard error)\n"
+    "  --size WxH      screen size in pixels, each side 1 to 16384 (default 1920x1080)\n"
+    "  --cycles K      cycles to run, 1 to 10000 (default 1)\n"
+    "  --out FILE.png  the picture of each cycle; FILE-1.png .. FILE-K.png when K > 1\n"
+    "  --json FILE     sites, cells, areas and edges of every cycle; - for standard output\n"
+    "  --sites FILE    the cells of fixed sites, one 'x y' line each, instead of random cycles\n"
+    "  -h, --help      this text\n"
+    "  --version       the version\n"
+    "\n"
+    "A regular file is replaced only once every output of the run is written in full;\n"
+    "a symbolic link is followed and stays a link; a device, FIFO or socket\n"
+    "(/dev/null, /dev/stdout) is written in place.\n"
+    "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
 namespace {
 
@@ -24,7 +43,7 @@ void ParseSize(const std::string& text, RenderOptions& options) {
   int w = 0, h = 0;
   if (x == std::string::npos || !ParseWhole(text.substr(0, x), w) || !ParseWhole(text.substr(x + 1), h) || w <= 0 ||
       h <= 0 || w > 16384 || h > 16384) {
-    throw InputError("--size must be WxH with whole numbers from 1 to 16384, not '" + text + "'");
+    throw InputError("--size must be WxH with whole numbers from 1 to 16384, not '" + Excerpt(text) + "'");
   }
   options.width = w;
   options.height = h;
@@ -40,6 +59,10 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
       if (a + 1 >= args.size()) throw InputError(name + " needs a value");
       return args[++a];
     };
+    if (name == "--help" || name == "-h" || name == "--version") {
+      (name == "--version" ? options.showVersion : options.showHelp) = true;
+      return options;
+    }
     if (name == "--sites") {
       options.sitesFile = value();
     } else if (name == "--size") {
@@ -47,19 +70,19 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--seed") {
       std::uint64_t seed = 0;
       const std::string& text = value();
-      if (!ParseWhole(text, seed)) throw InputError("--seed must be a whole number, not '" + text + "'");
+      if (!ParseWhole(text, seed)) throw InputError("--seed must be a whole number, not '" + Excerpt(text) + "'");
       options.seed = seed;
     } else if (name == "--cycles") {
       const std::string& text = value();
       if (!ParseWhole(text, options.cycles) || options.cycles < 1 || options.cycles > 10000) {
-        throw InputError("--cycles must be a whole number from 1 to 10000, not '" + text + "'");
+        throw InputError("--cycles must be a whole number from 1 to 10000, not '" + Excerpt(text) + "'");
       }
     } else if (name == "--out") {
       options.pngPath = value();
     } else if (name == "--json") {
       options.jsonPath = value();
     } else {
-      throw InputError("unknown option '" + name + "'");
+      throw InputError("unknown option '" + Excerpt(name) + "'");
     }
   }
   if (options.sitesFile && (options.seed || options.pngPath || options.cycles != 1)) {

@@ -4,12 +4,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "bounded_lines.h"
 #include "input_error.h"
+#include "printable_text.h"
 
 namespace pelmic::render {
 namespace {
@@ -22,18 +25,29 @@ bool ParseNumber(const std::string& token, double& value) {
   const char* end = begin + token.size();
   if (begin != end && *begin == '+') ++begin;  // from_chars does not take a plus sign
   auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec == std::errc::result_out_of_range && ptr == end) {
+    // A number too small for a double reads as the nearest one, 0, like
+    // 1e-320 reads as the nearest step; one too large becomes infinity and
+    // stays refused. strtod rounds both ways (the C locale is never left).
+    value = std::strtod(std::string(begin, end).c_str(), nullptr);
+    ec = std::errc();
+  }
   return ec == std::errc() && ptr == end && std::isfinite(value);
 }
 
 bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
 
+// Editors on Windows often start a UTF-8 text file with one.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
 SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
+  const std::string name = Printable(path);
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) throw InputError(path + ": is a directory, not a sites file");
+  if (std::filesystem::is_directory(path, error)) throw InputError(name + ": is a directory, not a sites file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError(path + ": cannot be read");
+  if (!in) throw InputError(name + ": cannot be read");
   SiteTable sites;
   std::array<std::uint64_t, kMaxSites> lineOfSite{};
   BoundedLines lines(in, kMaxLineLength);
@@ -42,11 +56,12 @@ SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
     try {
       if (!lines.Next(line)) break;
     } catch (const BoundedLines::LineTooLong&) {
-      throw InputError(path + ":" + std::to_string(lines.LineNumber()) + ": line longer than " +
+      throw InputError(name + ":" + std::to_string(lines.LineNumber()) + ": line longer than " +
                        std::to_string(kMaxLineLength) + " bytes; a site line is 'x y'");
     }
+    if (lines.LineNumber() == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
     if (IsBlank(line)) continue;
-    const std::string where = path + ":" + std::to_string(lines.LineNumber()) + ": ";
+    const std::string where = name + ":" + std::to_string(lines.LineNumber()) + ": ";
     std::istringstream fields(line);
     std::string xText, yText, extra;
     double x = 0, y = 0;
@@ -70,8 +85,8 @@ SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
     lineOfSite.at(sites.siteCount) = lines.LineNumber();
     ++sites.siteCount;
   }
-  if (in.bad()) throw InputError(path + ": cannot be read");
-  if (sites.siteCount < 2) throw InputError(path + ": needs at least 2 sites, found " + std::to_string(sites.siteCount));
+  if (in.bad()) throw InputError(name + ": cannot be read");
+  if (sites.siteCount < 2) throw InputError(name + ": needs at least 2 sites, found " + std::to_string(sites.siteCount));
   return sites;
 }
 

@@ -8,9 +8,10 @@
 
 namespace pelmic::render {
 
-// Reads 2 to 49 distinct sites inside [0, W) x [0, H). Blank lines are skipped;
-// lines are capped at 4 KiB, so memory stays bounded whatever the file holds.
-// Throws InputError naming the file, the line and the problem.
+// Reads 2 to 49 distinct sites inside [0, W) x [0, H). Blank lines, and a UTF-8
+// byte-order mark at the very start, are skipped; lines are capped at 4 KiB, so
+// memory stays bounded whatever the file holds. Throws InputError naming the
+// file, the line and the problem, every byte of them printable.
 SiteTable ReadSitesFile(const std::string& path, ScreenSize screen);
 
 }  // namespace pelmic::render

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/sdl/creation_steps.h"
+
 namespace pelmic::sdl {
 
 namespace {
@@ -43,16 +45,14 @@ EmbeddedWindow::~EmbeddedWindow() {
   watched = nullptr;
 }
 
-SDL_Window* EmbeddedWindow::Adopt() {
-  SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(Id()));
-  if (window != nullptr) WatchForeignWindow(window);
+UniqueWindow EmbeddedWindow::Adopt() {
+  UniqueWindow window(
+      CreationStep(Made::Window, [&] { return SDL_CreateWindowFrom(reinterpret_cast<const void*>(Id())); }));
+  if (window) WatchForeignWindow(window.get());
   // SDL does not check its look at the window: gone, it would leave the
   // size and visual unset. Nothing may use them.
-  if (Lost()) {
-    if (window != nullptr) SDL_DestroyWindow(window);
-    throw WindowGone("the window " + FormatWindowId(Id()) + " went away before it could be drawn into");
-  }
-  if (window == nullptr) throw std::runtime_error(std::string("SDL_CreateWindowFrom: ") + SDL_GetError());
+  if (Lost()) throw WindowGone("the window " + FormatWindowId(Id()) + " went away before it could be drawn into");
+  if (!window) throw std::runtime_error(std::string("SDL_CreateWindowFrom: ") + SDL_GetError());
   // Each X event then arrives as an SDL event too: the only way to hear the
   // window's destruction from SDL's queue.
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);

@@ -24,6 +24,7 @@
 #include <string>
 
 #include "platform/sdl/draw_target.h"
+#include "platform/sdl/handle_owners.h"
 #include "platform/sdl/x11_window.h"
 
 namespace pelmic::sdl {
@@ -78,7 +79,7 @@ class EmbeddedWindow {
   // SDL's handle on the window; SDL's video must be started. Throws
   // WindowGone when the window went away before SDL had it, or
   // std::runtime_error when SDL fails.
-  SDL_Window* Adopt();
+  UniqueWindow Adopt();
   // The window's framebuffer, as SDL_GetWindowSurface makes it; what SDL
   // makes for it counts as the window's.
   SDL_Surface* MakeSurface(SDL_Window* window);

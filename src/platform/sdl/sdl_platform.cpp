@@ -3,8 +3,6 @@
 #include <SDL.h>
 
 #include <chrono>
-#include <stdexcept>
-#include <string>
 
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_saver_window.h"
@@ -14,7 +12,7 @@ namespace pelmic::sdl {
 
 SdlPlatform::~SdlPlatform() {
   // Gives the system back its screen saver and cursor however we got here.
-  if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  video_.reset();
   SDL_Quit();
 }
 
@@ -48,7 +46,7 @@ std::uint32_t SdlPlatform::TimerSeed() {
 void SdlPlatform::ShowCursor(bool show) {
   if (embedded_ != nullptr) return;
   cursorCount_ += show ? 1 : -1;
-  if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  if (video_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
 }
 
 // Both are asked only once the saver's window exists. On Wayland SDL's video
@@ -69,19 +67,8 @@ void SdlPlatform::SetScreenSaverActive(bool active) {
 }
 
 void SdlPlatform::EnsureVideo() {
-  if (videoStarted_) return;
-  // SDL inhibits the system's screen saver by default; a screen saver has no
-  // business keeping the display from blanking or locking.
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // The window framebuffer without GL: a software canvas needs no GPU, and
-  // a GL software rasteriser alone would hold some 100 MB.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  // SIGTERM and SIGINT are ours (termination_signal.h).
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
-  }
-  videoStarted_ = true;
+  if (video_) return;
+  video_.emplace();
   SDL_EnableScreenSaver();
   if (cursorCount_ < 0) SDL_ShowCursor(SDL_DISABLE);
 }

@@ -11,9 +11,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/sdl/embedded_window.h"
+#include "platform/sdl/handle_owners.h"
 #include "platform/sdl/single_instance.h"
 #include "shell/platform.h"
 
@@ -43,7 +45,7 @@ class SdlPlatform final : public shell::Platform {
 
   EmbeddedWindow* embedded_;
   SingleInstanceToken instanceToken_;
-  bool videoStarted_ = false;
+  std::optional<VideoSubsystem> video_;
   // The cursor is visible while this is >= 0, like the system's display count.
   int cursorCount_ = 0;
 };

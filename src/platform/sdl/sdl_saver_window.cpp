@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/sdl/creation_steps.h"
 #include "platform/sdl/termination_signal.h"
 #include "platform/sdl/x11_window.h"
 
@@ -15,21 +16,22 @@ namespace {
   throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
 }
 
-SDL_Rect DisplayBounds(int display) {
+shell::ScreenRect DisplayArea(int display) {
   SDL_Rect bounds{};
   if (SDL_GetDisplayBounds(display, &bounds) != 0) ThrowSdlError("SDL_GetDisplayBounds");
-  return bounds;
+  return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
 }
 
-// Borderless, hidden, covering one display. Full screen is asked of the
-// window manager before the window is mapped, not through SDL's full-screen
-// mode, so that neither showing nor closing waits for a window manager.
-SDL_Window* CreateCoveringWindow(int display) {
-  const SDL_Rect bounds = DisplayBounds(display);
-  SDL_Window* window = SDL_CreateWindow("Pelmic", bounds.x, bounds.y, bounds.w, bounds.h,
-                                        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-  if (window == nullptr) ThrowSdlError("SDL_CreateWindow");
-  PrepareCoveringWindow(window);
+// Borderless, hidden, covering `area`. Full screen is asked of the window
+// manager before the window is mapped, not through SDL's full-screen mode,
+// so that neither showing nor closing waits for a window manager.
+UniqueWindow CreateCoveringWindow(const shell::ScreenRect& area) {
+  UniqueWindow window(CreationStep(Made::Window, [&] {
+    return SDL_CreateWindow("Pelmic", area.left, area.top, area.right - area.left, area.bottom - area.top,
+                            SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  }));
+  if (!window) ThrowSdlError("SDL_CreateWindow");
+  PrepareCoveringWindow(window.get());
   return window;
 }
 
@@ -49,46 +51,36 @@ SurfacePresenter::SurfaceSource SurfaceSourceFor(EmbeddedWindow* embedded) {
 }  // namespace
 
 std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
-  SDL_Window* primary = CreateCoveringWindow(0);
-  std::vector<SDL_Window*> covers;
-  try {
-    for (int display = 1; display < SDL_GetNumVideoDisplays(); ++display) {
-      covers.push_back(CreateCoveringWindow(display));
-    }
-    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(primary, std::move(covers), nullptr));
-  } catch (...) {
-    for (SDL_Window* cover : covers) SDL_DestroyWindow(cover);
-    SDL_DestroyWindow(primary);
-    throw;
+  // SDL lists the primary display first.
+  std::vector<shell::MonitorRect> monitors{{DisplayArea(0), true}};
+  for (int display = 1; display < SDL_GetNumVideoDisplays(); ++display) {
+    monitors.push_back({DisplayArea(display), false});
   }
+  return Cover(monitors.front().area, shell::CoverRects(monitors));
+}
+
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Cover(const shell::ScreenRect& own,
+                                                      const std::vector<shell::ScreenRect>& covers) {
+  UniqueWindow window = CreateCoveringWindow(own);
+  std::vector<UniqueWindow> coverWindows;
+  for (const shell::ScreenRect& cover : covers) coverWindows.push_back(CreateCoveringWindow(cover));
+  return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(std::move(window), std::move(coverWindows), nullptr));
 }
 
 std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(EmbeddedWindow& window) {
-  SDL_Window* foreign = window.Adopt();
-  try {
-    return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(foreign, {}, &window));
-  } catch (...) {
-    SDL_DestroyWindow(foreign);
-    throw;
-  }
+  return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(window.Adopt(), {}, &window));
 }
 
-SdlSaverWindow::SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, EmbeddedWindow* embedded)
-    : window_(window),
+SdlSaverWindow::SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded)
+    : window_(std::move(window)),
       covers_(std::move(covers)),
       embedded_(embedded),
-      canvas_(CanvasFor(window)),
-      presenter_(window, SurfaceSourceFor(embedded)) {
+      canvas_(CanvasFor(window_.get())),
+      presenter_(window_.get(), canvas_, SurfaceSourceFor(embedded)) {
   // Our own window starts black from its background, as the canvas does: the
   // first present need not send a screenful of black. A daemon's window may
   // show anything, so it gets the whole canvas.
   if (embedded_ == nullptr) canvas_.TakeDirtyRect();
-}
-
-SdlSaverWindow::~SdlSaverWindow() {
-  for (SDL_Window* cover : covers_) SDL_DestroyWindow(cover);
-  // A foreign window stays: SDL only lets go of it.
-  SDL_DestroyWindow(window_);
 }
 
 void SdlSaverWindow::Show() {
@@ -96,44 +88,44 @@ void SdlSaverWindow::Show() {
   // need not flash up first.
   if (embedded_ != nullptr || TerminationRequested()) return;
   // The covers show nothing but their black background.
-  for (SDL_Window* cover : covers_) SDL_ShowWindow(cover);
-  SDL_ShowWindow(window_);
-  SDL_RaiseWindow(window_);  // with a window manager: take the keyboard focus
+  for (const UniqueWindow& cover : covers_) SDL_ShowWindow(cover.get());
+  SDL_ShowWindow(window_.get());
+  SDL_RaiseWindow(window_.get());  // with a window manager: take the keyboard focus
 }
 
 void SdlSaverWindow::Hide() {
   if (embedded_ != nullptr) {
     // The daemon's window is not ours to unmap: leave it black, as found.
-    if (!embedded_->Lost()) presenter_.PresentAll(canvas_);
+    if (!embedded_->Lost()) presenter_.PresentAll();
     return;
   }
-  SDL_HideWindow(window_);
-  for (SDL_Window* cover : covers_) SDL_HideWindow(cover);
+  SDL_HideWindow(window_.get());
+  for (const UniqueWindow& cover : covers_) SDL_HideWindow(cover.get());
 }
 
-void SdlSaverWindow::Refresh() { Present(); }
+void SdlSaverWindow::Refresh() { Present(static_cast<std::int64_t>(SDL_GetTicks64())); }
 
 void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
   if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
-  if (!presenting_) return;
-  // The tick count is read from the vDSO: no system call on the idle path.
-  const std::uint64_t now = SDL_GetTicks64();
-  if (now - lastPresentMs_ < kFrameMs) return;
-  Present();
+  if (!presenting_ || (!exposed_ && !canvas_.HasChanges())) return;
+  // The clock is read only when there is something to show, from the vDSO:
+  // no system call on the idle path.
+  const auto now = static_cast<std::int64_t>(SDL_GetTicks64());
+  if (schedule_.Due(now)) Present(now);
 }
 
-void SdlSaverWindow::Present() {
+void SdlSaverWindow::Present(std::int64_t nowMs) {
   if (exposed_) {
     canvas_.TakeDirtyRect();
-    presenter_.PresentAll(canvas_);
+    presenter_.PresentAll();
   } else {
     const DirtyRect changed = canvas_.TakeDirtyRect();
     if (changed.Empty()) return;
-    presenter_.Present(canvas_, changed);
+    presenter_.Present(changed);
   }
-  lastPresentMs_ = SDL_GetTicks64();
+  schedule_.Presented(nowMs);
   exposed_ = false;
 }
 
@@ -167,7 +159,7 @@ void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   const bool exposed = event.event == SDL_WINDOWEVENT_EXPOSED;
   const bool resized = event.event == SDL_WINDOWEVENT_SIZE_CHANGED;
   if (!exposed && !resized) return;
-  if (event.windowID != SDL_GetWindowID(window_)) return;  // a cover: the server repaints it
+  if (event.windowID != SDL_GetWindowID(window_.get())) return;  // a cover: the server repaints it
   if (resized) presenter_.Invalidate();
   exposed_ = true;
 }
@@ -176,12 +168,12 @@ void SdlSaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::Sav
   int x = motion.x;
   int y = motion.y;
   SDL_Window* from = SDL_GetWindowFromID(motion.windowID);
-  if (from != nullptr && from != window_) {
+  if (from != nullptr && from != window_.get()) {
     // A cover's pixels, moved into the saver window's frame: one pointer,
     // one first position, whichever display it rests on.
     int fromX = 0, fromY = 0, ownX = 0, ownY = 0;
     SDL_GetWindowPosition(from, &fromX, &fromY);
-    SDL_GetWindowPosition(window_, &ownX, &ownY);
+    SDL_GetWindowPosition(window_.get(), &ownX, &ownY);
     x += fromX - ownX;
     y += fromY - ownY;
   }

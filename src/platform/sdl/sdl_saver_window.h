@@ -1,11 +1,11 @@
 // sdl_saver_window.h - the saver window on SDL2: its own, covering every
 // display, or a window a screen-saver daemon hands it.
 //
-// The diagram is drawn into a RasterCanvas; the window shows it through its
-// framebuffer, copying only the part that changed. DoEvents is called once
-// per yield of the cycle (well over a million times in a pause), so it pumps
-// the event queue once and presents only when something changed and a
-// frame's time has passed.
+// The diagram is drawn into a RasterCanvas, which draws straight into the
+// window's framebuffer where it can (surface_presenter.h); the window shows
+// only the part that changed. DoEvents is called once per yield of the cycle
+// (well over a million times in a pause), so it pumps the event queue once
+// and presents only when something changed and a frame's time has passed.
 #pragma once
 
 #include <SDL.h>
@@ -16,8 +16,11 @@
 
 #include "canvas/raster_canvas.h"
 #include "platform/sdl/embedded_window.h"
+#include "platform/sdl/handle_owners.h"
 #include "platform/sdl/surface_presenter.h"
+#include "shell/monitor_covers.h"
 #include "shell/platform.h"
+#include "shell/present_schedule.h"
 
 namespace pelmic::sdl {
 
@@ -25,19 +28,24 @@ class SdlSaverWindow final : public shell::SaverWindow {
  public:
   // At most about 60 presents a second: enough to watch the cells appear,
   // cheap enough not to slow the drawing down.
-  static constexpr std::uint64_t kFrameMs = 16;
+  static constexpr std::int64_t kFrameMs = 16;
 
-  // The saver's own hidden window over display 0 at its desktop size, and a
-  // black one over each other display; input in any of them counts. SDL's
-  // video subsystem must be initialised. Throws std::runtime_error.
+  // The saver's own hidden window over the primary display (SDL's display 0)
+  // at its desktop size, and a black one over each other display that the
+  // shell's cover rule names; input in any of them counts. SDL's video
+  // subsystem must be initialised. Throws std::runtime_error.
   static std::unique_ptr<SdlSaverWindow> CoverDisplays();
+  // The same over given areas (virtual-screen pixels): the saver's own window
+  // over `own`, a black one over each of `covers`.
+  static std::unique_ptr<SdlSaverWindow> Cover(const shell::ScreenRect& own,
+                                               const std::vector<shell::ScreenRect>& covers);
   // Draws into `window`, which someone else owns, at the size it has now.
   // Never maps, unmaps or raises it and never reads its input: its owner
   // handles input and ends the saver with a signal, or by destroying it.
   // Throws WindowGone or std::runtime_error.
   static std::unique_ptr<SdlSaverWindow> Embed(EmbeddedWindow& window);
 
-  ~SdlSaverWindow() override;
+  ~SdlSaverWindow() override = default;
   SdlSaverWindow(const SdlSaverWindow&) = delete;
   SdlSaverWindow& operator=(const SdlSaverWindow&) = delete;
 
@@ -51,20 +59,22 @@ class SdlSaverWindow final : public shell::SaverWindow {
   void SetPresenting(bool on) { presenting_ = on; }
 
  private:
-  SdlSaverWindow(SDL_Window* window, std::vector<SDL_Window*> covers, EmbeddedWindow* embedded);
+  SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded);
   void Dispatch(const SDL_Event& event, shell::SaverInput& input);
   void OnWindowEvent(const SDL_WindowEvent& event);
   // A pointer position in one of our windows, in the saver window's pixels.
   void ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input);
   // Shows what changed since the last present (everything after an exposure).
-  void Present();
+  void Present(std::int64_t nowMs);
 
-  SDL_Window* window_;
-  std::vector<SDL_Window*> covers_;  // black, one per other display
-  EmbeddedWindow* embedded_;         // null for a window of our own
+  // Declared before the canvas, which may draw into the window's memory: the
+  // window goes last.
+  UniqueWindow window_;
+  std::vector<UniqueWindow> covers_;  // black, one per other display
+  EmbeddedWindow* embedded_;          // null for a window of our own
   RasterCanvas canvas_;
   SurfacePresenter presenter_;
-  std::uint64_t lastPresentMs_ = 0;
+  shell::PresentSchedule schedule_{kFrameMs};
   bool exposed_ = false;  // the system lost our pixels: present all of them
   bool presenting_ = true;
 };

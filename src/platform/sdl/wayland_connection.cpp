@@ -5,7 +5,6 @@
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -242,6 +241,8 @@ bool WaylandConnection::DispatchPending() {
   }
   return wl_display_dispatch_pending(display_) >= 0;
 }
+
+void WaylandConnection::Flush() { wl_display_flush(display_); }
 
 void WaylandConnection::Roundtrip() {
   if (wl_display_roundtrip(display_) < 0) throw std::runtime_error("the Wayland compositor closed the connection");

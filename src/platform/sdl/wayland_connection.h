@@ -72,6 +72,8 @@ class WaylandConnection {
   // Sends what is queued, then reads and runs what the compositor sent,
   // without waiting. False once the connection is broken.
   bool DispatchPending();
+  // Sends what is queued, without waiting for an answer.
+  void Flush();
   // Sends what is queued and runs everything the compositor sends until it
   // has answered. Throws std::runtime_error when the connection breaks.
   void Roundtrip();

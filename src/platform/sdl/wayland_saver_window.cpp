@@ -2,14 +2,15 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
 
-#include "platform/sdl/display_covers.h"
 #include "platform/sdl/termination_signal.h"
+#include "shell/monitor_covers.h"
 
 namespace pelmic::sdl {
 
@@ -39,12 +40,17 @@ std::unique_ptr<WaylandSaverWindow> WaylandSaverWindow::CoverOutputs() {
   std::unique_ptr<WaylandConnection> wayland = WaylandConnection::Connect();
   if (!wayland) return nullptr;
   const std::vector<WaylandOutput> outputs = wayland->Outputs();
-  std::vector<SDL_Rect> bounds;
-  for (const WaylandOutput& output : outputs) bounds.push_back(output.bounds);
+  std::vector<shell::MonitorRect> monitors;
+  for (const WaylandOutput& output : outputs) {
+    const SDL_Rect& b = output.bounds;
+    monitors.push_back({{b.x, b.y, b.x + b.w, b.y + b.h}, monitors.empty()});
+  }
   auto primary = std::make_unique<FullScreenSurface>(*wayland, outputs[0]);
   std::vector<std::unique_ptr<FullScreenSurface>> covers;
-  for (int index : DisplaysToCover(bounds, 0)) {
-    covers.push_back(std::make_unique<FullScreenSurface>(*wayland, outputs[index]));
+  for (const shell::ScreenRect& area : shell::CoverRects(monitors)) {
+    // A Wayland window has no place, only an output: the first one there.
+    const auto on = std::find_if(monitors.begin(), monitors.end(), [&](const auto& m) { return m.area == area; });
+    covers.push_back(std::make_unique<FullScreenSurface>(*wayland, outputs[on - monitors.begin()]));
   }
   // Each toplevel learns its size from its first configuration; the canvas
   // takes the primary's.
@@ -86,13 +92,14 @@ void WaylandSaverWindow::Show() {
   for (const auto& cover : covers_) cover->Map();
   // Mapped last: a compositor gives the newest window the keyboard.
   primary_->Map();
-  wayland_->DispatchPending();
+  // Sent, not read: input is read only in DoEvents, where its handlers are.
+  wayland_->Flush();
 }
 
 void WaylandSaverWindow::Hide() {
   primary_->Unmap();
   for (const auto& cover : covers_) cover->Unmap();
-  wayland_->DispatchPending();
+  wayland_->Flush();
 }
 
 void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
@@ -102,14 +109,16 @@ void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
   if (!connected || TerminationRequested() || primary_->CloseRequested()) input.CloseRequested();
   for (const auto& cover : covers_) cover->AnswerConfigure();
   if (primary_->AnswerConfigure()) exposed_ = true;
-  if (!presenting_) return;
-  // The tick count is read from the vDSO: no system call on the idle path.
-  const std::uint64_t now = SDL_GetTicks64();
-  if (now - lastPresentMs_ < kFrameMs) return;
-  Present();
+  if (!presenting_ || (!exposed_ && !canvas_.HasChanges() && !primary_->Behind())) return;
+  // The clock is read only when there is something to show, from the vDSO:
+  // no system call on the idle path.
+  const auto now = static_cast<std::int64_t>(SDL_GetTicks64());
+  if (schedule_.Due(now)) Present(now);
 }
 
-void WaylandSaverWindow::Present() {
+void WaylandSaverWindow::Refresh() { Present(static_cast<std::int64_t>(SDL_GetTicks64())); }
+
+void WaylandSaverWindow::Present(std::int64_t nowMs) {
   if (exposed_) {
     canvas_.TakeDirtyRect();
     primary_->Present(canvas_, {0, 0, canvas_.Width(), canvas_.Height()});
@@ -118,7 +127,7 @@ void WaylandSaverWindow::Present() {
     if (changed.Empty() && !primary_->Behind()) return;
     primary_->Present(canvas_, changed);
   }
-  lastPresentMs_ = SDL_GetTicks64();
+  schedule_.Presented(nowMs);
   exposed_ = false;
 }
 

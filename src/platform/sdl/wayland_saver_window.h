@@ -3,8 +3,9 @@
 // holds some 60 MB of Mesa and LLVM before a pixel is drawn).
 //
 // The diagram shows full screen on the first output the compositor lists,
-// which is SDL's display 0 and counts as the primary one; every other output
-// gets a black full-screen toplevel (the cover rule of display_covers.h).
+// which is SDL's display 0 and counts as the primary one; the other outputs
+// get black full-screen toplevels by the shared cover rule
+// (shell/monitor_covers.h).
 // The canvas takes the primary's size once, as configured when the window is
 // made. Any key, button or real pointer movement over any of them goes to
 // the saver's handlers; the cursor is hidden over all of them. As on X11,
@@ -23,6 +24,7 @@
 #include "platform/sdl/wayland_connection.h"
 #include "platform/sdl/wayland_fullscreen.h"
 #include "shell/platform.h"
+#include "shell/present_schedule.h"
 
 namespace pelmic::sdl {
 
@@ -34,7 +36,7 @@ bool WaylandSaverWanted(const char* videoDriver, const char* waylandDisplay);
 
 class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInputSink {
  public:
-  static constexpr std::uint64_t kFrameMs = 16;  // as on X11
+  static constexpr std::int64_t kFrameMs = 16;  // as on X11
 
   // Hidden toplevels on every output that needs one, configured full screen;
   // null where Wayland is not wanted (WaylandSaverWanted, on this process's
@@ -44,7 +46,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
 
   void Show() override;
   void Hide() override;
-  void Refresh() override { Present(); }
+  void Refresh() override;
   Canvas& Surface() override { return canvas_; }
   void DoEvents(shell::SaverInput& input) override;
 
@@ -54,7 +56,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
  private:
   WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland, std::unique_ptr<FullScreenSurface> primary,
                      std::vector<std::unique_ptr<FullScreenSurface>> covers);
-  void Present();
+  void Present(std::int64_t nowMs);
   const FullScreenSurface* SurfaceFor(const wl_surface* surface) const;
 
   // WaylandInputSink
@@ -67,7 +69,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   std::vector<std::unique_ptr<FullScreenSurface>> covers_;
   RasterCanvas canvas_;
   shell::SaverInput* input_ = nullptr;  // while DoEvents dispatches
-  std::uint64_t lastPresentMs_ = 0;
+  shell::PresentSchedule schedule_{kFrameMs};
   bool exposed_ = false;  // the primary got new buffers: present all of it
   bool presenting_ = true;
 };

@@ -4,15 +4,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include <memory>
+#include "platform/sdl/handle_owners.h"
 
 namespace pelmic::sdl {
 
 namespace {
-
-struct DisplayCloser {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
@@ -45,7 +41,7 @@ bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
 }  // namespace
 
 std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& error) {
-  const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+  const UniqueXDisplay display(XOpenDisplay(nullptr));
   if (!display) {
     error = "cannot open the X display";
     return std::nullopt;

@@ -3,6 +3,9 @@
 #include <windowsx.h>
 
 #include <stdexcept>
+#include <utility>
+
+#include "platform/win32/creation_steps.h"
 
 namespace pelmic::win32 {
 
@@ -44,41 +47,32 @@ void RegisterCoverClass(HINSTANCE instance) {
 
 }  // namespace
 
-CoverWindows::CoverWindows(HINSTANCE instance, const std::vector<ScreenRect>& areas) {
+CoverWindows::CoverWindows(HINSTANCE instance, const std::vector<shell::ScreenRect>& areas) {
   if (areas.empty()) return;
   RegisterCoverClass(instance);
-  for (const ScreenRect& area : areas) {
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"",
-                                  WS_POPUP, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                                  nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) {
-      DestroyAll();
-      throw std::runtime_error("cannot create a cover window");
-    }
-    windows_.push_back(window);
+  for (const shell::ScreenRect& area : areas) {
+    UniqueWindow window(CreationStep(HandleKind::Window, [&] {
+      return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP,
+                             area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
+                             nullptr, instance, nullptr);
+    }));
+    if (window == nullptr) throw std::runtime_error("cannot create a cover window");
+    windows_.push_back(std::move(window));
   }
-}
-
-CoverWindows::~CoverWindows() { DestroyAll(); }
-
-void CoverWindows::DestroyAll() {
-  for (HWND window : windows_) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
-  }
-  windows_.clear();
 }
 
 void CoverWindows::SetInputTarget(HWND target) {
-  for (HWND window : windows_) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+  for (const UniqueWindow& window : windows_) {
+    SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+  }
 }
 
 void CoverWindows::Show() {
-  for (HWND window : windows_) ShowWindow(window, SW_SHOWNOACTIVATE);
+  for (const UniqueWindow& window : windows_) ShowWindow(window.get(), SW_SHOWNOACTIVATE);
 }
 
 void CoverWindows::Hide() {
-  for (HWND window : windows_) ShowWindow(window, SW_HIDE);
+  for (const UniqueWindow& window : windows_) ShowWindow(window.get(), SW_HIDE);
 }
 
 }  // namespace pelmic::win32

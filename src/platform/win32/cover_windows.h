@@ -10,18 +10,17 @@
 
 #include <vector>
 
-#include "platform/win32/monitor_covers.h"
+#include "platform/win32/handle_owners.h"
+#include "shell/monitor_covers.h"
 
 namespace pelmic::win32 {
 
 class CoverWindows {
  public:
   // Created hidden. Create them before the saver window, so that it stays on
-  // top should a monitor overlap the primary.
-  CoverWindows(HINSTANCE instance, const std::vector<ScreenRect>& areas);
-  ~CoverWindows();
-  CoverWindows(const CoverWindows&) = delete;
-  CoverWindows& operator=(const CoverWindows&) = delete;
+  // top should a monitor overlap the primary. Throws std::runtime_error,
+  // having destroyed those already made.
+  CoverWindows(HINSTANCE instance, const std::vector<shell::ScreenRect>& areas);
 
   // The window that gets their input.
   void SetInputTarget(HWND target);
@@ -29,9 +28,7 @@ class CoverWindows {
   void Hide();
 
  private:
-  void DestroyAll();
-
-  std::vector<HWND> windows_;
+  std::vector<UniqueWindow> windows_;
 };
 
 }  // namespace pelmic::win32

@@ -17,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         pelmic::win32::Utf8FromWide(pelmic::win32::ArgumentsAfterProgramName(GetCommandLineW()));
     return pelmic::shell::Main(arguments, platform);
   } catch (const std::exception& error) {
-    // The runtime's standard error report: say what failed, then end.
+    // A failure we cannot recover from: say what failed, then end.
     MessageBoxW(nullptr, pelmic::win32::WideFromUtf8(error.what()).c_str(), L"Pelmic", MB_OK | MB_ICONERROR);
     return 1;
   }

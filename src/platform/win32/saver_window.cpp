@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/win32/creation_steps.h"
 #include "platform/win32/trace.h"
 
 namespace pelmic::win32 {
@@ -40,63 +41,37 @@ void Win32SaverWindow::RegisterWindowClass(HINSTANCE instance) {
 }
 
 Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx,
-                                   const std::vector<ScreenRect>& covered)
-    : canvas_(widthPx, heightPx), covers_(instance, covered), schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
+                                   const std::vector<shell::ScreenRect>& covered)
+    : canvas_(widthPx, heightPx),
+      covers_(instance, covered),
+      backBuffer_(widthPx, heightPx),
+      schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
   RegisterWindowClass(instance);
-  CreateBackBuffer();
-  // OwnerWindowProc stores the window handle on WM_NCCREATE.
-  CreateWindowExW(WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, widthPx, heightPx, nullptr,
-                  nullptr, instance, this);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the saver window");
-  covers_.SetInputTarget(window_);
-}
-
-Win32SaverWindow::~Win32SaverWindow() {
-  if (window_ != nullptr) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-  if (memoryDc_ != nullptr) {
-    SelectObject(memoryDc_, previousBitmap_);
-    DeleteDC(memoryDc_);
-  }
-  if (dib_ != nullptr) DeleteObject(dib_);
-}
-
-void Win32SaverWindow::CreateBackBuffer() {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = canvas_.Width();
-  info.bmiHeader.biHeight = -canvas_.Height();  // top-down, like the canvas
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;  // 0x00RRGGBB words: the canvas's own layout
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  dib_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  memoryDc_ = CreateCompatibleDC(nullptr);
-  if (dib_ == nullptr || memoryDc_ == nullptr) throw std::runtime_error("cannot create the back buffer");
-  dibPixels_ = static_cast<std::uint32_t*>(bits);
-  previousBitmap_ = SelectObject(memoryDc_, dib_);
-  const DirtyRect all{0, 0, canvas_.Width(), canvas_.Height()};
-  schedule_.Add(all);
+  // OwnerWindowProc hands the window to window_ on WM_NCCREATE.
+  const HWND made = CreationStep(HandleKind::Window, [&] {
+    return CreateWindowExW(WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, widthPx, heightPx, nullptr,
+                           nullptr, instance, this);
+  });
+  if (made == nullptr) throw std::runtime_error("cannot create the saver window");
+  covers_.SetInputTarget(window_.get());
 }
 
 void Win32SaverWindow::Show() {
   Trace("saver", "shown");
   covers_.Show();
-  ShowWindow(window_, SW_SHOW);
-  SetForegroundWindow(window_);
-  SetFocus(window_);
+  ShowWindow(window_.get(), SW_SHOW);
+  SetForegroundWindow(window_.get());
+  SetFocus(window_.get());
 }
 
 void Win32SaverWindow::Hide() {
-  ShowWindow(window_, SW_HIDE);
+  ShowWindow(window_.get(), SW_HIDE);
   covers_.Hide();
 }
 
 void Win32SaverWindow::Refresh() {
-  schedule_.Add(canvas_.TakeDirtyRect());
-  Present(schedule_.TakeNow(Now()));
+  Present(canvas_.TakeDirtyRect());
+  schedule_.Presented(Now());
 }
 
 void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
@@ -111,9 +86,12 @@ void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
     DispatchMessageW(&message);
   }
   input_ = nullptr;
-  schedule_.Add(canvas_.TakeDirtyRect());
   // The clock is read only when there is something to show.
-  if (schedule_.HasPending()) Present(schedule_.TakeIfDue(Now()));
+  if (!canvas_.HasChanges()) return;
+  const std::int64_t now = Now();
+  if (!schedule_.Due(now)) return;
+  Present(canvas_.TakeDirtyRect());
+  schedule_.Presented(now);
 }
 
 std::int64_t Win32SaverWindow::Now() const {
@@ -126,18 +104,18 @@ void Win32SaverWindow::Present(const DirtyRect& area) {
   if (area.Empty()) return;
   const int width = canvas_.Width();
   const std::uint32_t* source = canvas_.Pixels();
+  std::uint32_t* target = backBuffer_.Pixels();
   const std::size_t rowBytes = static_cast<std::size_t>(area.right - area.left) * sizeof(std::uint32_t);
   GdiFlush();  // GDI must be done with the DIB before we write to it
   for (int y = area.top; y < area.bottom; ++y) {
     const std::size_t offset = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                                static_cast<std::size_t>(area.left);
-    std::memcpy(dibPixels_ + offset, source + offset, rowBytes);
+    std::memcpy(target + offset, source + offset, rowBytes);
   }
-  if (!IsWindowVisible(window_)) return;  // WM_PAINT shows it once visible
-  HDC windowDc = GetDC(window_);
-  BitBlt(windowDc, area.left, area.top, area.right - area.left, area.bottom - area.top, memoryDc_,
+  if (!IsWindowVisible(window_.get())) return;  // WM_PAINT shows it once visible
+  const WindowDc windowDc(window_.get());
+  BitBlt(windowDc.Get(), area.left, area.top, area.right - area.left, area.bottom - area.top, backBuffer_.Dc(),
          area.left, area.top, SRCCOPY);
-  ReleaseDC(window_, windowDc);
 }
 
 void Win32SaverWindow::RequestClose() {
@@ -152,10 +130,10 @@ void Win32SaverWindow::RequestClose() {
 
 void Win32SaverWindow::Paint() {
   PAINTSTRUCT paint;
-  HDC windowDc = BeginPaint(window_, &paint);
+  HDC windowDc = BeginPaint(window_.get(), &paint);
   const RECT& r = paint.rcPaint;
-  BitBlt(windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top, memoryDc_, r.left, r.top, SRCCOPY);
-  EndPaint(window_, &paint);
+  BitBlt(windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top, backBuffer_.Dc(), r.left, r.top, SRCCOPY);
+  EndPaint(window_.get(), &paint);
 }
 
 LRESULT Win32SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -202,7 +180,7 @@ LRESULT Win32SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wParam, lParam);
+  return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
 }  // namespace pelmic::win32

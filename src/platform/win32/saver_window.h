@@ -12,18 +12,20 @@
 #include <vector>
 
 #include "canvas/raster_canvas.h"
+#include "platform/win32/back_buffer.h"
 #include "platform/win32/cover_windows.h"
-#include "platform/win32/present_schedule.h"
+#include "platform/win32/handle_owners.h"
 #include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"
+#include "shell/present_schedule.h"
 
 namespace pelmic::win32 {
 
 class Win32SaverWindow final : public shell::SaverWindow {
  public:
-  // `covered`: the other monitors' areas, in virtual-screen pixels.
-  Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx, const std::vector<ScreenRect>& covered);
-  ~Win32SaverWindow() override;
+  // `covered`: the other monitors' areas, in virtual-screen pixels. Throws
+  // std::runtime_error, having released whatever it made.
+  Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx, const std::vector<shell::ScreenRect>& covered);
   Win32SaverWindow(const Win32SaverWindow&) = delete;
   Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
 
@@ -38,7 +40,6 @@ class Win32SaverWindow final : public shell::SaverWindow {
   friend LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   static void RegisterWindowClass(HINSTANCE instance);
-  void CreateBackBuffer();
   void RequestClose();
   // Copies the area from the canvas into the DIB and blits it to the window.
   void Present(const DirtyRect& area);
@@ -47,12 +48,9 @@ class Win32SaverWindow final : public shell::SaverWindow {
 
   RasterCanvas canvas_;
   CoverWindows covers_;  // made before the saver window, which so stays above them
-  HWND window_ = nullptr;
-  HDC memoryDc_ = nullptr;
-  HBITMAP dib_ = nullptr;
-  HGDIOBJ previousBitmap_ = nullptr;
-  std::uint32_t* dibPixels_ = nullptr;
-  PresentSchedule schedule_;
+  BackBuffer backBuffer_;
+  UniqueWindow window_;  // set on WM_NCCREATE, inside the constructor
+  shell::PresentSchedule schedule_;
   // Set only while DoEvents dispatches, so input reaches the handlers there alone.
   shell::SaverInput* input_ = nullptr;
   bool closePending_ = false;

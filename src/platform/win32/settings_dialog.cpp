@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/creation_steps.h"
 #include "platform/win32/trace.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_text.h"
@@ -23,13 +24,13 @@ constexpr int kFirstControlId = 100;
 
 int ControlId(std::size_t tabIndex) { return kFirstControlId + static_cast<int>(tabIndex); }
 
-HFONT CreateMessageFont() {
+// The system's message font, or none (the controls then take the GUI font).
+UniqueFont CreateMessageFont() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    if (HFONT font = CreateFontIndirectW(&metrics.lfMessageFont)) return font;
-  }
-  return nullptr;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+  return UniqueFont(
+      CreationStep(HandleKind::GdiObject, [&] { return CreateFontIndirectW(&metrics.lfMessageFont); }));
 }
 
 void RegisterDialogClass(HINSTANCE instance, WNDPROC procedure) {
@@ -53,9 +54,7 @@ SettingsDialog::SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDe
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterDialogClass(instance, &OwnerWindowProc<SettingsDialog>);
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  if (const WindowDc screen(nullptr); screen.Get() != nullptr) dpi_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
 
   RECT frame{0, 0, ScaledPixels(design.clientWidth), ScaledPixels(design.clientHeight)};
   AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
@@ -66,19 +65,14 @@ SettingsDialog::SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDe
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
 
-  CreateWindowExW(kDialogExStyle, kClassName, WideFromUtf8(design.caption).c_str(), kDialogStyle, x, y,
-                  width, height, nullptr, nullptr, instance, this);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the settings dialog");
+  // OwnerWindowProc hands the window to window_ on WM_NCCREATE.
+  const HWND made = CreationStep(HandleKind::Window, [&] {
+    return CreateWindowExW(kDialogExStyle, kClassName, WideFromUtf8(design.caption).c_str(), kDialogStyle, x, y,
+                           width, height, nullptr, nullptr, instance, this);
+  });
+  if (made == nullptr) throw std::runtime_error("cannot create the settings dialog");
   font_ = CreateMessageFont();
   CreateControls(instance);
-}
-
-SettingsDialog::~SettingsDialog() {
-  if (window_ != nullptr) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-  if (font_ != nullptr) DeleteObject(font_);
 }
 
 int SettingsDialog::ScaledPixels(int twips) const {
@@ -88,34 +82,35 @@ int SettingsDialog::ScaledPixels(int twips) const {
 }
 
 void SettingsDialog::CreateControls(HINSTANCE instance) {
-  const auto font = reinterpret_cast<WPARAM>(font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  const auto font = reinterpret_cast<WPARAM>(font_ != nullptr ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
   // Creation order is the tab order.
   for (std::size_t i = 0; i < design_.controls.size(); ++i) {
     const shell::ControlDesign& control = design_.controls[i];
     const bool button = control.kind == shell::ControlKind::Button;
     const DWORD style = WS_CHILD | WS_VISIBLE | (button ? (WS_TABSTOP | BS_PUSHBUTTON) : SS_LEFT);
-    HWND child = CreateWindowExW(
-        0, button ? L"BUTTON" : L"STATIC", WideFromUtf8(control.text).c_str(), style,
-        ScaledPixels(control.left), ScaledPixels(control.top), ScaledPixels(control.width),
-        ScaledPixels(control.height), window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(i))), instance, nullptr);
+    const HWND child = CreationStep(HandleKind::Window, [&] {
+      return CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", WideFromUtf8(control.text).c_str(), style,
+                             ScaledPixels(control.left), ScaledPixels(control.top), ScaledPixels(control.width),
+                             ScaledPixels(control.height), window_.get(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(i))), instance, nullptr);
+    });
     if (child == nullptr) throw std::runtime_error("cannot create a dialog control");
     SendMessageW(child, WM_SETFONT, font, FALSE);
   }
 }
 
 void SettingsDialog::TraceContents() const {
-  Trace("dialog", Utf8FromWide(WindowText(window_)));
-  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+  Trace("dialog", Utf8FromWide(WindowText(window_.get())));
+  for (HWND child = GetWindow(window_.get(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     Trace("control", Utf8FromWide(ClassNameOf(child) + L" " + WindowText(child)));
   }
 }
 
 shell::DialogOutcome SettingsDialog::Run() {
   outcome_.reset();
-  ShowWindow(window_, SW_SHOWNORMAL);
-  SetForegroundWindow(window_);
-  SetFocus(GetDlgItem(window_, ControlId(0)));
+  ShowWindow(window_.get(), SW_SHOWNORMAL);
+  SetForegroundWindow(window_.get());
+  SetFocus(GetDlgItem(window_.get(), ControlId(0)));
   TraceContents();
   MSG message;
   while (!outcome_) {
@@ -125,7 +120,7 @@ shell::DialogOutcome SettingsDialog::Run() {
       return shell::DialogOutcome::Closed;
     }
     if (got == -1) return shell::DialogOutcome::Closed;
-    if (!IsDialogMessageW(window_, &message)) {
+    if (!IsDialogMessageW(window_.get(), &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -137,7 +132,7 @@ shell::DialogOutcome SettingsDialog::Run() {
 LRESULT SettingsDialog::DefaultIdOfFocusedButton() const {
   // Enter presses the focused button and nothing else.
   HWND focus = GetFocus();
-  if (focus == nullptr || GetParent(focus) != window_ || ClassNameOf(focus) != L"Button") return 0;
+  if (focus == nullptr || GetParent(focus) != window_.get() || ClassNameOf(focus) != L"Button") return 0;
   return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
 }
 
@@ -168,7 +163,7 @@ LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wParam, lParam);
+  return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
 }  // namespace pelmic::win32

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "platform/win32/handle_owners.h"
 #include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"
 
@@ -14,8 +15,8 @@ namespace pelmic::win32 {
 
 class SettingsDialog {
  public:
+  // Throws std::runtime_error, having destroyed whatever it made.
   SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDesign& design);
-  ~SettingsDialog();
   SettingsDialog(const SettingsDialog&) = delete;
   SettingsDialog& operator=(const SettingsDialog&) = delete;
 
@@ -34,8 +35,8 @@ class SettingsDialog {
   LRESULT DefaultIdOfFocusedButton() const;
 
   const shell::SettingsDialogDesign& design_;
-  HWND window_ = nullptr;
-  HFONT font_ = nullptr;
+  UniqueFont font_;  // outlives the window, whose controls use it
+  UniqueWindow window_;  // set on WM_NCCREATE; its controls go with it
   int dpi_ = 96;
   std::optional<shell::DialogOutcome> outcome_;
 };

@@ -1,9 +1,9 @@
 #include "platform/win32/win32_platform.h"
 
-#include "platform/win32/monitor_covers.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/trace.h"
 #include "platform/win32/wide_text.h"
+#include "shell/monitor_covers.h"
 
 namespace pelmic::win32 {
 
@@ -17,30 +17,25 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*clip*/, LPARAM l
   info.cbSize = sizeof info;
   if (GetMonitorInfoW(monitor, &info)) {
     const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<MonitorRect>*>(list)->push_back(
+    reinterpret_cast<std::vector<shell::MonitorRect>*>(list)->push_back(
         {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
   }
   return TRUE;
 }
 
-std::vector<MonitorRect> Monitors() {
-  std::vector<MonitorRect> monitors;
+std::vector<shell::MonitorRect> Monitors() {
+  std::vector<shell::MonitorRect> monitors;
   EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
 }
 
 }  // namespace
 
-Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
-  instanceMutex_ = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+Win32Platform::Win32Platform(HINSTANCE instance)
+    : instance_(instance), instanceMutex_(CreateMutexW(nullptr, FALSE, kInstanceMutexName)) {
   const DWORD error = GetLastError();
   // Access denied means the mutex exists under another security context.
   previousInstanceRunning_ = error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
-}
-
-Win32Platform::~Win32Platform() {
-  dialog_.reset();
-  if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
 }
 
 void Win32Platform::ShowMessage(std::string_view text, std::string_view caption) {
@@ -62,7 +57,7 @@ std::unique_ptr<shell::SaverWindow> Win32Platform::CreateSaverWindow() {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   // The diagram stays on the primary monitor; the others are covered in black.
-  return std::make_unique<Win32SaverWindow>(instance_, width, height, CoverRects(Monitors()));
+  return std::make_unique<Win32SaverWindow>(instance_, width, height, shell::CoverRects(Monitors()));
 }
 
 std::uint32_t Win32Platform::TimerSeed() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/win32/handle_owners.h"
 #include "platform/win32/settings_dialog.h"
 #include "shell/platform.h"
 
@@ -15,7 +16,6 @@ class Win32Platform final : public shell::Platform {
  public:
   // Claims the single-instance mutex at once, before any window exists.
   explicit Win32Platform(HINSTANCE instance);
-  ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -30,7 +30,7 @@ class Win32Platform final : public shell::Platform {
 
  private:
   HINSTANCE instance_;
-  HANDLE instanceMutex_ = nullptr;
+  UniqueKernelHandle instanceMutex_;  // held until the very end
   bool previousInstanceRunning_ = false;
   // Kept after a preview starts, so that the dialog stays under the saver.
   std::unique_ptr<SettingsDialog> dialog_;

@@ -4,7 +4,6 @@
 #include <random>
 #include <vector>
 
-#include "platform/sdl/display_covers.h"
 #include "platform/sdl/swap_damage.h"
 #include "platform/sdl/wayland_saver_window.h"
 
@@ -28,26 +27,6 @@ TEST(WaylandSaverWanted, WaylandWhereNamedUnlessSdlVideoDriverNamesAnotherFirst)
   for (const Case& c : cases) {
     EXPECT_EQ(WaylandSaverWanted(c.videoDriver, c.waylandDisplay), c.wanted)
         << (c.videoDriver ? c.videoDriver : "(unset)") << " / " << (c.waylandDisplay ? c.waylandDisplay : "(unset)");
-  }
-}
-
-TEST(DisplaysToCover, EveryOtherDisplayOnceExceptClonesAndEmptyOnes) {
-  struct Case {
-    std::vector<SDL_Rect> displays;
-    std::vector<int> covered;
-  };
-  const Case cases[] = {
-      {{{0, 0, 1920, 1080}}, {}},
-      {{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, {1}},
-      {{{1920, 0, 1280, 1024}, {0, 0, 1920, 1080}}, {1}},         // the primary need not be leftmost
-      {{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}}, {}},             // a clone
-      {{{0, 0, 1920, 1080}, {0, 0, 1280, 720}}, {}},              // a smaller clone
-      {{{0, 0, 1280, 720}, {0, 0, 1920, 1080}}, {1}},             // larger than the primary: it shows more
-      {{{0, 0, 1920, 1080}, {1920, 0, 800, 600}, {1920, 0, 800, 600}}, {1}},
-      {{{0, 0, 1920, 1080}, {1920, 0, 0, 0}, {-800, 0, 800, 600}}, {2}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DisplaysToCover(c.displays, 0), c.covered) << ::testing::PrintToString(c.covered);
   }
 }
 

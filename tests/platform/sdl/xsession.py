@@ -272,3 +272,11 @@ def rss_kib(pid):
             if line.startswith("VmRSS:"):
                 return int(line.split()[1])
     raise RuntimeError("no VmRSS")
+
+
+if __name__ == "__main__":
+    # xsession.py PROGRAM [ARGS...]: runs a test program on a private display
+    # of its own; the program's exit status.
+    import sys
+    with XvfbDisplay() as display:
+        sys.exit(subprocess.run(sys.argv[1:], env=display.env).returncode)

@@ -1,8 +1,8 @@
-#include "platform/win32/monitor_covers.h"
+#include "shell/monitor_covers.h"
 
 #include <gtest/gtest.h>
 
-namespace pelmic::win32 {
+namespace pelmic::shell {
 namespace {
 
 constexpr ScreenRect kPrimary{0, 0, 1920, 1080};
@@ -35,4 +35,4 @@ TEST(CoverRects, AMonitorThatOverlapsThePrimaryOnlyInPartIsCoveredOnceWhole) {
 }
 
 }  // namespace
-}  // namespace pelmic::win32
+}  // namespace pelmic::shell

@@ -1,8 +1,8 @@
-#include "platform/win32/monitor_covers.h"
+#include "shell/monitor_covers.h"
 
 #include <algorithm>
 
-namespace pelmic::win32 {
+namespace pelmic::shell {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::vector<ScreenRect> CoverRects(const std::vector<MonitorRect>& monitors) {
   return covers;
 }
 
-}  // namespace pelmic::win32
+}  // namespace pelmic::shell

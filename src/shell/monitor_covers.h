@@ -1,10 +1,16 @@
 // monitor_covers.h - which screen areas get a plain black cover window while
-// the saver runs, so that no monitor keeps showing the desktop.
+// the saver runs, so that no monitor keeps showing the desktop. The rule
+// reads only the monitors' rectangles; each front end lists its monitors and
+// makes one cover window per rectangle returned.
+//
+//   std::vector<ScreenRect> covers = CoverRects({{{0, 0, 1920, 1080}, true},
+//                                                {{1920, 0, 3200, 1024}, false}});
+//   // {{1920, 0, 3200, 1024}}: the second monitor only
 #pragma once
 
 #include <vector>
 
-namespace pelmic::win32 {
+namespace pelmic::shell {
 
 // A monitor's rectangle in virtual-screen pixels (right and bottom exclusive).
 struct ScreenRect {
@@ -23,4 +29,4 @@ struct MonitorRect {
 // covered once.
 std::vector<ScreenRect> CoverRects(const std::vector<MonitorRect>& monitors);
 
-}  // namespace pelmic::win32
+}  // namespace pelmic::shell

@@ -1,0 +1,26 @@
+#include "platform/sdl/handle_owners.h"
+
+#include <X11/Xlib.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace pelmic::sdl {
+
+void XDisplayCloser::operator()(Display* display) const { XCloseDisplay(display); }
+
+VideoSubsystem::VideoSubsystem() {
+  // SDL inhibits the system's screen saver by default; a screen saver has no
+  // business keeping the display from blanking or locking.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // The window framebuffer without GL: a software canvas needs no GPU, and
+  // a GL software rasteriser alone would hold some 100 MB.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // SIGTERM and SIGINT are ours (termination_signal.h).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
+  }
+}
+
+}  // namespace pelmic::sdl

@@ -1,0 +1,222 @@
+// page.js - the page around the program (pelmic.js): it measures the window,
+// sizes the canvas, offers full screen, queues input for the saver and gives
+// the program its turns of the event loop. The program draws; this file only
+// tells it what the page wants.
+'use strict';
+
+(function () {
+  const RunKind = { page: 0, saver: 1 };
+  const Input = { key: 1, click: 2, pointerMove: 3, close: 4 };
+  // A resize settles before the picture starts again at the new size.
+  const resizeSettleMs = 150;
+
+  const canvas = document.getElementById('picture');
+  const context = canvas.getContext('2d', { alpha: false });
+  const fullScreenButton = document.getElementById('full-screen');
+  const message = document.getElementById('message');
+  const viewportElement = document.getElementById('viewport');
+  const parameters = new URLSearchParams(location.search);
+
+  let reproducible = false;
+  let viewport = null;      // the window (or the screen, in full screen) in device pixels
+  let activeRun = null;     // the RunKind being drawn, null while the program waits
+  let wantedRun = null;     // the RunKind the page wants next
+  let runWaiter = null;     // the program, waiting to be told what to draw
+  let pictureSize = null;   // the active picture's backing store
+  let inputQueue = [];
+  let frameDue = true;
+  let resizeTimer = 0;
+
+  // One turn of the event loop: a message posted to ourselves is handled after
+  // the input and painting already waiting, without the 4 ms clamp of nested
+  // timers. A hidden page gets its next turn once it is shown again.
+  const channel = new MessageChannel();
+  let resumeProgram = null;
+  let resumeWhenShown = null;
+  channel.port1.onmessage = function () {
+    const resume = resumeProgram;
+    resumeProgram = null;
+    resume();
+  };
+  document.addEventListener('visibilitychange', function () {
+    if (!document.hidden && resumeWhenShown) {
+      resumeProgram = resumeWhenShown;
+      resumeWhenShown = null;
+      channel.port2.postMessage(null);
+    }
+  });
+
+  function frame() {
+    frameDue = true;
+    requestAnimationFrame(frame);
+  }
+  requestAnimationFrame(frame);
+
+  function want(kind) {
+    wantedRun = kind;
+    if (activeRun !== null) inputQueue.push({ kind: Input.close, x: 0, y: 0 });
+    offerRun();
+  }
+
+  function offerRun() {
+    if (runWaiter === null || wantedRun === null || viewport === null) return;
+    const waiter = runWaiter;
+    runWaiter = null;
+    activeRun = wantedRun;
+    wantedRun = null;
+    inputQueue = [];
+    waiter(activeRun, viewport.width, viewport.height);
+  }
+
+  // The viewport in device pixels: as the browser snaps it where it says so,
+  // else (older browsers, an emulated pixel ratio it does not report there)
+  // the CSS size times the pixel ratio.
+  function deviceSize(entry) {
+    const css = entry.contentRect;
+    const size = { width: Math.round(css.width * devicePixelRatio), height: Math.round(css.height * devicePixelRatio) };
+    const device = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
+    if (device && Math.abs(device.inlineSize - size.width) <= 1 && Math.abs(device.blockSize - size.height) <= 1) {
+      size.width = device.inlineSize;
+      size.height = device.blockSize;
+    }
+    size.width = Math.max(1, size.width);
+    size.height = Math.max(1, size.height);
+    return size;
+  }
+
+  function watchViewport() {
+    const observer = new ResizeObserver(function (entries) {
+      const size = deviceSize(entries[entries.length - 1]);
+      const first = viewport === null;
+      viewport = size;
+      if (first) {
+        want(RunKind.page);
+      } else {
+        clearTimeout(resizeTimer);
+        resizeTimer = setTimeout(resized, resizeSettleMs);
+      }
+    });
+    try {
+      observer.observe(viewportElement, { box: 'device-pixel-content-box' });
+    } catch (notSupported) {
+      observer.observe(viewportElement);
+    }
+  }
+
+  // A fresh picture at the new size; the saver keeps the screen it measured,
+  // and a picture of a given size keeps that size.
+  function resized() {
+    if (activeRun === RunKind.saver || wantedRun === RunKind.saver) return;
+    if (reproducible && parameters.has('size')) return;
+    if (pictureSize && pictureSize.width === viewport.width && pictureSize.height === viewport.height) return;
+    want(RunKind.page);
+  }
+
+  function enterFullScreen() {
+    if (reproducible || document.fullscreenElement || !canvas.requestFullscreen) return;
+    canvas.requestFullscreen({ navigationUI: 'hide' }).catch(function () {
+      // Refused (an embedding frame, a browser setting): the page stays as it is.
+    });
+  }
+
+  // The screen's size is read at once: the saver measures it when it starts,
+  // and the browser reports a resize only later.
+  document.addEventListener('fullscreenchange', function () {
+    const box = viewportElement.getBoundingClientRect();
+    viewport = { width: Math.max(1, Math.round(box.width * devicePixelRatio)),
+                 height: Math.max(1, Math.round(box.height * devicePixelRatio)) };
+    want(document.fullscreenElement === canvas ? RunKind.saver : RunKind.page);
+  });
+
+  fullScreenButton.addEventListener('click', enterFullScreen);
+  // Some browsers (phones among them) give full screen to videos only.
+  fullScreenButton.hidden = !document.fullscreenEnabled;
+
+  // The saver's input; on the page itself only F means something.
+  function queueInput(kind, x, y) {
+    if (activeRun === RunKind.saver) inputQueue.push({ kind: kind, x: x, y: y });
+  }
+  window.addEventListener('keydown', function (event) {
+    if (activeRun === RunKind.saver) {
+      event.preventDefault();
+      // A repeat only continues a press the saver has already seen, or one
+      // made before it started (the F that started it).
+      if (!event.repeat) queueInput(Input.key, 0, 0);
+    } else if (event.key.toLowerCase() === 'f' && !event.ctrlKey && !event.altKey && !event.metaKey) {
+      event.preventDefault();
+      enterFullScreen();
+    }
+  }, true);
+  window.addEventListener('pointerdown', function () {
+    queueInput(Input.click, 0, 0);
+  }, true);
+  window.addEventListener('pointermove', function (event) {
+    queueInput(Input.pointerMove, event.clientX * devicePixelRatio, event.clientY * devicePixelRatio);
+  }, true);
+
+  // What the program calls (pelmic_library.js).
+  const page = {
+    nextTurn: function (resume) {
+      if (document.hidden) {
+        resumeWhenShown = resume;
+        return;
+      }
+      resumeProgram = resume;
+      channel.port2.postMessage(null);
+    },
+    whenRunWanted: function (waiter) {
+      activeRun = null;
+      runWaiter = waiter;
+      offerRun();
+    },
+    takeInput: function () {
+      return inputQueue.length > 0 ? inputQueue.shift() : null;
+    },
+    takeFrame: function () {
+      const due = frameDue;
+      frameDue = false;
+      return due;
+    },
+    urlParameter: function (name) {
+      return parameters.get(name);
+    },
+    enterReproducibleMode: function () {
+      reproducible = true;
+      document.body.classList.add('reproducible');
+    },
+    beginPicture: function (width, height) {
+      canvas.width = width;
+      canvas.height = height;
+      pictureSize = { width: width, height: height };
+      if (reproducible) {
+        canvas.style.width = width / devicePixelRatio + 'px';
+        canvas.style.height = height / devicePixelRatio + 'px';
+      }
+      context.fillStyle = '#000';
+      context.fillRect(0, 0, width, height);
+    },
+    putPixels: function (image, left, top) {
+      context.putImageData(image, left, top);
+    },
+    setTitle: function (title) {
+      document.title = title;
+    },
+    showError: function (text) {
+      document.title = 'Pelmic: error';
+      message.textContent = 'Pelmic: ' + text;
+      message.hidden = false;
+    },
+    setCursorHidden: function (hidden) {
+      canvas.style.cursor = hidden ? 'none' : '';
+    },
+    leaveFullScreen: function () {
+      if (document.fullscreenElement) document.exitFullscreen().catch(function () {});
+    },
+    alert: function (text) {
+      window.alert(text);
+    },
+  };
+
+  watchViewport();
+  createPelmic({ page: page });
+})();
