@@ -1,8 +1,9 @@
 // sdl_platform.h - the saver shell's platform on a Linux desktop, via SDL2.
 //
-// SDL's video subsystem is started only when something needs it (the saver
-// window, the screen-saver setting), so "/P" and a second copy end at once
-// without touching the display.
+// SDL's video subsystem is started only when the saver window needs it, so
+// "/P" and a second copy end at once without touching the display. On
+// Wayland the full-screen saver's windows are our own (wayland_saver_window.h)
+// and SDL's video is not started at all.
 //
 // Embedded in a daemon's window the platform leaves alone what the daemon
 // owns: no single-instance token (a daemon runs one copy per monitor), no
