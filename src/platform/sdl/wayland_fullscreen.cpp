@@ -17,7 +17,7 @@ struct FullScreenSurface::Listeners {
   static void ConfigureSurface(void* self, xdg_surface* xdgSurface, std::uint32_t serial) {
     auto& surface = *static_cast<FullScreenSurface*>(self);
     xdg_surface_ack_configure(xdgSurface, serial);
-    if (surface.ApplySize()) surface.resized_ = true;
+    surface.configured_ = true;
     surface.answerOwed_ = true;
   }
 
@@ -49,25 +49,29 @@ FullScreenSurface::~FullScreenSurface() {
   wl_surface_destroy(surface_);
 }
 
-bool FullScreenSurface::ApplySize() {
-  // A compositor that leaves the size to us gets the output's.
-  const int width = (askedWidth_ > 0 ? askedWidth_ : output_.bounds.w) * output_.scale;
-  const int height = (askedHeight_ > 0 ? askedHeight_ : output_.bounds.h) * output_.scale;
+// A compositor that leaves the size to us gets the output's.
+int FullScreenSurface::PixelWidth() const { return (askedWidth_ > 0 ? askedWidth_ : output_.bounds.w) * output_.scale; }
+
+int FullScreenSurface::PixelHeight() const {
+  return (askedHeight_ > 0 ? askedHeight_ : output_.bounds.h) * output_.scale;
+}
+
+bool FullScreenSurface::MakeBuffers() {
   if (presenter_ == nullptr) {
-    presenter_ = std::make_unique<WaylandPresenter>(shm_, surface_, width, height);
-    return false;
+    presenter_ = std::make_unique<WaylandPresenter>(shm_, surface_, PixelWidth(), PixelHeight());
+    return true;
   }
-  if (width == presenter_->Width() && height == presenter_->Height()) return false;
-  presenter_->Resize(width, height);
+  if (PixelWidth() == presenter_->Width() && PixelHeight() == presenter_->Height()) return false;
+  presenter_->Resize(PixelWidth(), PixelHeight());
   return true;
 }
 
 void FullScreenSurface::Map() {
+  MakeBuffers();
   presenter_->AttachBlack();
   wl_surface_commit(surface_);
   mapped_ = true;
   answerOwed_ = false;
-  resized_ = false;
 }
 
 void FullScreenSurface::Unmap() {
@@ -82,11 +86,10 @@ void FullScreenSurface::Present(const RasterCanvas& canvas, const DirtyRect& cha
 
 bool FullScreenSurface::AnswerConfigure() {
   if (!answerOwed_ || !mapped_) return false;
-  const bool resized = resized_;
+  answerOwed_ = false;
+  const bool resized = MakeBuffers();
   if (resized) presenter_->AttachBlack();
   wl_surface_commit(surface_);
-  answerOwed_ = false;
-  resized_ = false;
   return resized;
 }
 

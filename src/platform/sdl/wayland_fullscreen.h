@@ -31,16 +31,17 @@ class FullScreenSurface {
   FullScreenSurface(const FullScreenSurface&) = delete;
   FullScreenSurface& operator=(const FullScreenSurface&) = delete;
 
-  bool Configured() const { return presenter_ != nullptr; }
+  bool Configured() const { return configured_; }
   // Once configured: the size in buffer pixels.
-  int PixelWidth() const { return presenter_->Width(); }
-  int PixelHeight() const { return presenter_->Height(); }
+  int PixelWidth() const;
+  int PixelHeight() const;
   const WaylandOutput& Output() const { return output_; }
   bool Owns(const wl_surface* surface) const { return surface == surface_; }
   // The compositor asked the window to close (the output went away).
   bool CloseRequested() const { return closeRequested_; }
 
-  // Shows the configured surface, black, or hides it.
+  // Shows the configured surface, black, or hides it. Map throws
+  // std::runtime_error when the buffers cannot be had.
   void Map();
   void Unmap();
   // Shows `changed` of the canvas, and what an earlier call could not show.
@@ -48,24 +49,27 @@ class FullScreenSurface {
   bool Behind() const { return presenter_ != nullptr && presenter_->Behind(); }
   // Commits the answer to a configuration the compositor asked for since
   // the last call: black buffers of the new size where the size changed.
-  // True when it changed.
+  // True when it changed. Throws std::runtime_error when the buffers cannot
+  // be had.
   bool AnswerConfigure();
 
+  // Runs inside libwayland's dispatch, which no exception may cross: the
+  // listeners only note what they are told.
   struct Listeners;
 
  private:
-  // Applies the size last configured; true when it changed.
-  bool ApplySize();
+  // Buffers of the configured size; true when they are new.
+  bool MakeBuffers();
 
   WaylandOutput output_;
   wl_surface* surface_;
   wl_shm* shm_;
   xdg_surface* xdgSurface_ = nullptr;
   xdg_toplevel* toplevel_ = nullptr;
-  std::unique_ptr<WaylandPresenter> presenter_;  // from the first configuration on
+  std::unique_ptr<WaylandPresenter> presenter_;  // from the first map on
   int askedWidth_ = 0, askedHeight_ = 0;         // surface units; 0: ours to choose
+  bool configured_ = false;
   bool answerOwed_ = false;
-  bool resized_ = false;
   bool mapped_ = false;
   bool closeRequested_ = false;
 };

@@ -78,13 +78,6 @@ WaylandSaverWindow::WaylandSaverWindow(std::unique_ptr<WaylandConnection> waylan
   wayland_->SetInputSink(this);
 }
 
-WaylandSaverWindow::~WaylandSaverWindow() {
-  wayland_->SetInputSink(nullptr);
-  // The toplevels go before the connection they live on.
-  covers_.clear();
-  primary_.reset();
-}
-
 void WaylandSaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.

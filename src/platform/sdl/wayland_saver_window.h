@@ -42,7 +42,6 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   // null where Wayland is not wanted (WaylandSaverWanted, on this process's
   // environment) or no compositor answers. Throws std::runtime_error.
   static std::unique_ptr<WaylandSaverWindow> CoverOutputs();
-  ~WaylandSaverWindow() override;
 
   void Show() override;
   void Hide() override;
@@ -64,7 +63,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   void ButtonPressed() override;
   void PointerAt(wl_surface* surface, double x, double y) override;
 
-  std::unique_ptr<WaylandConnection> wayland_;
+  std::unique_ptr<WaylandConnection> wayland_;  // first: outlives the toplevels on it
   std::unique_ptr<FullScreenSurface> primary_;
   std::vector<std::unique_ptr<FullScreenSurface>> covers_;
   RasterCanvas canvas_;
