@@ -15,7 +15,8 @@ import signal
 import sys
 import time
 
-from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, expect_running, wait_for_picture
+from pelmic_e2e import (EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running,
+                        wait_for_picture)
 from waysession import SwayDisplay
 from wayland_pointer import VirtualPointer
 from xsession import stop, wait_exit, wait_for_handler, wait_until
@@ -24,27 +25,12 @@ SCREEN = (1280, 720)
 SECOND = (800, 600)  # a second output, right of the first
 
 
-def describe(way, proc):
-    status = proc.poll()
-    if status is None:
-        stop(proc)
-    return (f"process {'ran' if status is None else f'had ended with {status}'}; windows: {way.windows()}; "
-            f"stderr: {proc.stderr.read().decode(errors='replace').strip()!r}")
-
-
 def start_saver(way, *args, count=1):
     """Starts pelmic (/S unless told); its process once its `count` windows show."""
     proc = way.start(PELMIC, *(args or ("/S",)))
     if not way.wait_for_window("Pelmic", timeout=20, count=count):
         raise Failure(f"no {count} windows titled Pelmic appeared: {describe(way, proc)}")
     return proc
-
-
-def expect_exit(way, proc, what, within=EXIT_WITHIN_S):
-    status = wait_exit(proc, within)
-    if status is None:
-        raise Failure(f"still running {within} s after {what}: {describe(way, proc)}")
-    check(status == 0, f"exit status {status} after {what}; stderr: {proc.stderr.read().decode()}")
 
 
 def pointer(way):
@@ -66,7 +52,7 @@ def case_saver_outputs(way):
     cover = way.screenshot("HEADLESS-2")
     check(cover.black_fraction() == 1.0, f"second output is {cover.black_fraction():.3f} black, not all black")
     way.type_key("a")
-    expect_exit(way, proc, "the key a", EXIT_WITHIN_S + 0.6)
+    expect_exit(proc, "the key a", EXIT_WITHIN_S + 0.6, way)
 
 
 def case_saver_input(way):
@@ -90,7 +76,7 @@ def case_saver_input(way):
             act(device)
             time.sleep(1.0 if not ends else 0)
             if ends:
-                expect_exit(way, proc, what, EXIT_WITHIN_S + 0.6)
+                expect_exit(proc, what, EXIT_WITHIN_S + 0.6, way)
             else:
                 expect_running(proc, what)
         stop(proc)
@@ -106,7 +92,7 @@ def case_signals(way):
             wait_for_handler(proc)
             time.sleep(delay)
             proc.send_signal(signum)
-            expect_exit(way, proc, what, PROMPTLY_S)
+            expect_exit(proc, what, PROMPTLY_S, way)
             check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
 
 
@@ -121,7 +107,7 @@ def case_second_copy(way):
     check(len(way.windows()) == 1, f"a second copy opened a window: {way.windows()}")
     expect_running(first, "a second copy started")
     way.type_key("Escape")
-    expect_exit(way, first, "a key", EXIT_WITHIN_S + 0.6)
+    expect_exit(first, "a key", EXIT_WITHIN_S + 0.6, way)
 
 
 def case_idle_daemon(way):
@@ -174,7 +160,7 @@ def case_message_boxes(way):
             check([w[:2] for w in way.windows()] == [("HEADLESS-1", "Pelmic")], f"windows: {way.windows()}")
             wait_for_picture(way)
             way.type_key("q")
-        expect_exit(way, proc, what, PROMPTLY_S)
+        expect_exit(proc, what, PROMPTLY_S, way)
         check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
 
 
