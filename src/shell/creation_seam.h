@@ -1,0 +1,52 @@
+// creation_seam.h - the seam through which a test makes a platform's
+// creation of windows and other system resources fail.
+//
+// Each front end makes every window, buffer or GDI object in a creation step
+// of its own kind enum. Normally the step just runs. A test may install a
+// CreationWatch that sees everything made and may fail any step, as the
+// system does when it refuses, to check that each error path gives back
+// everything taken before it.
+//
+//   enum class Made { Window, Framebuffer };
+//   using Seam = shell::CreationSeam<Made>;
+//   auto* window = Seam::Step(Made::Window, [&] { return CreateTheWindow(); }, [] { NoteRefusal(); });
+#pragma once
+
+namespace pelmic::shell {
+
+template <typename Kind>
+class CreationWatch {
+ public:
+  // False fails the step: it returns null without asking the system.
+  virtual bool MayCreate(Kind what) = 0;
+  virtual void Created(Kind what, void* made) = 0;
+
+ protected:
+  ~CreationWatch() = default;
+};
+
+template <typename Kind>
+class CreationSeam {
+ public:
+  // nullptr (the default) lets every step run unwatched.
+  static void SetWatch(CreationWatch<Kind>* watch) { watch_ = watch; }
+
+  // What `create` returns, or null if the watch fails this step; then
+  // `refused` runs first, so the platform's error report can say why.
+  template <typename Create, typename Refused>
+  static auto Step(Kind what, Create create, Refused refused) -> decltype(create()) {
+    if (watch_ == nullptr) return create();
+    if (!watch_->MayCreate(what)) {
+      refused();
+      return nullptr;
+    }
+    const auto made = create();
+    if (made != nullptr) watch_->Created(what, made);
+    return made;
+  }
+
+ private:
+  static inline CreationWatch<Kind>* watch_ = nullptr;
+};
+
+}  // namespace pelmic::shell
