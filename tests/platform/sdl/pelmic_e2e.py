@@ -7,12 +7,16 @@ Each case starts its own display, so cases may run in parallel: the program
 allows one copy per user and display.
 """
 
+import os
 import signal
 import subprocess
 import sys
 import time
+from functools import partial
 
-from xsession import XvfbDisplay, rss_kib, stop, wait_exit, wait_for_handler, wait_until
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "harness"))
+from harness import (Failure, XDisplay, check, finish, rss_kib, stop, wait_exit,  # noqa: E402
+                     wait_for_handler, wait_until)
 
 SCREEN = (1024, 768)
 # Small screens for cases that need many screenshots a second.
@@ -22,15 +26,6 @@ CASE_SCREENS = {"saver_growth": (320, 240)}
 # margin for a loaded machine or a sanitizer build.
 EXIT_WITHIN_S = 1.0
 PROMPTLY_S = 3.0
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def start_saver(x, *args):
@@ -100,48 +95,34 @@ def case_saver_growth(x):
     check(grown, "no screenshot within 90 s showed the picture growing")
 
 
-def case_saver_exit_key(x):
-    proc = start_saver(x)
-    wait_for_picture(x)
-    x.run("xdotool", "key", "a")
-    expect_exit(proc, "the key a")
-
-
-def case_saver_exit_modifier(x):
-    # Shift alone is a key too.
-    proc = start_saver(x)
-    x.run("xdotool", "key", "Shift_L")
-    expect_exit(proc, "Shift alone")
-
-
-def case_saver_exit_click(x):
-    proc = start_saver(x)
-    wait_for_picture(x)
-    x.run("xdotool", "click", "1")
-    expect_exit(proc, "a click")
-
-
-def case_saver_exit_move(x):
+# Input that ends the saver: case: (what, xdotool arguments, whether it waits for
+# the picture first, seconds it waits then).
+SAVER_EXITS = {
+    "saver_exit_key": ("the key a", ["key", "a"], True, 0),
+    "saver_exit_modifier": ("Shift alone", ["key", "Shift_L"], False, 0),  # a key too, at once
+    "saver_exit_click": ("a click", ["click", "1"], True, 0),
     # The pointer rests where the window appears: that first move event is
     # only recorded. A real move afterwards ends the saver. (On a fresh Xvfb
     # the pointer cannot be moved before a window exists, so it stays where
     # the server put it.)
+    "saver_exit_move": ("a real mouse move", ["mousemove_relative", "40", "30"], True, 1.5),
+}
+
+
+def saver_exit(what, action, picture_first, rest, x):
     proc = start_saver(x)
-    wait_for_picture(x)
-    time.sleep(1.5)
+    if picture_first:
+        wait_for_picture(x)
+    time.sleep(rest)
     expect_running(proc, "the window appeared under a resting pointer")
-    location = dict(item.split(":") for item in x.run("xdotool", "getmouselocation").split())
-    x.run("xdotool", "mousemove", str(int(location["x"]) + 40), str(int(location["y"]) + 30))
-    expect_exit(proc, "a real mouse move")
+    x.run("xdotool", *action)
+    expect_exit(proc, what)
 
 
 def case_second_copy(x):
     first = start_saver(x)
     for args in (["/S"], ["/c"], []):
-        second = x.start(PELMIC, *args)
-        status = wait_exit(second, PROMPTLY_S)
-        if status is None:
-            stop(second)
+        status = finish(x.start(PELMIC, *args), PROMPTLY_S)
         check(status == 0, f"second copy with {args or 'no arguments'} did not end at once: {status}")
     check(sum(1 for w in x.top_windows() if w[1] in ("Pelmic", "設定")) == 1,
           "a second copy opened a window")
@@ -162,16 +143,18 @@ def foreign_window(x, geometry, title):
         stop(proc)
         raise Failure("xlogo did not open its window")
     child = x.run("xwininfo", "-id", top[0], "-children").split("child:")[-1].split()[0]
-    info = dict(line.strip().split(": ", 1) for line in x.run("xwininfo", "-id", child).splitlines() if ": " in line)
-    bounds = tuple(int(info[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
-    return proc, child, bounds
+    return proc, child, x.geometry(child)
 
 
 def start_embedded(x, *args, window=None):
-    env = dict(x.env)
-    if window is not None:
-        env["XSCREENSAVER_WINDOW"] = window
-    return subprocess.Popen([PELMIC, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    return x.start(PELMIC, *args, env=None if window is None else {"XSCREENSAVER_WINDOW": window})
+
+
+def run_briefly(x, args, window):
+    """Runs pelmic that should end at once: (status or None, stdout, stderr)."""
+    proc = start_embedded(x, *args, window=window)
+    status = finish(proc, PROMPTLY_S)
+    return status, proc.stdout.read().decode(), proc.stderr.read().decode()
 
 
 def case_embedded(x):
@@ -205,11 +188,7 @@ def case_embedded(x):
 def case_embedded_bad_window(x):
     for args, window in ((["-window-id", "abc"], None), (["--window-id", "0x1fffffe"], None), (["-window-id"], None),
                          (["--root"], "junk"), ([], "0x1fffffe")):
-        proc = start_embedded(x, *args, window=window)
-        status = wait_exit(proc, PROMPTLY_S)
-        if status is None:
-            stop(proc)
-        message = proc.stderr.read().decode()
+        status, _, message = run_briefly(x, args, window)
         check(status == 2 and message.startswith("pelmic: "),
               f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, stderr {message!r}")
     check(not x.top_windows(), "a bad window id opened a window")
@@ -236,9 +215,8 @@ def case_embedded_window_lost(x):
             check(wait_until(reached, 10), f"the daemon's window never showed the {moment}")
         stop(logo)  # the server destroys the windows of a client that is gone
         lost = time.monotonic()
-        status = wait_exit(proc, EXIT_WITHIN_S)
+        status = finish(proc, EXIT_WITHIN_S)
         print(f"window lost at {moment}: status {status} after {1e3 * (time.monotonic() - lost):.0f} ms")
-        stop(proc)
         error = proc.stderr.read().decode()
         check(status == 0 or (status == 2 and isinstance(moment, float) and error.startswith("pelmic: ")),
               f"window lost at {moment}: status {status}, stderr {error!r}")
@@ -273,11 +251,7 @@ def case_switches_end_at_once(x):
     for args, window, prints in ((["/p", "1234"], None, ""), (["/p"], root, ""), (["/P"], "junk", ""),
                                  (["--help"], None, "man 6 pelmic"), (["-h"], root, "-window-id ID"),
                                  (["--version"], None, "pelmic 1.")):
-        proc = start_embedded(x, *args, window=window)
-        status = wait_exit(proc, PROMPTLY_S)
-        if status is None:
-            stop(proc)
-        out = proc.stdout.read().decode()
+        status, out, _ = run_briefly(x, args, window)
         check(status == 0 and prints in out and (prints or not out),
               f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, output {out!r}")
     check(not x.top_windows(), "a switch that ends at once opened a window")
@@ -398,15 +372,18 @@ def case_soak(x):
     check(abs(late - early) <= early / 10, f"RSS went from {early} KiB to {late} KiB")
 
 
+CASES = {name[len("case_"):]: f for name, f in globals().items() if name.startswith("case_")}
+CASES.update({name: partial(saver_exit, *row) for name, row in SAVER_EXITS.items()})
+
+
 def main():
     global PELMIC
     PELMIC, name = sys.argv[1], sys.argv[2]
-    case = globals()[f"case_{name}"]
     global SCREEN
     SCREEN = CASE_SCREENS.get(name, SCREEN)
-    with XvfbDisplay(*SCREEN) as x:
+    with XDisplay.xvfb(*SCREEN) as x:
         try:
-            case(x)
+            CASES[name](x)
         except Failure as failure:
             print(f"FAIL {name}: {failure}")
             return 1
