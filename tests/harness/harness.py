@@ -192,6 +192,16 @@ class XDisplay:
                     if ": " in line)
         return tuple(int(info[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
+    def wait_for_picture(self, timeout=5):
+        """The first screenshot with something pale drawn on it."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            shot = self.screenshot()
+            if shot.pale_count():
+                return shot
+            time.sleep(0.05)
+        raise Failure(f"nothing pale on the screen within {timeout} s")
+
     def screenshot(self, window="-root"):
         """An Image of the whole screen (or one window id) from xwd."""
         target = ["-root"] if window == "-root" else ["-id", window]
@@ -214,10 +224,15 @@ class Image:
     def from_xwd(data):
         fields = struct.unpack(">25I", data[:100])
         header_size, width, height = fields[0], fields[4], fields[5]
-        byte_order, bits_per_pixel, stride = fields[7], fields[11], fields[12]
+        byte_order, stride, visual_class = fields[7], fields[12], fields[13]
         red_mask, ncolors = fields[14], fields[19]
-        if bits_per_pixel != 32 or red_mask != 0xFF0000:
-            raise ValueError("expected a 32-bit xRGB screenshot")
+        if stride < 4 * width or red_mask != 0xFF0000:
+            raise ValueError("expected a screenshot of 4-byte xRGB pixels")
+        # A screen showing windows of several visuals comes as a DirectColor
+        # image (24 bits in 4 bytes) whose colour map must be the identity.
+        cells = [data[header_size + 12 * i + 4:header_size + 12 * i + 10] for i in range(ncolors)]
+        if visual_class == 5 and cells != [bytes([i]) * 6 for i in range(ncolors)]:
+            raise ValueError("a DirectColor screenshot whose colour map is not the identity")
         start = header_size + 12 * ncolors
         pixels = data[start:start + stride * height]
         # Least significant byte first (0) stores B, G, R, X.

@@ -76,9 +76,7 @@ def run(x, home, log_path):
     try:
         command(x, "-activate")
         check(wait_until(x.programs, STARTED_WITHIN_S), f"no pelmic process within {STARTED_WITHIN_S} s of activating")
-        check(wait_until(lambda: x.screenshot().pale_count(), 5),
-              "nothing pale on the screen while the daemon is active")
-        shot = x.screenshot()
+        shot = x.wait_for_picture(5)
         check(shot.black_fraction() >= 0.8, f"the background is not black ({shot.black_fraction():.2f} black)")
         command(x, "-deactivate")
         started = time.monotonic()
