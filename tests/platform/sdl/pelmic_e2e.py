@@ -31,13 +31,19 @@ PROMPTLY_S = 3.0
 def start_saver(x, *args):
     """Starts pelmic (/S unless told) and waits until its full-screen window shows."""
     proc = x.start(PELMIC, *(args or ("/S",)))
-    window = x.wait_for_window("Pelmic", timeout=20)
-    if window is None:
-        raise Failure(f"no window titled Pelmic appeared: {describe(x, proc)}")
-    _, _, left, top, width, height = window
+    _, _, left, top, width, height = window_of(x, proc, "Pelmic", timeout=20)
     check((left, top, width, height) == (0, 0) + SCREEN,
           f"saver window is {width}x{height}+{left}+{top}, not the whole screen")
     return proc
+
+
+def window_of(x, proc, title, timeout=10):
+    """The window titled `title` once it shows; if it does not, a failure that
+    tells what the screen and the process show."""
+    window = x.wait_for_window(title, timeout)
+    if window is None:
+        raise Failure(f"no window titled {title}: {describe(x, proc)}")
+    return window
 
 
 def expect_exit(proc, what, within=EXIT_WITHIN_S, x=None):
@@ -279,10 +285,7 @@ def focus_on(x, window):
 
 def case_password_message(x):
     proc = x.start(PELMIC, "/a")
-    box = x.wait_for_window("Pelmic")
-    if box is None:
-        stop(proc)
-        raise Failure("no message box titled Pelmic")
+    box = window_of(x, proc, "Pelmic")
     check(box[4] < SCREEN[0] and box[5] < SCREEN[1], "the message box covers the screen")
     expect_running(proc, "showing the message box")
     focus_on(x, box)
@@ -301,10 +304,7 @@ def describe(x, proc):
 
 def open_settings(x, *args):
     proc = x.start(PELMIC, *args)
-    dialog = x.wait_for_window("設定")
-    if dialog is None:
-        raise Failure(f"no dialog titled 設定 for {args or 'no arguments'}: {describe(x, proc)}")
-    return proc, focus_on(x, dialog)
+    return proc, focus_on(x, window_of(x, proc, "設定"))
 
 
 def case_settings_keys(x):
@@ -314,8 +314,6 @@ def case_settings_keys(x):
         x.run("xdotool", "key", key)
         expect_exit(proc, f"{key} in the settings dialog", PROMPTLY_S, x)
         check(not x.top_windows(), f"a window is left after {key}")
-
-
 
 
 def preview_button_centre(x, dialog):
@@ -334,10 +332,7 @@ def case_settings_preview(x):
     proc, dialog = open_settings(x, "/c")
     px, py = preview_button_centre(x, dialog)
     x.run("xdotool", "mousemove", str(px), str(py), "click", "1")
-    saver = x.wait_for_window("Pelmic")
-    if saver is None:
-        stop(proc)
-        raise Failure("Preview did not start the saver")
+    saver = window_of(x, proc, "Pelmic")
     check(saver[4:] == SCREEN, "the preview is not full screen")
     x.wait_for_picture()
     time.sleep(1)
