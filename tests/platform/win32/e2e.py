@@ -188,8 +188,14 @@ def start_saver(s):
     return saver, wait_for_window(s, "Pelmic")
 
 
-def expect_quick_clean_exit(program, what, since):
-    status, took = program.wait_exit(EXIT_LIMIT, since)
+def expect_end_by(s, program, action, what, window=None):
+    """Sends input (xdotool arguments), to `window` if given, and expects the
+    program to end with status 0 within EXIT_LIMIT of it."""
+    if window:
+        focus(s, window)
+    sent = time.monotonic()
+    xdotool(s, *action)
+    status, took = program.wait_exit(EXIT_LIMIT, sent)
     check(status == 0, f"exit status {status} after {what}")
     print(f"ended {took * 1000:.0f} ms after {what}")
 
@@ -259,9 +265,8 @@ def case_saver_covers_every_monitor(s):
               "the second monitor is not all black")
         time.sleep(0.5)
         check(saver.running(), "ended before any input")
-        sent = time.monotonic()
-        xdotool(s, "mousemove", str(SECOND[0] + SECOND[2] // 2), str(SECOND[1] + SECOND[3] // 2))
-        expect_quick_clean_exit(saver, "a mouse move onto the second monitor", sent)
+        expect_end_by(s, saver, ["mousemove", str(SECOND[0] + SECOND[2] // 2), str(SECOND[1] + SECOND[3] // 2)],
+                      "a mouse move onto the second monitor")
         left = [w for w in probe(s, "windows")["windows"] if w["process"] == mine[0]["process"]]
         check(not left, f"windows left after the end: {left}")
     finally:
@@ -288,13 +293,10 @@ def saver_input(runs_first, focus_first, action, what, ends, s):
     try:
         time.sleep(runs_first)
         check(saver.running(), "ended before any input")
-        if focus_first:
-            focus(s, window)
-        sent = time.monotonic()
-        xdotool(s, *action)
         if ends:
-            expect_quick_clean_exit(saver, what, sent)
+            expect_end_by(s, saver, action, what, window if focus_first else None)
         else:
+            xdotool(s, *action)
             time.sleep(2.0)
             check(saver.running(), f"ended after {what}")
     finally:
@@ -322,10 +324,7 @@ def case_password_message(s):
         box = wait_for_window(s, "Pelmic")
         time.sleep(0.3)
         check(program.running(), "the message closed by itself")
-        focus(s, box)
-        sent = time.monotonic()
-        xdotool(s, "key", "Return")
-        expect_quick_clean_exit(program, "Return in the message box", sent)
+        expect_end_by(s, program, ["key", "Return"], "Return in the message box", box)
     finally:
         program.stop()
 
@@ -418,9 +417,7 @@ def dialog_keys(harmless, keys, what, outcome, s):
             xdotool(s, "key", *harmless)
             time.sleep(0.5)
             check(program.running(), f"{' '.join(harmless)} closed the dialog")
-        sent = time.monotonic()
-        xdotool(s, "key", *keys)
-        expect_quick_clean_exit(program, what, sent)
+        expect_end_by(s, program, ["key", *keys], what)
         check(program.trace[-1] == f"outcome: {outcome}", f"outcome after {what}: {program.trace[-1:]}")
     finally:
         program.stop()
@@ -435,10 +432,7 @@ def case_dialog_preview_runs_saver(s):
         check(saver[2:] == (0, 0, *SCREEN), "the preview does not cover the screen")
         check(s.x.top_windows("設定"), "the dialog went away under the preview")
         time.sleep(0.5)
-        focus(s, saver)
-        sent = time.monotonic()
-        xdotool(s, "key", "a")
-        expect_quick_clean_exit(program, "a key in the preview", sent)
+        expect_end_by(s, program, ["key", "a"], "a key in the preview", saver)
     finally:
         program.stop()
 
