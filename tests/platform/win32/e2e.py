@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
 """End-to-end tests of pelmic.scr: a build runs under wine on a private X
-display with two monitors and is driven with xdotool like a user would. The x86_64 build runs
-under wine64, the shipped i686 one under 32-bit wine, natively or emulated
-(tests/harness/wine-run.sh picks the route; setup and every case say which ran).
+display with two monitors and is driven with xdotool like a user would. The
+x86_64 build runs under wine64, the shipped i686 one under 32-bit wine,
+natively or emulated (tests/harness/wine-run.sh picks the route; setup and
+every case say which ran).
 
   e2e.py setup   --state DIR --wine-run WRAPPER --arch win64|win32 --exe PELMIC   (ctest fixture)
   e2e.py case NAME --state DIR --exe PELMIC --probe WINDOW_PROBE
   e2e.py cleanup --state DIR
 
 setup creates (or reuses) a wine prefix under DIR, starts the display
-(tests/harness/harness.py) and a persistent wineserver, and writes DIR/state.json; every case
-reads it. The program's PELMIC_TRACE output tells which texts it showed;
-window_probe reads its windows through the Win32 window tree.
+(tests/harness/harness.py) and a persistent wineserver, and writes
+DIR/state.json; every case reads it. The program's PELMIC_TRACE output tells
+which texts it showed; window_probe reads its windows through the Win32
+window tree.
 """
 import argparse
 import json
