@@ -21,3 +21,6 @@ set(STB_INCLUDE_DIR /usr/include/stb CACHE PATH "stb headers (header-only, share
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+# Test programs run under wine through the runners of the test harness.
+get_filename_component(PELMIC_HARNESS_DIR ${CMAKE_CURRENT_LIST_DIR}/../tests/harness ABSOLUTE)

@@ -11,12 +11,12 @@ set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
 set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 
 # Test programs run under 32-bit wine: natively where the kernel runs 32-bit
-# programs, else emulated (see wine-run.sh). A test program's exit status is
+# programs, else emulated (see tests/harness/wine-run.sh). A test program's exit status is
 # not trusted under the emulation, so GoogleTest programs are judged by their
 # XML report, one run per program (a start costs a second or more emulated).
 set(PELMIC_GTEST_WHOLE_PROGRAM ON)
 set(PELMIC_WINE_ARCH win32)
 set(PELMIC_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/unit-prefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_CURRENT_LIST_DIR}/gtest-xml-verdict.py ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh
+    ${PELMIC_HARNESS_DIR}/gtest-xml-verdict.py ${PELMIC_HARNESS_DIR}/wine-run.sh
     ${PELMIC_WINE_ARCH} ${PELMIC_WINE_PREFIX})

@@ -8,4 +8,4 @@ include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
 # directory; the wrapper creates the prefix on first use.
 set(PELMIC_WINE_ARCH win64)
 set(PELMIC_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/unit-prefix)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${PELMIC_WINE_ARCH} ${PELMIC_WINE_PREFIX})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PELMIC_HARNESS_DIR}/wine-run.sh ${PELMIC_WINE_ARCH} ${PELMIC_WINE_PREFIX})

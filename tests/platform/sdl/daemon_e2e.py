@@ -20,7 +20,8 @@ import sys
 import tempfile
 import time
 
-from xsession import XvfbDisplay, stop, wait_exit, wait_until
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "harness"))
+from harness import Failure, XDisplay, check, stop, wait_until  # noqa: E402
 
 SETTINGS = """\
 mode:\t\tone
@@ -36,10 +37,6 @@ programs:\t"Pelmic"  pelmic --root  \\n
 """
 STARTED_WITHIN_S = 3
 GONE_WITHIN_S = 2
-
-
-class Failure(Exception):
-    pass
 
 
 def daemon_home():
@@ -72,34 +69,29 @@ def command(x, what):
 
 
 def run(x, home, log_path):
-    if shutil.which("pelmic") is None or not os.path.exists("/usr/libexec/xscreensaver/pelmic"):
-        raise Failure("pelmic is not installed (install the package first)")
+    check(shutil.which("pelmic") and os.path.exists("/usr/libexec/xscreensaver/pelmic"),
+          "pelmic is not installed (install the package first)")
     with open(log_path, "w") as log:
         daemon = start_daemon(x, home, log)
     try:
         command(x, "-activate")
-        if not wait_until(lambda: x.programs(), STARTED_WITHIN_S):
-            raise Failure(f"no pelmic process within {STARTED_WITHIN_S} s of activating")
-        if not wait_until(lambda: x.screenshot().pale_mask(), 5):
-            raise Failure("nothing pale on the screen while the daemon is active")
-        shot = x.screenshot()
-        if shot.black_fraction() < 0.8:
-            raise Failure(f"the background is not black ({shot.black_fraction():.2f} black)")
+        check(wait_until(x.programs, STARTED_WITHIN_S), f"no pelmic process within {STARTED_WITHIN_S} s of activating")
+        shot = x.wait_for_picture(5)
+        check(shot.black_fraction() >= 0.8, f"the background is not black ({shot.black_fraction():.2f} black)")
         command(x, "-deactivate")
         started = time.monotonic()
-        if not wait_until(lambda: not x.programs(), GONE_WITHIN_S):
-            raise Failure(f"pelmic still runs {GONE_WITHIN_S} s after deactivating: {x.programs()}")
+        check(wait_until(lambda: not x.programs(), GONE_WITHIN_S),
+              f"pelmic still runs {GONE_WITHIN_S} s after deactivating: {x.programs()}")
         print(f"all pelmic processes ended {1e3 * (time.monotonic() - started):.0f} ms after deactivating")
     finally:
         stop(daemon)
-        wait_exit(daemon, 5)
 
 
 def main():
     home = daemon_home()
     log_path = os.path.join(home, "daemon.log")
     try:
-        with XvfbDisplay(1024, 768) as x:
+        with XDisplay.xvfb(1024, 768) as x:
             run(x, home, log_path)
     except Failure as failure:
         with open(log_path) as log:

@@ -7,12 +7,16 @@ Each case starts its own display, so cases may run in parallel: the program
 allows one copy per user and display.
 """
 
+import os
 import signal
 import subprocess
 import sys
 import time
+from functools import partial
 
-from xsession import XvfbDisplay, rss_kib, stop, wait_exit, wait_for_handler, wait_until
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "harness"))
+from harness import (Failure, XDisplay, check, finish, rss_kib, stop, wait_exit,  # noqa: E402
+                     wait_for_handler, wait_until)
 
 SCREEN = (1024, 768)
 # Small screens for cases that need many screenshots a second.
@@ -24,36 +28,22 @@ EXIT_WITHIN_S = 1.0
 PROMPTLY_S = 3.0
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
 def start_saver(x, *args):
     """Starts pelmic (/S unless told) and waits until its full-screen window shows."""
     proc = x.start(PELMIC, *(args or ("/S",)))
-    window = x.wait_for_window("Pelmic", timeout=20)
-    if window is None:
-        raise Failure(f"no window titled Pelmic appeared: {describe(x, proc)}")
-    _, _, left, top, width, height = window
+    _, _, left, top, width, height = window_of(x, proc, "Pelmic", timeout=20)
     check((left, top, width, height) == (0, 0) + SCREEN,
           f"saver window is {width}x{height}+{left}+{top}, not the whole screen")
     return proc
 
 
-def wait_for_picture(x, timeout=5):
-    """The first screenshot with something pale drawn on it."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        shot = x.screenshot()
-        if shot.pale_mask():
-            return shot
-        time.sleep(0.05)
-    raise Failure(f"nothing pale on the screen within {timeout} s")
+def window_of(x, proc, title, timeout=10):
+    """The window titled `title` once it shows; if it does not, a failure that
+    tells what the screen and the process show."""
+    window = x.wait_for_window(title, timeout)
+    if window is None:
+        raise Failure(f"no window titled {title}: {describe(x, proc)}")
+    return window
 
 
 def expect_exit(proc, what, within=EXIT_WITHIN_S, x=None):
@@ -73,7 +63,7 @@ def expect_running(proc, what):
 
 def case_saver_picture(x):
     proc = start_saver(x)
-    shot = wait_for_picture(x)
+    shot = x.wait_for_picture()
     check(shot.black_fraction() > 0.8, f"background is not black ({shot.black_fraction():.2f} black)")
     x.run("xdotool", "key", "space")
     expect_exit(proc, "a key")
@@ -100,48 +90,34 @@ def case_saver_growth(x):
     check(grown, "no screenshot within 90 s showed the picture growing")
 
 
-def case_saver_exit_key(x):
-    proc = start_saver(x)
-    wait_for_picture(x)
-    x.run("xdotool", "key", "a")
-    expect_exit(proc, "the key a")
-
-
-def case_saver_exit_modifier(x):
-    # Shift alone is a key too.
-    proc = start_saver(x)
-    x.run("xdotool", "key", "Shift_L")
-    expect_exit(proc, "Shift alone")
-
-
-def case_saver_exit_click(x):
-    proc = start_saver(x)
-    wait_for_picture(x)
-    x.run("xdotool", "click", "1")
-    expect_exit(proc, "a click")
-
-
-def case_saver_exit_move(x):
+# Input that ends the saver: case: (what, xdotool arguments, whether it waits for
+# the picture first, seconds it waits then).
+SAVER_EXITS = {
+    "saver_exit_key": ("the key a", ["key", "a"], True, 0),
+    "saver_exit_modifier": ("Shift alone", ["key", "Shift_L"], False, 0),  # a key too, at once
+    "saver_exit_click": ("a click", ["click", "1"], True, 0),
     # The pointer rests where the window appears: that first move event is
     # only recorded. A real move afterwards ends the saver. (On a fresh Xvfb
     # the pointer cannot be moved before a window exists, so it stays where
     # the server put it.)
+    "saver_exit_move": ("a real mouse move", ["mousemove_relative", "40", "30"], True, 1.5),
+}
+
+
+def saver_exit(what, action, picture_first, rest, x):
     proc = start_saver(x)
-    wait_for_picture(x)
-    time.sleep(1.5)
+    if picture_first:
+        x.wait_for_picture()
+    time.sleep(rest)
     expect_running(proc, "the window appeared under a resting pointer")
-    location = dict(item.split(":") for item in x.run("xdotool", "getmouselocation").split())
-    x.run("xdotool", "mousemove", str(int(location["x"]) + 40), str(int(location["y"]) + 30))
-    expect_exit(proc, "a real mouse move")
+    x.run("xdotool", *action)
+    expect_exit(proc, what)
 
 
 def case_second_copy(x):
     first = start_saver(x)
     for args in (["/S"], ["/c"], []):
-        second = x.start(PELMIC, *args)
-        status = wait_exit(second, PROMPTLY_S)
-        if status is None:
-            stop(second)
+        status = finish(x.start(PELMIC, *args), PROMPTLY_S)
         check(status == 0, f"second copy with {args or 'no arguments'} did not end at once: {status}")
     check(sum(1 for w in x.top_windows() if w[1] in ("Pelmic", "設定")) == 1,
           "a second copy opened a window")
@@ -162,16 +138,18 @@ def foreign_window(x, geometry, title):
         stop(proc)
         raise Failure("xlogo did not open its window")
     child = x.run("xwininfo", "-id", top[0], "-children").split("child:")[-1].split()[0]
-    info = dict(line.strip().split(": ", 1) for line in x.run("xwininfo", "-id", child).splitlines() if ": " in line)
-    bounds = tuple(int(info[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
-    return proc, child, bounds
+    return proc, child, x.geometry(child)
 
 
 def start_embedded(x, *args, window=None):
-    env = dict(x.env)
-    if window is not None:
-        env["XSCREENSAVER_WINDOW"] = window
-    return subprocess.Popen([PELMIC, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    return x.start(PELMIC, *args, env=None if window is None else {"XSCREENSAVER_WINDOW": window})
+
+
+def run_briefly(x, args, window):
+    """Runs pelmic that should end at once: (status or None, stdout, stderr)."""
+    proc = start_embedded(x, *args, window=window)
+    status = finish(proc, PROMPTLY_S)
+    return status, proc.stdout.read().decode(), proc.stderr.read().decode()
 
 
 def case_embedded(x):
@@ -187,7 +165,7 @@ def case_embedded(x):
         if not wait_until(lambda: x.screenshot().pale_count(bounds), 10):
             raise Failure(f"nothing pale in the daemon's window: {describe(x, daemon)}")
         shot = x.screenshot()
-        check(shot.pale_mask().bit_count() == shot.pale_count(bounds) + shot.pale_count(tiny_bounds),
+        check(shot.pale_count() == shot.pale_count(bounds) + shot.pale_count(tiny_bounds),
               "drawn outside the given windows")
         check(not [w for w in x.top_windows() if w[1] == "Pelmic"], "a window of its own opened")
         x.run("xdotool", "mousemove", "100", "75", "click", "1", "key", "a", "mousemove", "300", "300")
@@ -205,11 +183,7 @@ def case_embedded(x):
 def case_embedded_bad_window(x):
     for args, window in ((["-window-id", "abc"], None), (["--window-id", "0x1fffffe"], None), (["-window-id"], None),
                          (["--root"], "junk"), ([], "0x1fffffe")):
-        proc = start_embedded(x, *args, window=window)
-        status = wait_exit(proc, PROMPTLY_S)
-        if status is None:
-            stop(proc)
-        message = proc.stderr.read().decode()
+        status, _, message = run_briefly(x, args, window)
         check(status == 2 and message.startswith("pelmic: "),
               f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, stderr {message!r}")
     check(not x.top_windows(), "a bad window id opened a window")
@@ -236,9 +210,8 @@ def case_embedded_window_lost(x):
             check(wait_until(reached, 10), f"the daemon's window never showed the {moment}")
         stop(logo)  # the server destroys the windows of a client that is gone
         lost = time.monotonic()
-        status = wait_exit(proc, EXIT_WITHIN_S)
+        status = finish(proc, EXIT_WITHIN_S)
         print(f"window lost at {moment}: status {status} after {1e3 * (time.monotonic() - lost):.0f} ms")
-        stop(proc)
         error = proc.stderr.read().decode()
         check(status == 0 or (status == 2 and isinstance(moment, float) and error.startswith("pelmic: ")),
               f"window lost at {moment}: status {status}, stderr {error!r}")
@@ -273,11 +246,7 @@ def case_switches_end_at_once(x):
     for args, window, prints in ((["/p", "1234"], None, ""), (["/p"], root, ""), (["/P"], "junk", ""),
                                  (["--help"], None, "man 6 pelmic"), (["-h"], root, "-window-id ID"),
                                  (["--version"], None, "pelmic 1.")):
-        proc = start_embedded(x, *args, window=window)
-        status = wait_exit(proc, PROMPTLY_S)
-        if status is None:
-            stop(proc)
-        out = proc.stdout.read().decode()
+        status, out, _ = run_briefly(x, args, window)
         check(status == 0 and prints in out and (prints or not out),
               f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, output {out!r}")
     check(not x.top_windows(), "a switch that ends at once opened a window")
@@ -316,10 +285,7 @@ def focus_on(x, window):
 
 def case_password_message(x):
     proc = x.start(PELMIC, "/a")
-    box = x.wait_for_window("Pelmic")
-    if box is None:
-        stop(proc)
-        raise Failure("no message box titled Pelmic")
+    box = window_of(x, proc, "Pelmic")
     check(box[4] < SCREEN[0] and box[5] < SCREEN[1], "the message box covers the screen")
     expect_running(proc, "showing the message box")
     focus_on(x, box)
@@ -338,10 +304,7 @@ def describe(x, proc):
 
 def open_settings(x, *args):
     proc = x.start(PELMIC, *args)
-    dialog = x.wait_for_window("設定")
-    if dialog is None:
-        raise Failure(f"no dialog titled 設定 for {args or 'no arguments'}: {describe(x, proc)}")
-    return proc, focus_on(x, dialog)
+    return proc, focus_on(x, window_of(x, proc, "設定"))
 
 
 def case_settings_keys(x):
@@ -351,8 +314,6 @@ def case_settings_keys(x):
         x.run("xdotool", "key", key)
         expect_exit(proc, f"{key} in the settings dialog", PROMPTLY_S, x)
         check(not x.top_windows(), f"a window is left after {key}")
-
-
 
 
 def preview_button_centre(x, dialog):
@@ -371,12 +332,9 @@ def case_settings_preview(x):
     proc, dialog = open_settings(x, "/c")
     px, py = preview_button_centre(x, dialog)
     x.run("xdotool", "mousemove", str(px), str(py), "click", "1")
-    saver = x.wait_for_window("Pelmic")
-    if saver is None:
-        stop(proc)
-        raise Failure("Preview did not start the saver")
+    saver = window_of(x, proc, "Pelmic")
     check(saver[4:] == SCREEN, "the preview is not full screen")
-    wait_for_picture(x)
+    x.wait_for_picture()
     time.sleep(1)
     expect_running(proc, "Preview")
     x.run("xdotool", "key", "q")
@@ -398,15 +356,18 @@ def case_soak(x):
     check(abs(late - early) <= early / 10, f"RSS went from {early} KiB to {late} KiB")
 
 
+CASES = {name[len("case_"):]: f for name, f in globals().items() if name.startswith("case_")}
+CASES.update({name: partial(saver_exit, *row) for name, row in SAVER_EXITS.items()})
+
+
 def main():
     global PELMIC
     PELMIC, name = sys.argv[1], sys.argv[2]
-    case = globals()[f"case_{name}"]
     global SCREEN
     SCREEN = CASE_SCREENS.get(name, SCREEN)
-    with XvfbDisplay(*SCREEN) as x:
+    with XDisplay.xvfb(*SCREEN) as x:
         try:
-            case(x)
+            CASES[name](x)
         except Failure as failure:
             print(f"FAIL {name}: {failure}")
             return 1

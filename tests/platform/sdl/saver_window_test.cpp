@@ -1,4 +1,4 @@
-// The SDL saver window on a private Xvfb display (xsession.py starts one).
+// The SDL saver window on a private Xvfb display (tests/harness/harness.py starts one).
 // Each window and framebuffer creation step fails in turn, as SDL does when
 // the display refuses: the failure is reported and nothing is left. And the
 // canvas, which draws straight into a framebuffer of its own layout, follows

@@ -15,11 +15,10 @@ import signal
 import sys
 import time
 
-from pelmic_e2e import (EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running,
-                        wait_for_picture)
+from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running
 from waysession import SwayDisplay
 from wayland_pointer import VirtualPointer
-from xsession import stop, wait_exit, wait_for_handler, wait_until
+from harness import stop, wait_exit, wait_for_handler, wait_for_picture, wait_until
 
 SCREEN = (1280, 720)
 SECOND = (800, 600)  # a second output, right of the first

@@ -13,9 +13,11 @@ import os
 import pwd
 import shutil
 import subprocess
+import sys
 import tempfile
 
-from xsession import Image, stop, wait_exit, wait_until
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "harness"))
+from harness import Image, stop, wait_exit, wait_until  # noqa: E402
 
 OUTPUT = "HEADLESS-1"
 

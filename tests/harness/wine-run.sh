@@ -123,18 +123,28 @@ prepare_prefix() {
   echo "$PREFIX_SETTINGS" >"$prefix/.pelmic-ready"
 }
 
+# A wine session, the server and the system processes that its first program
+# starts (services.exe, the drivers, the desktop), outlives the program.
+# Started by the program, they would inherit its standard error, and ctest,
+# reading that through a pipe, would wait for them: until the server had been
+# idle for its linger time, some 15 s per test. So the session starts here,
+# away from the program's streams: a server kept between the many short test
+# programs (it ends by itself once idle), and a program that does nothing but
+# start the system processes. Nothing to do when a server is running.
+start_session() {
+  "$SERVER" -p"${PELMIC_WINESERVER_LINGER:-15}" </dev/null >/dev/null 2>&1 || return 0
+  "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 [ "$arch" = win32 ] && echo "wine-run.sh: 32-bit route: $route" >&2
 mkdir -p "$(dirname "$prefix")"
-# Parallel tests may all find the prefix missing; one creates it.
+# Parallel tests may all find the prefix or the session missing; one makes it.
 exec 9>"$prefix.lock"
 flock 9
 prepare_prefix
+[ $# -eq 0 ] || start_session
 flock -u 9
 exec 9>&-
 
 [ $# -eq 0 ] && exit 0
-# Keep one server alive between the many short test programs instead of
-# starting one for each; it ends by itself when idle. Fails quietly when a
-# server is already running.
-"$SERVER" -p"${PELMIC_WINESERVER_LINGER:-15}" >/dev/null 2>&1 || true
 run_routed "$WINE" "$@"
