@@ -290,6 +290,19 @@ class Image:
 
 # ------------------------------------------------------------ waits, processes
 
+def run_case(case, name, display):
+    """Runs `case` on `display` (closed after it) and prints its verdict; the
+    driver's exit status."""
+    with display:
+        try:
+            case(display)
+        except Failure as failure:
+            print(f"FAIL {name}: {failure}")
+            return 1
+    print(f"ok {name}")
+    return 0
+
+
 def wait_for_picture(display, timeout=5):
     """The first screenshot of `display` (anything with a screenshot() that
     gives an Image) with something pale drawn on it."""

@@ -15,7 +15,7 @@ import time
 from functools import partial
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "harness"))
-from harness import (Failure, XDisplay, check, finish, rss_kib, stop, wait_exit,  # noqa: E402
+from harness import (Failure, XDisplay, check, finish, rss_kib, run_case, stop, wait_exit,  # noqa: E402
                      wait_for_handler, wait_until)
 
 SCREEN = (1024, 768)
@@ -361,18 +361,10 @@ CASES.update({name: partial(saver_exit, *row) for name, row in SAVER_EXITS.items
 
 
 def main():
-    global PELMIC
+    global PELMIC, SCREEN
     PELMIC, name = sys.argv[1], sys.argv[2]
-    global SCREEN
     SCREEN = CASE_SCREENS.get(name, SCREEN)
-    with XDisplay.xvfb(*SCREEN) as x:
-        try:
-            CASES[name](x)
-        except Failure as failure:
-            print(f"FAIL {name}: {failure}")
-            return 1
-    print(f"ok {name}")
-    return 0
+    return run_case(CASES[name], name, XDisplay.xvfb(*SCREEN))
 
 
 if __name__ == "__main__":

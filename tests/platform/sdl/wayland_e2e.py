@@ -18,7 +18,7 @@ import time
 from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running
 from waysession import SwayDisplay
 from wayland_pointer import VirtualPointer
-from harness import stop, wait_exit, wait_for_handler, wait_for_picture, wait_until
+from harness import run_case, stop, wait_exit, wait_for_handler, wait_for_picture, wait_until
 
 SCREEN = (1280, 720)
 SECOND = (800, 600)  # a second output, right of the first
@@ -169,15 +169,7 @@ CASE_OUTPUTS = {"saver_outputs": [SECOND], "saver_input": [SECOND]}
 def main():
     global PELMIC
     PELMIC, name = sys.argv[1], sys.argv[2]
-    case = globals()[f"case_{name}"]
-    with SwayDisplay(SCREEN, CASE_OUTPUTS.get(name, [])) as way:
-        try:
-            case(way)
-        except Failure as failure:
-            print(f"FAIL {name}: {failure}")
-            return 1
-    print(f"ok {name}")
-    return 0
+    return run_case(globals()[f"case_{name}"], name, SwayDisplay(SCREEN, CASE_OUTPUTS.get(name, [])))
 
 
 if __name__ == "__main__":
