@@ -1,7 +1,6 @@
 #include "render_options.h"
 
-#include <charconv>
-
+#include "cycle/run_request.h"
 #include "input_error.h"
 #include "printable_text.h"
 
@@ -29,28 +28,6 @@ const char* const kHelp =
     "(/dev/null, /dev/stdout) is written in place.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
-namespace {
-
-template <typename Number>
-bool ParseWhole(const std::string& text, Number& value) {
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end && !text.empty();
-}
-
-void ParseSize(const std::string& text, RenderOptions& options) {
-  const auto x = text.find('x');
-  int w = 0, h = 0;
-  if (x == std::string::npos || !ParseWhole(text.substr(0, x), w) || !ParseWhole(text.substr(x + 1), h) || w <= 0 ||
-      h <= 0 || w > 16384 || h > 16384) {
-    throw InputError("--size must be WxH with whole numbers from 1 to 16384, not '" + Excerpt(text) + "'");
-  }
-  options.width = w;
-  options.height = h;
-}
-
-}  // namespace
-
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
   RenderOptions options;
   for (std::size_t a = 0; a < args.size(); ++a) {
@@ -66,17 +43,20 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
     if (name == "--sites") {
       options.sitesFile = value();
     } else if (name == "--size") {
-      ParseSize(value(), options);
-    } else if (name == "--seed") {
-      std::uint64_t seed = 0;
       const std::string& text = value();
-      if (!ParseWhole(text, seed)) throw InputError("--seed must be a whole number, not '" + Excerpt(text) + "'");
-      options.seed = seed;
+      const std::optional<RunSize> size = ParseRunSize(text);
+      if (!size) throw InputError("--size must be WxH with whole numbers from 1 to 16384, not '" + Excerpt(text) + "'");
+      options.width = size->width;
+      options.height = size->height;
+    } else if (name == "--seed") {
+      const std::string& text = value();
+      options.seed = ParseRunSeed(text);
+      if (!options.seed) throw InputError("--seed must be a whole number, not '" + Excerpt(text) + "'");
     } else if (name == "--cycles") {
       const std::string& text = value();
-      if (!ParseWhole(text, options.cycles) || options.cycles < 1 || options.cycles > 10000) {
-        throw InputError("--cycles must be a whole number from 1 to 10000, not '" + Excerpt(text) + "'");
-      }
+      const std::optional<int> cycles = ParseRunCycles(text);
+      if (!cycles) throw InputError("--cycles must be a whole number from 1 to 10000, not '" + Excerpt(text) + "'");
+      options.cycles = *cycles;
     } else if (name == "--out") {
       options.pngPath = value();
     } else if (name == "--json") {

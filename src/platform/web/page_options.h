@@ -14,12 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "cycle/run_request.h"
+
 namespace pelmic::web {
 
-struct PictureSize {
-  int width = 0;
-  int height = 0;
-};
+using PictureSize = RunSize;
 
 struct PageOptions {
   std::optional<std::uint64_t> seed;  // none: a seed from the clock
