@@ -49,11 +49,16 @@ constexpr const char* kUsage =
     "\n"
     "The manual: man 6 pelmic\n";
 
-// The cycle, unchanged, in a window that someone else owns.
+// The cycle, unchanged, in a window that someone else owns. A stop request
+// wins over every failure of the start-up: a daemon that sees the user come
+// back destroys its window and sends SIGTERM at once, and the loss may be
+// noticed first. The request is looked at again wherever a failure ends the
+// program.
 int RunEmbedded(const pelmic::sdl::DrawTarget& target) {
   std::string error;
   const std::unique_ptr<pelmic::sdl::EmbeddedWindow> window = pelmic::sdl::EmbeddedWindow::LookUp(target, error);
   if (!window) {
+    if (pelmic::sdl::TerminationRequested()) return 0;
     std::fprintf(stderr, "pelmic: %s\n", error.c_str());
     return kBadArguments;
   }
@@ -87,9 +92,11 @@ int main(int argc, char** argv) {
     pelmic::sdl::SdlPlatform platform;
     return pelmic::shell::Main(parsed.commandLine, platform);
   } catch (const pelmic::sdl::WindowGone& gone) {
+    if (pelmic::sdl::TerminationRequested()) return 0;
     std::fprintf(stderr, "pelmic: %s\n", gone.what());
     return kBadArguments;
   } catch (const std::exception& error) {
+    if (pelmic::sdl::TerminationRequested()) return 0;
     std::fprintf(stderr, "pelmic: %s\n", error.what());
     return 1;
   }

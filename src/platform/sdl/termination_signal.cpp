@@ -4,22 +4,26 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 
 namespace pelmic::sdl {
 
 namespace {
 
-volatile std::sig_atomic_t requested = 0;
-volatile std::sig_atomic_t endAtOnce = 0;
+// A signal may land on any of SDL's threads: lock-free atomics are both
+// safe in a handler and seen at once by the main thread.
+std::atomic<bool> requested{false};
+std::atomic<bool> endAtOnce{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 // The process that shows the dialog, so that a child can tell whether it
 // lost its parent before it asked to be told of that.
 pid_t dialogOwner = 0;
 
 // Only async-signal-safe work: store a flag, or end the process.
 extern "C" void OnTerminationSignal(int) {
-  requested = 1;
-  if (endAtOnce != 0) _exit(0);
+  requested = true;
+  if (endAtOnce) _exit(0);
 }
 
 // Runs in every child forked while a dialog shows (the message box's own
@@ -27,7 +31,7 @@ extern "C" void OnTerminationSignal(int) {
 // the handlers and `endAtOnce`, so SIGTERM ends it at once, and an exec'd
 // program dies of it. Only system calls here: the parent may have threads.
 extern "C" void OnForkedChild() {
-  if (endAtOnce == 0) return;
+  if (!endAtOnce) return;
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (getppid() != dialogOwner) _exit(0);
 }
@@ -44,16 +48,16 @@ void InstallTerminationHandlers() {
   pthread_atfork(nullptr, nullptr, OnForkedChild);
 }
 
-bool TerminationRequested() { return requested != 0; }
+bool TerminationRequested() { return requested; }
 
 EndAtOnceOnTermination::EndAtOnceOnTermination() {
   dialogOwner = getpid();
-  endAtOnce = 1;
+  endAtOnce = true;
   // Set before the look, so that a signal is either seen here or ends the
   // program in the handler.
-  if (requested != 0) _exit(0);
+  if (requested) _exit(0);
 }
 
-EndAtOnceOnTermination::~EndAtOnceOnTermination() { endAtOnce = 0; }
+EndAtOnceOnTermination::~EndAtOnceOnTermination() { endAtOnce = false; }
 
 }  // namespace pelmic::sdl

@@ -5,10 +5,12 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "platform/sdl/termination_signal.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -228,13 +230,16 @@ std::vector<WaylandOutput> WaylandConnection::Outputs() const {
   return outputs;
 }
 
-bool WaylandConnection::DispatchPending() {
+bool WaylandConnection::DispatchPending() { return Dispatch(0); }
+
+bool WaylandConnection::Dispatch(int waitMs) {
   while (wl_display_prepare_read(display_) != 0) {
     if (wl_display_dispatch_pending(display_) < 0) return false;
   }
   wl_display_flush(display_);  // a full socket sends the rest next time
   pollfd ready{wl_display_get_fd(display_), POLLIN, 0};
-  if (poll(&ready, 1, 0) > 0) {
+  // A signal on this thread ends the wait early (EINTR), as if nothing came.
+  if (poll(&ready, 1, waitMs) > 0) {
     if (wl_display_read_events(display_) < 0) return false;
   } else {
     wl_display_cancel_read(display_);
@@ -245,7 +250,37 @@ bool WaylandConnection::DispatchPending() {
 void WaylandConnection::Flush() { wl_display_flush(display_); }
 
 void WaylandConnection::Roundtrip() {
-  if (wl_display_roundtrip(display_) < 0) throw std::runtime_error("the Wayland compositor closed the connection");
+  static constexpr wl_callback_listener kAnswered{
+      [](void* answered, wl_callback*, std::uint32_t) { *static_cast<bool*>(answered) = true; }};
+  bool answered = false;
+  wl_callback* sync = wl_display_sync(display_);
+  wl_callback_add_listener(sync, &kAnswered, &answered);
+  try {
+    RunUntil([&] { return answered; }, "answer");
+  } catch (...) {
+    wl_callback_destroy(sync);
+    throw;
+  }
+  wl_callback_destroy(sync);
+}
+
+void WaylandConnection::RunUntil(const std::function<bool()>& done, const char* what) {
+  using Clock = std::chrono::steady_clock;
+  // Short waits: a signal that lands on another thread is seen within one.
+  constexpr auto kSlice = std::chrono::milliseconds(50);
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(kAnswerLimitS);
+  while (!done()) {
+    // Never reported: main ends with status 0 on a stop request.
+    if (TerminationRequested()) throw std::runtime_error("stopped while waiting for the Wayland compositor");
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
+      throw std::runtime_error(std::string("the Wayland compositor did not ") + what + " within " +
+                               std::to_string(kAnswerLimitS) + " s");
+    }
+    if (!Dispatch(static_cast<int>(std::min(left, kSlice).count()))) {
+      throw std::runtime_error("the Wayland compositor closed the connection");
+    }
+  }
 }
 
 }  // namespace pelmic::sdl

@@ -15,6 +15,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,14 +76,24 @@ class WaylandConnection {
   // Sends what is queued, without waiting for an answer.
   void Flush();
   // Sends what is queued and runs everything the compositor sends until it
-  // has answered. Throws std::runtime_error when the connection breaks.
+  // has answered. Throws as RunUntil does.
   void Roundtrip();
+  // Sends what is queued and runs what the compositor sends until `done`
+  // holds. A compositor that never gets there must not keep the saver, or
+  // the daemon that started it, waiting: throws std::runtime_error when the
+  // connection breaks, when kAnswerLimitS seconds pass first ("the Wayland
+  // compositor did not " + `what`), or soon after SIGTERM or SIGINT, which
+  // end the program with status 0.
+  void RunUntil(const std::function<bool()>& done, const char* what);
+  static constexpr int kAnswerLimitS = 5;
 
   struct Output;  // what the compositor told about one output
   struct Listeners;
 
  private:
   explicit WaylandConnection(wl_display* display);
+  // DispatchPending, waiting up to `waitMs` for the compositor to send.
+  bool Dispatch(int waitMs);
   // Destroys what was bound and disconnects.
   void Release();
 

@@ -2,7 +2,7 @@
 // the buffers it shows: black until a canvas is presented.
 //
 //   FullScreenSurface surface(wayland, output);   // hidden; full screen asked
-//   while (!surface.Configured()) wayland.Roundtrip();
+//   wayland.RunUntil([&] { return surface.Configured(); }, "configure the window");
 //   surface.Map();                                // black
 //   surface.Present(canvas, canvas.TakeDirtyRect());
 //   wayland.DispatchPending();

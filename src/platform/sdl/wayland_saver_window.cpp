@@ -61,7 +61,7 @@ std::unique_ptr<WaylandSaverWindow> WaylandSaverWindow::CoverOutputs() {
     }
     return true;
   };
-  while (!configured()) wayland->Roundtrip();
+  wayland->RunUntil(configured, "configure the saver's windows");
   return std::unique_ptr<WaylandSaverWindow>(
       new WaylandSaverWindow(std::move(wayland), std::move(primary), std::move(covers)));
 }

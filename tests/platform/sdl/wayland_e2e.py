@@ -12,13 +12,14 @@ them here.
 
 import os
 import signal
+import socket
 import sys
 import time
 
 from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running
 from waysession import SwayDisplay
 from wayland_pointer import VirtualPointer
-from harness import run_case, stop, wait_exit, wait_for_handler, wait_for_picture, wait_until
+from harness import finish, run_case, stop, wait_exit, wait_for_handler, wait_for_picture, wait_until
 
 SCREEN = (1280, 720)
 SECOND = (800, 600)  # a second output, right of the first
@@ -82,17 +83,36 @@ def case_saver_input(way):
         check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
 
 
+def silent_compositor(way):
+    """A Wayland socket that takes connections and never answers: (socket, env)."""
+    path = os.path.join(way.runtime, "silent-0")
+    listener = socket.socket(socket.AF_UNIX)
+    listener.bind(path)
+    listener.listen(8)
+    if way.user:
+        os.chown(path, way.user.pw_uid, way.user.pw_gid)
+    return listener, dict(way.env, WAYLAND_DISPLAY=path)
+
+
 def case_signals(way):
-    """SIGTERM and SIGINT at start-up and in the cycle: status 0, no window left."""
-    for signum in (signal.SIGTERM, signal.SIGINT):
-        for delay in (0.0, 0.02, 1.0):
-            what = f"{signum.name} {1e3 * delay:.0f} ms into /S"
-            proc = way.start(PELMIC, "/S")
-            wait_for_handler(proc)
-            time.sleep(delay)
-            proc.send_signal(signum)
-            expect_exit(proc, what, PROMPTLY_S, way)
-            check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
+    """SIGTERM and SIGINT at start-up and in the cycle, and while a compositor
+    that never answers keeps the saver waiting: status 0, no window left.
+    Unsignalled, that wait ends by itself with status 1 and a message."""
+    listener, silent = silent_compositor(way)
+    for env, delays in ((way.env, (0.0, 0.02, 1.0)), (silent, (0.0, 1.0))):
+        for signum in (signal.SIGTERM, signal.SIGINT):
+            for delay in delays:
+                what = f"{signum.name} {1e3 * delay:.0f} ms into /S{' on a silent compositor' if env is silent else ''}"
+                proc = way.start(PELMIC, "/S", env=env)
+                wait_for_handler(proc)
+                time.sleep(delay)
+                proc.send_signal(signum)
+                expect_exit(proc, what, PROMPTLY_S, way)
+                check(wait_until(lambda: not way.windows(), PROMPTLY_S), f"windows left after {what}: {way.windows()}")
+    proc = way.start(PELMIC, "/S", env=silent)
+    status, error = finish(proc, 30), proc.stderr.read().decode()
+    check(status == 1 and "did not answer" in error, f"unanswered: status {status}, stderr {error!r}")
+    listener.close()
 
 
 def case_second_copy(way):
