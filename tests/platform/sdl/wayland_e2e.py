@@ -187,9 +187,13 @@ CASE_OUTPUTS = {"saver_outputs": [SECOND], "saver_input": [SECOND]}
 
 
 def main():
-    global PELMIC
-    PELMIC, name = sys.argv[1], sys.argv[2]
-    return run_case(globals()[f"case_{name}"], name, SwayDisplay(SCREEN, CASE_OUTPUTS.get(name, [])))
+    program, name = sys.argv[1], sys.argv[2]
+
+    def case(way):
+        global PELMIC
+        PELMIC = way.reachable(program)
+        globals()[f"case_{name}"](way)
+    return run_case(case, name, SwayDisplay(SCREEN, CASE_OUTPUTS.get(name, [])))
 
 
 if __name__ == "__main__":
