@@ -94,8 +94,8 @@ def main():
         with XDisplay.xvfb(1024, 768) as x:
             run(x, home, log_path)
     except Failure as failure:
-        log = open(log_path).read() if os.path.exists(log_path) else "(the daemon never started)"
-        print(f"FAIL daemon: {failure}\n--- daemon log ---\n{log}")
+        with open(log_path) as log:
+            print(f"FAIL daemon: {failure}\n--- daemon log ---\n{log.read()}")
         return 1
     finally:
         shutil.rmtree(home, ignore_errors=True)

@@ -222,20 +222,18 @@ def case_embedded_window_lost(x):
 def case_signal_any_moment(x):
     """SIGTERM or SIGINT at any moment from the start of main (nothing can
     catch a signal while the system is still loading the program): start-up,
-    window creation, the cycle, a dialog; and in a daemon's window that the
-    daemon destroys as it sends the signal, as it does when the user comes
-    back. The program ends with status 0 and leaves nothing behind: no window,
-    no dialog process."""
-    for args, lost in ((["-root"], False), (["/S"], False), (["/c"], False), (["/a"], False), (["--root"], True)):
+    window creation, the cycle, a dialog, a daemon's window destroyed as the
+    signal comes. The program ends with status 0 and leaves nothing behind."""
+    for args, lost in ((["-root"], 0), (["/S"], 0), (["/c"], 0), (["/a"], 0), (["--root"], 1)):
         for n, delay in enumerate((0.0, 0.005, 0.02, 0.2)):
             signum = (signal.SIGTERM, signal.SIGINT)[n % 2]
-            what = f"{signum.name} {1e3 * delay:.0f} ms into {' '.join(args)}{' as its window goes' if lost else ''}"
+            what = f"{signum.name} {1e3 * delay:.0f} ms into {' '.join(args)}{' as its window goes' * lost}"
             daemon = foreign_window(x, "200x150+0+0", "daemon") if lost else None
-            proc = start_embedded(x, *args, window=daemon and daemon[1])
+            proc = start_embedded(x, *args, window=daemon[1] if daemon else None)
             wait_for_handler(proc)
             time.sleep(delay)
             if daemon:
-                stop(daemon[0])  # the server destroys the windows of a client that is gone
+                stop(daemon[0])  # the server destroys a gone client's windows
             proc.send_signal(signum)
             expect_exit(proc, what, PROMPTLY_S, x)
             check(wait_until(lambda: not x.programs() and not x.top_windows(), PROMPTLY_S),

@@ -3,8 +3,8 @@
 Each test script starts its own sway in a runtime folder of its own, runs the
 real `pelmic` there, types with wtype, moves and clicks with a virtual pointer
 (wayland_pointer.py) and looks with grim. sway refuses to run as root, so when
-the tests run as root, sway and every client run as `nobody`, the program as
-a copy that user can reach. Python standard library only.
+the tests run as root, sway and every client run as `nobody`. Python standard
+library only.
 """
 
 import glob
@@ -92,17 +92,6 @@ class SwayDisplay:
                if key not in ("DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY")}
         env.update(XDG_RUNTIME_DIR=self.runtime, HOME=self.runtime, WAYLAND_DISPLAY=wayland, SWAYSOCK=ipc)
         return env
-
-    def reachable(self, program):
-        """A path to `program` that the display's user can run wherever the
-        build lies (a clone in root's 0700 home, say): a copy in the private
-        runtime folder, which only that user and root can enter."""
-        if not self.user:
-            return program
-        copy = os.path.join(self.runtime, os.path.basename(program))
-        shutil.copy2(program, copy)
-        os.chown(copy, self.user.pw_uid, self.user.pw_gid)
-        return copy
 
     def start(self, program, *args, env=None):
         return subprocess.Popen([program, *args], env=env or self.env, **self._as_user(),
