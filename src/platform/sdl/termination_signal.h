@@ -5,7 +5,9 @@
 // the way a key press ends it: what it changed put back, status 0. From the
 // moment main installs the handlers a signal is never lost: it is recorded,
 // and the program acts on it at the next point that looks (before the saver
-// starts, before its window shows, at every yield of the cycle).
+// starts, before its window shows, in a wait for the compositor, at every
+// yield of the cycle). It also wins over a failure it raced with, such as a
+// daemon's window destroyed as the signal was sent: status 0 all the same.
 //
 // A dialog cannot look: it waits inside a message box (drawn by a child
 // process that SDL forks, or by zenity). While one shows nothing outside the
