@@ -60,7 +60,7 @@ FullScreenSurface::~FullScreenSurface() {
   wl_surface_destroy(surface_);
 }
 
-// sway (1.7 and later) shows the buffer of a full-screen surface that alone
+// sway (1.7 and 1.8) shows the buffer of a full-screen surface that alone
 // fills an output straight on it (scan-out). When another output composites
 // meanwhile (one at a fractional scale always does), it forgets to repaint
 // the first in full once it composites there again, for a screenshot, a
