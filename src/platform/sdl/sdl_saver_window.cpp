@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_saver_window.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -20,6 +21,13 @@ shell::ScreenRect DisplayArea(int display) {
   SDL_Rect bounds{};
   if (SDL_GetDisplayBounds(display, &bounds) != 0) ThrowSdlError("SDL_GetDisplayBounds");
   return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+}
+
+shell::ScreenRect WindowArea(SDL_Window* window) {
+  int x = 0, y = 0, width = 0, height = 0;
+  SDL_GetWindowPosition(window, &x, &y);
+  SDL_GetWindowSize(window, &width, &height);
+  return {x, y, x + width, y + height};
 }
 
 // Borderless, hidden, covering `area`. Full screen is asked of the window
@@ -87,6 +95,7 @@ void SdlSaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.
   if (embedded_ != nullptr || TerminationRequested()) return;
+  shown_ = true;
   // The covers show nothing but their black background.
   for (const UniqueWindow& cover : covers_) SDL_ShowWindow(cover.get());
   SDL_ShowWindow(window_.get());
@@ -99,6 +108,7 @@ void SdlSaverWindow::Hide() {
     if (!embedded_->Lost()) presenter_.PresentAll();
     return;
   }
+  shown_ = false;
   SDL_HideWindow(window_.get());
   for (const UniqueWindow& cover : covers_) SDL_HideWindow(cover.get());
 }
@@ -136,6 +146,11 @@ void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) 
     return;
   }
   if (event.type == SDL_QUIT) input.CloseRequested();
+  // SDL tells of RandR's outputs connected and disconnected.
+  if (event.type == SDL_DISPLAYEVENT && embedded_ == nullptr && event.display.event != SDL_DISPLAYEVENT_ORIENTATION &&
+      !FollowDisplays()) {
+    input.CloseRequested();
+  }
   if (embedded_ != nullptr) {
     embedded_->Notice(event);
     return;  // the daemon owns input
@@ -162,6 +177,30 @@ void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   if (event.windowID != SDL_GetWindowID(window_.get())) return;  // a cover: the server repaints it
   if (resized) presenter_.Invalidate();
   exposed_ = true;
+}
+
+bool SdlSaverWindow::FollowDisplays() {
+  const shell::ScreenRect own = WindowArea(window_.get());
+  std::vector<shell::MonitorRect> monitors;
+  for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+    SDL_Rect b{};
+    if (SDL_GetDisplayBounds(display, &b) != 0) continue;
+    const shell::ScreenRect area{b.x, b.y, b.x + b.w, b.y + b.h};
+    monitors.push_back({area, area == own});
+  }
+  if (std::none_of(monitors.begin(), monitors.end(), [](const auto& m) { return m.primary; })) return false;
+  const std::vector<shell::ScreenRect> wanted = shell::CoverRects(monitors);
+  std::erase_if(covers_, [&](const UniqueWindow& cover) {
+    return std::find(wanted.begin(), wanted.end(), WindowArea(cover.get())) == wanted.end();
+  });
+  for (const shell::ScreenRect& area : wanted) {
+    const bool covered = std::any_of(covers_.begin(), covers_.end(),
+                                     [&](const UniqueWindow& cover) { return WindowArea(cover.get()) == area; });
+    if (covered) continue;
+    covers_.push_back(CreateCoveringWindow(area));
+    if (shown_) SDL_ShowWindow(covers_.back().get());
+  }
+  return true;
 }
 
 void SdlSaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input) {

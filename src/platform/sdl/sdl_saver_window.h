@@ -32,8 +32,10 @@ class SdlSaverWindow final : public shell::SaverWindow {
 
   // The saver's own hidden window over the primary display (SDL's display 0)
   // at its desktop size, and a black one over each other display that the
-  // shell's cover rule names; input in any of them counts. SDL's video
-  // subsystem must be initialised. Throws std::runtime_error.
+  // shell's cover rule names; input in any of them counts. A display
+  // connected while the saver runs gets a black window by the same rule; when
+  // the primary display is disconnected the saver ends, as if asked to close.
+  // SDL's video subsystem must be initialised. Throws std::runtime_error.
   static std::unique_ptr<SdlSaverWindow> CoverDisplays();
   // The same over given areas (virtual-screen pixels): the saver's own window
   // over `own`, a black one over each of `covers`.
@@ -62,6 +64,9 @@ class SdlSaverWindow final : public shell::SaverWindow {
   SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded);
   void Dispatch(const SDL_Event& event, shell::SaverInput& input);
   void OnWindowEvent(const SDL_WindowEvent& event);
+  // After a display came or went: covers for the displays there are now;
+  // false once the saver window's display is gone.
+  bool FollowDisplays();
   // A pointer position in one of our windows, in the saver window's pixels.
   void ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input);
   // Shows what changed since the last present (everything after an exposure).
@@ -76,6 +81,7 @@ class SdlSaverWindow final : public shell::SaverWindow {
   SurfacePresenter presenter_;
   shell::PresentSchedule schedule_{kFrameMs};
   bool exposed_ = false;  // the system lost our pixels: present all of them
+  bool shown_ = false;    // between Show and Hide: new covers are shown
   bool presenting_ = true;
 };
 

@@ -9,16 +9,22 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/sdl/termination_signal.h"
+#include "viewporter-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace pelmic::sdl {
 
 struct WaylandConnection::Output {
+  std::uint32_t name = 0;  // the compositor's, for its removal
   wl_output* output = nullptr;
   zxdg_output_v1* xdgOutput = nullptr;
+  bool told = false;       // wl_output.done came: what it said holds
+  bool handedOut = false;  // given to the saver already
+  bool gone = false;
   int x = 0, y = 0;
   int modeWidth = 0, modeHeight = 0;
   int scale = 1;
@@ -31,6 +37,14 @@ struct WaylandConnection::Output {
     const int height = sideways ? modeWidth : modeHeight;
     return {x, y, width / scale, height / scale};
   }
+  WaylandOutput Public() const {
+    const SDL_Rect bounds = Bounds();
+    // A mode not told yet: the layout's size at the whole-number scale.
+    const int width = modeWidth > 0 ? (sideways ? modeHeight : modeWidth) : bounds.w * scale;
+    const int height = modeHeight > 0 ? (sideways ? modeWidth : modeHeight) : bounds.h * scale;
+    return {output, bounds, scale, width, height};
+  }
+  bool Ready() const { return told && (xdgOutput == nullptr || (logical.w > 0 && logical.h > 0)); }
 };
 
 namespace {
@@ -63,18 +77,25 @@ struct WaylandConnection::Listeners {
     } else if (kind == zxdg_output_manager_v1_interface.name && wayland.outputManager_ == nullptr) {
       wayland.outputManager_ = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface,
                                                             version, 1);
+    } else if (kind == wp_viewporter_interface.name && wayland.viewporter_ == nullptr) {
+      wayland.viewporter_ = Bind<wp_viewporter>(registry, name, wp_viewporter_interface, version, 1);
+    } else if (kind == wl_subcompositor_interface.name && wayland.subcompositor_ == nullptr) {
+      wayland.subcompositor_ = Bind<wl_subcompositor>(registry, name, wl_subcompositor_interface, version, 1);
     } else if (kind == wl_seat_interface.name && wayland.seat_ == nullptr) {
       wayland.seat_ = Bind<wl_seat>(registry, name, wl_seat_interface, version, 1);
       wl_seat_add_listener(wayland.seat_, &kSeat, self);
     } else if (kind == wl_output_interface.name) {
-      auto output = std::make_unique<Output>();
-      output->output = Bind<wl_output>(registry, name, wl_output_interface, version, kOutputVersion);
-      wl_output_add_listener(output->output, &kOutput, output.get());
-      wayland.outputs_.push_back(std::move(output));
+      wayland.AddOutput(registry, name, version);
     }
   }
-  // Outputs that go away while the saver runs keep their toplevels until it ends.
-  static void GlobalRemove(void*, wl_registry*, std::uint32_t) {}
+  static void GlobalRemove(void* self, wl_registry*, std::uint32_t name) {
+    auto& wayland = *static_cast<WaylandConnection*>(self);
+    for (const auto& output : wayland.outputs_) {
+      if (output->name != name || output->gone) continue;
+      output->gone = true;
+      if (output->handedOut) wayland.removed_.push_back(output->output);
+    }
+  }
 
   static void Ping(void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); }
 
@@ -92,7 +113,7 @@ struct WaylandConnection::Listeners {
     output.modeWidth = width;
     output.modeHeight = height;
   }
-  static void Done(void*, wl_output*) {}
+  static void Done(void* self, wl_output*) { static_cast<Output*>(self)->told = true; }
   static void Scale(void* self, wl_output*, std::int32_t factor) {
     static_cast<Output*>(self)->scale = std::max(factor, 1);
   }
@@ -188,6 +209,7 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
     Roundtrip();  // the globals
     if (outputManager_ != nullptr) {
       for (const auto& output : outputs_) {
+        if (output->xdgOutput != nullptr) continue;
         output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(outputManager_, output->output);
         zxdg_output_v1_add_listener(output->xdgOutput, &Listeners::kLogical, output.get());
       }
@@ -196,6 +218,7 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
     if (compositor_ == nullptr || shm_ == nullptr || wmBase_ == nullptr) {
       throw std::runtime_error("the Wayland compositor lacks shared memory or xdg-shell");
     }
+    for (const auto& output : outputs_) output->handedOut = true;
     if (outputs_.empty()) throw std::runtime_error("the Wayland compositor has no output");
   } catch (...) {
     Release();
@@ -204,6 +227,19 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
 }
 
 WaylandConnection::~WaylandConnection() { Release(); }
+
+void WaylandConnection::AddOutput(wl_registry* registry, std::uint32_t name, std::uint32_t version) {
+  auto output = std::make_unique<Output>();
+  output->name = name;
+  output->output = Bind<wl_output>(registry, name, wl_output_interface, version, kOutputVersion);
+  wl_output_add_listener(output->output, &Listeners::kOutput, output.get());
+  // At start-up the manager may not be bound yet: the constructor asks then.
+  if (outputManager_ != nullptr) {
+    output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(outputManager_, output->output);
+    zxdg_output_v1_add_listener(output->xdgOutput, &Listeners::kLogical, output.get());
+  }
+  outputs_.push_back(std::move(output));
+}
 
 void WaylandConnection::Release() {
   if (display_ == nullptr) return;
@@ -216,6 +252,8 @@ void WaylandConnection::Release() {
   }
   outputs_.clear();
   if (outputManager_ != nullptr) zxdg_output_manager_v1_destroy(outputManager_);
+  if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
+  if (subcompositor_ != nullptr) wl_subcompositor_destroy(subcompositor_);
   if (wmBase_ != nullptr) xdg_wm_base_destroy(wmBase_);
   if (shm_ != nullptr) wl_shm_destroy(shm_);
   if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
@@ -226,9 +264,23 @@ void WaylandConnection::Release() {
 
 std::vector<WaylandOutput> WaylandConnection::Outputs() const {
   std::vector<WaylandOutput> outputs;
-  for (const auto& output : outputs_) outputs.push_back({output->output, output->Bounds(), output->scale});
+  for (const auto& output : outputs_) {
+    if (!output->gone) outputs.push_back(output->Public());
+  }
   return outputs;
 }
+
+std::vector<WaylandOutput> WaylandConnection::TakeNewOutputs() {
+  std::vector<WaylandOutput> outputs;
+  for (const auto& output : outputs_) {
+    if (output->handedOut || output->gone || !output->Ready()) continue;
+    output->handedOut = true;
+    outputs.push_back(output->Public());
+  }
+  return outputs;
+}
+
+std::vector<wl_output*> WaylandConnection::TakeRemovedOutputs() { return std::exchange(removed_, {}); }
 
 bool WaylandConnection::DispatchPending() { return Dispatch(0); }
 

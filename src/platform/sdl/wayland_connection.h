@@ -27,7 +27,9 @@ struct wl_pointer;
 struct wl_registry;
 struct wl_seat;
 struct wl_shm;
+struct wl_subcompositor;
 struct wl_surface;
+struct wp_viewporter;
 struct xdg_wm_base;
 struct zxdg_output_manager_v1;
 
@@ -36,7 +38,12 @@ namespace pelmic::sdl {
 struct WaylandOutput {
   wl_output* output;
   SDL_Rect bounds;  // place and size in the compositor's layout, in surface units
-  int scale;        // buffer pixels per surface unit
+  int scale;        // the compositor's whole-number scale: at least the real one
+  int pixelWidth, pixelHeight;  // the output's own (device) pixels, as laid out
+
+  // Whether `scale` surface units make the output's pixels exactly; a
+  // fractional scale (1.5) does not, and is told as the next whole number.
+  bool WholeScale() const { return bounds.w * scale == pixelWidth && bounds.h * scale == pixelHeight; }
 };
 
 // Where the seat's input goes; called only while events are dispatched.
@@ -64,10 +71,18 @@ class WaylandConnection {
   wl_compositor* Compositor() const { return compositor_; }
   wl_shm* Shm() const { return shm_; }
   xdg_wm_base* WmBase() const { return wmBase_; }
+  // Null where the compositor lacks them.
+  wp_viewporter* Viewporter() const { return viewporter_; }
+  wl_subcompositor* Subcompositor() const { return subcompositor_; }
   // In the order the compositor announced them, which is SDL's display order.
   // Places come from xdg-output where the compositor offers it (wl_output
   // alone tells none on wlroots compositors).
   std::vector<WaylandOutput> Outputs() const;
+  // Outputs connected since the last call (or since Connect), once the
+  // compositor has told their place and size.
+  std::vector<WaylandOutput> TakeNewOutputs();
+  // Outputs disconnected since the last call.
+  std::vector<wl_output*> TakeRemovedOutputs();
 
   void SetInputSink(WaylandInputSink* sink) { sink_ = sink; }
   // Sends what is queued, then reads and runs what the compositor sent,
@@ -94,6 +109,7 @@ class WaylandConnection {
   explicit WaylandConnection(wl_display* display);
   // DispatchPending, waiting up to `waitMs` for the compositor to send.
   bool Dispatch(int waitMs);
+  void AddOutput(wl_registry* registry, std::uint32_t name, std::uint32_t version);
   // Destroys what was bound and disconnects.
   void Release();
 
@@ -103,11 +119,14 @@ class WaylandConnection {
   wl_shm* shm_ = nullptr;
   xdg_wm_base* wmBase_ = nullptr;
   zxdg_output_manager_v1* outputManager_ = nullptr;
+  wp_viewporter* viewporter_ = nullptr;
+  wl_subcompositor* subcompositor_ = nullptr;
   wl_seat* seat_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
   wl_surface* pointerSurface_ = nullptr;  // the surface the pointer is over
   std::vector<std::unique_ptr<Output>> outputs_;
+  std::vector<wl_output*> removed_;
   WaylandInputSink* sink_ = nullptr;
 };
 

@@ -11,6 +11,10 @@
 // A compositor may configure the toplevel again at any time (an output's
 // mode changed); it waits for a commit that answers, so AnswerConfigure is
 // called after every dispatch.
+//
+// The buffers have the output's own pixels: at a whole-number scale through
+// the buffer scale, at a fractional one (told as the next whole number)
+// through a viewport that maps them onto the surface's size.
 #pragma once
 
 #include <memory>
@@ -19,6 +23,8 @@
 #include "platform/sdl/wayland_connection.h"
 #include "platform/sdl/wayland_presenter.h"
 
+struct wl_subsurface;
+struct wp_viewport;
 struct xdg_surface;
 struct xdg_toplevel;
 
@@ -32,9 +38,12 @@ class FullScreenSurface {
   FullScreenSurface& operator=(const FullScreenSurface&) = delete;
 
   bool Configured() const { return configured_; }
-  // Once configured: the size in buffer pixels.
+  // Once configured: the size in buffer pixels, and buffer pixels per
+  // surface unit.
   int PixelWidth() const;
   int PixelHeight() const;
+  double PixelsPerUnit() const { return static_cast<double>(PixelWidth()) / UnitWidth(); }
+  bool Mapped() const { return mapped_; }
   const WaylandOutput& Output() const { return output_; }
   bool Owns(const wl_surface* surface) const { return surface == surface_; }
   // The compositor asked the window to close (the output went away).
@@ -60,12 +69,19 @@ class FullScreenSurface {
  private:
   // Buffers of the configured size; true when they are new.
   bool MakeBuffers();
+  int UnitWidth() const;
+  int UnitHeight() const;
+  void HideBeneath(const WaylandConnection& wayland);
 
   WaylandOutput output_;
   wl_surface* surface_;
   wl_shm* shm_;
   xdg_surface* xdgSurface_ = nullptr;
   xdg_toplevel* toplevel_ = nullptr;
+  wp_viewport* viewport_ = nullptr;  // at a fractional scale
+  wl_surface* beneath_ = nullptr;    // see HideBeneath
+  wl_subsurface* beneathRole_ = nullptr;
+  std::unique_ptr<ShmBuffer> beneathPixel_;
   std::unique_ptr<WaylandPresenter> presenter_;  // from the first map on
   int askedWidth_ = 0, askedHeight_ = 0;         // surface units; 0: ours to choose
   bool configured_ = false;

@@ -16,6 +16,11 @@ namespace pelmic::sdl {
 
 namespace {
 
+shell::ScreenRect AreaOf(const WaylandOutput& output) {
+  const SDL_Rect& b = output.bounds;
+  return {b.x, b.y, b.x + b.w, b.y + b.h};
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -41,10 +46,7 @@ std::unique_ptr<WaylandSaverWindow> WaylandSaverWindow::CoverOutputs() {
   if (!wayland) return nullptr;
   const std::vector<WaylandOutput> outputs = wayland->Outputs();
   std::vector<shell::MonitorRect> monitors;
-  for (const WaylandOutput& output : outputs) {
-    const SDL_Rect& b = output.bounds;
-    monitors.push_back({{b.x, b.y, b.x + b.w, b.y + b.h}, monitors.empty()});
-  }
+  for (const WaylandOutput& output : outputs) monitors.push_back({AreaOf(output), monitors.empty()});
   auto primary = std::make_unique<FullScreenSurface>(*wayland, outputs[0]);
   std::vector<std::unique_ptr<FullScreenSurface>> covers;
   for (const shell::ScreenRect& area : shell::CoverRects(monitors)) {
@@ -82,6 +84,7 @@ void WaylandSaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.
   if (TerminationRequested()) return;
+  shown_ = true;
   for (const auto& cover : covers_) cover->Map();
   // Mapped last: a compositor gives the newest window the keyboard.
   primary_->Map();
@@ -90,6 +93,7 @@ void WaylandSaverWindow::Show() {
 }
 
 void WaylandSaverWindow::Hide() {
+  shown_ = false;
   primary_->Unmap();
   for (const auto& cover : covers_) cover->Unmap();
   wayland_->Flush();
@@ -99,8 +103,12 @@ void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
   input_ = &input;
   const bool connected = wayland_->DispatchPending();
   input_ = nullptr;
-  if (!connected || TerminationRequested() || primary_->CloseRequested()) input.CloseRequested();
-  for (const auto& cover : covers_) cover->AnswerConfigure();
+  const bool primaryThere = FollowOutputs();
+  if (!connected || !primaryThere || TerminationRequested() || primary_->CloseRequested()) input.CloseRequested();
+  for (const auto& cover : covers_) {
+    if (shown_ && !cover->Mapped() && cover->Configured()) cover->Map();
+    cover->AnswerConfigure();
+  }
   if (primary_->AnswerConfigure()) exposed_ = true;
   if (!presenting_ || (!exposed_ && !canvas_.HasChanges() && !primary_->Behind())) return;
   // The clock is read only when there is something to show, from the vDSO:
@@ -122,6 +130,32 @@ void WaylandSaverWindow::Present(std::int64_t nowMs) {
   }
   schedule_.Presented(nowMs);
   exposed_ = false;
+}
+
+bool WaylandSaverWindow::FollowOutputs() {
+  bool primaryThere = true;
+  for (wl_output* gone : wayland_->TakeRemovedOutputs()) {
+    if (primary_->Output().output == gone) primaryThere = false;
+    std::erase_if(covers_, [&](const auto& cover) { return cover->Output().output == gone; });
+  }
+  const std::vector<WaylandOutput> added = wayland_->TakeNewOutputs();
+  if (added.empty()) return primaryThere;
+  // The rule sees every output there is now, with the primary's place.
+  std::vector<shell::MonitorRect> monitors;
+  for (const WaylandOutput& output : wayland_->Outputs()) {
+    monitors.push_back({AreaOf(output), output.output == primary_->Output().output});
+  }
+  const std::vector<shell::ScreenRect> areas = shell::CoverRects(monitors);
+  for (const WaylandOutput& output : added) {
+    const shell::ScreenRect area = AreaOf(output);
+    const bool needed = std::find(areas.begin(), areas.end(), area) != areas.end();
+    const bool covered = std::any_of(covers_.begin(), covers_.end(),
+                                     [&](const auto& cover) { return AreaOf(cover->Output()) == area; });
+    // Black from its first configuration on (DoEvents maps it).
+    if (needed && !covered) covers_.push_back(std::make_unique<FullScreenSurface>(*wayland_, output));
+  }
+  wayland_->Flush();
+  return primaryThere;
 }
 
 const FullScreenSurface* WaylandSaverWindow::SurfaceFor(const wl_surface* surface) const {
@@ -146,7 +180,7 @@ void WaylandSaverWindow::PointerAt(wl_surface* surface, double x, double y) {
   // In the primary's pixels, from wherever in the layout the pointer is: one
   // pointer, one first position, whichever output it rests on.
   const WaylandOutput& primary = primary_->Output();
-  const double scale = primary.scale;
+  const double scale = primary_->PixelsPerUnit();
   input_->Form_MouseMove(static_cast<float>((x + over->Output().bounds.x - primary.bounds.x) * scale),
                          static_cast<float>((y + over->Output().bounds.y - primary.bounds.y) * scale));
 }

@@ -7,7 +7,9 @@
 // get black full-screen toplevels by the shared cover rule
 // (shell/monitor_covers.h).
 // The canvas takes the primary's size once, as configured when the window is
-// made. Any key, button or real pointer movement over any of them goes to
+// made. An output connected while the saver runs gets a black toplevel of its
+// own by the same rule as soon as the compositor has told its place; when the
+// primary output is disconnected the saver ends, as if asked to close. Any key, button or real pointer movement over any of them goes to
 // the saver's handlers; the cursor is hidden over all of them. As on X11,
 // DoEvents reads the connection once per yield and presents only when
 // something changed and a frame's time has passed.
@@ -56,6 +58,9 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland, std::unique_ptr<FullScreenSurface> primary,
                      std::vector<std::unique_ptr<FullScreenSurface>> covers);
   void Present(std::int64_t nowMs);
+  // Follows outputs connected and disconnected since the last call; false
+  // once the primary one is gone.
+  bool FollowOutputs();
   const FullScreenSurface* SurfaceFor(const wl_surface* surface) const;
 
   // WaylandInputSink
@@ -70,6 +75,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   shell::SaverInput* input_ = nullptr;  // while DoEvents dispatches
   shell::PresentSchedule schedule_{kFrameMs};
   bool exposed_ = false;  // the primary got new buffers: present all of it
+  bool shown_ = false;    // between Show and Hide: new covers are mapped
   bool presenting_ = true;
 };
 

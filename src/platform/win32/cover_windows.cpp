@@ -2,10 +2,12 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 #include "platform/win32/creation_steps.h"
+#include "platform/win32/trace.h"
 
 namespace pelmic::win32 {
 
@@ -45,34 +47,75 @@ void RegisterCoverClass(HINSTANCE instance) {
   RegisterClassExW(&windowClass);  // fails harmlessly if already registered
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*clip*/, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<shell::MonitorRect>*>(list)->push_back(
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
 }  // namespace
 
-CoverWindows::CoverWindows(HINSTANCE instance, const std::vector<shell::ScreenRect>& areas) {
-  if (areas.empty()) return;
-  RegisterCoverClass(instance);
-  for (const shell::ScreenRect& area : areas) {
-    UniqueWindow window(CreationStep(HandleKind::Window, [&] {
-      return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP,
-                             area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
-                             nullptr, instance, nullptr);
-    }));
-    if (window == nullptr) throw std::runtime_error("cannot create a cover window");
-    windows_.push_back(std::move(window));
-  }
+std::vector<shell::MonitorRect> Monitors() {
+  std::vector<shell::MonitorRect> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
+CoverWindows::CoverWindows(HINSTANCE instance, const std::vector<shell::ScreenRect>& areas) : instance_(instance) {
+  for (const shell::ScreenRect& area : areas) windows_.push_back({area, Make(area)});
+}
+
+UniqueWindow CoverWindows::Make(const shell::ScreenRect& area) {
+  RegisterCoverClass(instance_);
+  UniqueWindow window(CreationStep(HandleKind::Window, [&] {
+    return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, area.left,
+                           area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance_,
+                           nullptr);
+  }));
+  if (window == nullptr) throw std::runtime_error("cannot create a cover window");
+  return window;
 }
 
 void CoverWindows::SetInputTarget(HWND target) {
-  for (const UniqueWindow& window : windows_) {
-    SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+  target_ = target;
+  for (const Cover& cover : windows_) {
+    SetWindowLongPtrW(cover.window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
   }
 }
 
 void CoverWindows::Show() {
-  for (const UniqueWindow& window : windows_) ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+  shown_ = true;
+  for (const Cover& cover : windows_) ShowWindow(cover.window.get(), SW_SHOWNOACTIVATE);
 }
 
 void CoverWindows::Hide() {
-  for (const UniqueWindow& window : windows_) ShowWindow(window.get(), SW_HIDE);
+  shown_ = false;
+  for (const Cover& cover : windows_) ShowWindow(cover.window.get(), SW_HIDE);
+}
+
+void CoverWindows::Follow(const std::vector<shell::ScreenRect>& areas) {
+  std::erase_if(windows_,
+                [&](const Cover& cover) { return std::find(areas.begin(), areas.end(), cover.area) == areas.end(); });
+  for (const shell::ScreenRect& area : areas) {
+    if (std::any_of(windows_.begin(), windows_.end(), [&](const Cover& cover) { return cover.area == area; })) {
+      continue;
+    }
+    try {
+      UniqueWindow window = Make(area);
+      SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target_));
+      // Below the saver window, should a monitor overlap the primary.
+      if (target_ != nullptr) SetWindowPos(window.get(), target_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      if (shown_) ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+      windows_.push_back({area, std::move(window)});
+    } catch (const std::runtime_error& error) {
+      Trace("cover", error.what());  // called from a window procedure: nothing may escape
+    }
+  }
 }
 
 }  // namespace pelmic::win32

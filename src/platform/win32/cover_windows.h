@@ -3,7 +3,8 @@
 //
 // They belong to the saver: every input they get goes on to the saver window
 // (mouse positions in its client coordinates), they show and hide with it, and
-// they go when the object goes. They never take the focus.
+// they go when the object goes. They never take the focus. When the monitors
+// change while the saver runs, Follow makes them match again.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,9 @@
 #include "shell/monitor_covers.h"
 
 namespace pelmic::win32 {
+
+// Every monitor there is now, in virtual-screen pixels.
+std::vector<shell::MonitorRect> Monitors();
 
 class CoverWindows {
  public:
@@ -26,9 +30,23 @@ class CoverWindows {
   void SetInputTarget(HWND target);
   void Show();
   void Hide();
+  // Covers exactly `areas` from now on: windows over areas no longer named
+  // go, new areas get one, below the input target and shown if the others
+  // are. Never throws: an area whose window cannot be made stays uncovered.
+  void Follow(const std::vector<shell::ScreenRect>& areas);
 
  private:
-  std::vector<UniqueWindow> windows_;
+  struct Cover {
+    shell::ScreenRect area;
+    UniqueWindow window;
+  };
+  // Throws std::runtime_error.
+  UniqueWindow Make(const shell::ScreenRect& area);
+
+  HINSTANCE instance_;
+  HWND target_ = nullptr;
+  bool shown_ = false;
+  std::vector<Cover> windows_;
 };
 
 }  // namespace pelmic::win32

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -128,6 +129,19 @@ void Win32SaverWindow::RequestClose() {
   }
 }
 
+void Win32SaverWindow::FollowMonitors() {
+  const std::vector<shell::MonitorRect> monitors = Monitors();
+  const shell::ScreenRect own{0, 0, canvas_.Width(), canvas_.Height()};
+  const bool primaryKept = std::any_of(monitors.begin(), monitors.end(),
+                                       [&](const shell::MonitorRect& m) { return m.primary && m.area == own; });
+  Trace("saver", primaryKept ? "monitors changed" : "primary monitor changed");
+  if (!primaryKept) {
+    RequestClose();
+    return;
+  }
+  covers_.Follow(shell::CoverRects(monitors));
+}
+
 void Win32SaverWindow::Paint() {
   PAINTSTRUCT paint;
   HDC windowDc = BeginPaint(window_.get(), &paint);
@@ -172,6 +186,9 @@ LRESULT Win32SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       // Already the screen saver: a second one must not start over it.
       if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
       break;
+    case WM_DISPLAYCHANGE:
+      FollowMonitors();
+      return 0;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers everything from the back buffer
     case WM_PAINT:

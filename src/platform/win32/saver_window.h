@@ -3,7 +3,9 @@
 // A borderless top-most popup over the primary monitor showing a RasterCanvas
 // through a DIB section of the same size, with a black cover window over every
 // other monitor. DoEvents pumps the thread's message queue and hands input to
-// the shell's handlers, input on the covers included.
+// the shell's handlers, input on the covers included. A monitor connected
+// while the saver runs is covered too; when the primary monitor changes (it
+// was disconnected, or its size changed) the saver ends, as if asked to close.
 #pragma once
 
 #include <windows.h>
@@ -41,6 +43,8 @@ class Win32SaverWindow final : public shell::SaverWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   static void RegisterWindowClass(HINSTANCE instance);
   void RequestClose();
+  // After WM_DISPLAYCHANGE: covers for the monitors there are now.
+  void FollowMonitors();
   // Copies the area from the canvas into the DIB and blits it to the window.
   void Present(const DirtyRect& area);
   void Paint();

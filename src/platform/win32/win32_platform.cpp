@@ -1,5 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/cover_windows.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/trace.h"
 #include "platform/win32/wide_text.h"
@@ -11,23 +12,6 @@ namespace {
 
 // Per session: each signed-in user may run the saver in their own session.
 constexpr wchar_t kInstanceMutexName[] = L"Local\\Pelmic.ScreenSaver.SingleInstance";
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*clip*/, LPARAM list) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (GetMonitorInfoW(monitor, &info)) {
-    const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<shell::MonitorRect>*>(list)->push_back(
-        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
-  }
-  return TRUE;
-}
-
-std::vector<shell::MonitorRect> Monitors() {
-  std::vector<shell::MonitorRect> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-  return monitors;
-}
 
 }  // namespace
 

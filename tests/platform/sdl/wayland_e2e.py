@@ -10,6 +10,7 @@ which GTK's message boxes (zenity) answer as well; wtype's keys never reach
 them here.
 """
 
+import json
 import os
 import shutil
 import signal
@@ -19,7 +20,7 @@ import tempfile
 import time
 
 from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running
-from waysession import SwayDisplay
+from waysession import SwayDisplay, image_from_ppm
 from wayland_pointer import VirtualPointer
 from harness import finish, run_case, stop, wait_exit, wait_for_handler, wait_for_picture, wait_until
 
@@ -42,19 +43,30 @@ def pointer(way):
 # --- the saver ----------------------------------------------------------------
 
 def case_saver_outputs(way):
-    """The diagram full screen on the first output at its size, the second
-    output black, and a key ends it."""
+    """At each pair of scales, the diagram full screen on the first output,
+    the second black, and a key ends it. Then an output connected while the
+    saver runs is covered in black."""
+    for scales in (("1", "1"), ("1", "1.5"), ("1.5", "1"), ("2", "1.5")):
+        for name, left in zip(way.outputs, (0, int(SCREEN[0] / float(scales[0])))):
+            way.run("swaymsg", "output", name, "scale", scales[1 if left else 0], "pos", str(left), "0")
+        proc = start_saver(way, count=2)
+        layout = json.loads(way.run("swaymsg", "-t", "get_outputs", "-r"))
+        areas = [(o["name"], True, tuple(o["rect"][k] for k in ("x", "y", "width", "height"))) for o in layout]
+        placed = sorted((w[0], w[3], w[4]) for w in way.windows() if w[1] == "Pelmic")
+        check(placed == sorted(areas), f"at scales {scales} windows are {placed}, not full screen on {areas}")
+        shot = wait_for_picture(way)
+        check(shot.black_fraction() > 0.8, f"at scales {scales} background is {shot.black_fraction():.2f} black")
+        cover = way.screenshot("HEADLESS-2")
+        check(cover.black_fraction() == 1.0, f"at scales {scales} second output is {cover.black_fraction():.3f} black")
+        way.type_key("a")
+        expect_exit(proc, f"the key a at scales {scales}", EXIT_WITHIN_S + 0.6, way)
     proc = start_saver(way, count=2)
-    placed = sorted((w[0], w[3], w[4]) for w in way.windows() if w[1] == "Pelmic")
-    check(placed == [("HEADLESS-1", True, (0, 0) + SCREEN), ("HEADLESS-2", True, (SCREEN[0], 0) + SECOND)],
-          f"windows are {placed}, not full screen on each output")
-    shot = wait_for_picture(way)
-    check(shot.black_fraction() > 0.8, f"background is not black ({shot.black_fraction():.2f} black)")
-    check((shot.width, shot.height) == SCREEN, f"picture is {shot.width}x{shot.height}")
-    cover = way.screenshot("HEADLESS-2")
-    check(cover.black_fraction() == 1.0, f"second output is {cover.black_fraction():.3f} black, not all black")
-    way.type_key("a")
-    expect_exit(proc, "the key a", EXIT_WITHIN_S + 0.6, way)
+    way.run("swaymsg", "create_output")
+    covered = lambda: way.run("grim", "-o", "HEADLESS-3", "-t", "ppm", "-", check=False)
+    check(wait_until(lambda: (shot := covered()) and image_from_ppm(shot).black_fraction() == 1.0, PROMPTLY_S),
+          f"an output connected while the saver runs is not black: {way.windows()}")
+    expect_running(proc, "an output connected")
+    stop(proc)
 
 
 def case_saver_input(way):
