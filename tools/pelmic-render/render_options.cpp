@@ -1,8 +1,10 @@
 #include "render_options.h"
 
+#include "cycle/printable_text.h"
 #include "cycle/run_request.h"
 #include "input_error.h"
-#include "printable_text.h"
+#include "output_files.h"
+#include "png_file.h"
 
 namespace pelmic::render {
 
@@ -28,12 +30,34 @@ const char* const kHelp =
     "(/dev/null, /dev/stdout) is written in place.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
+namespace {
+
+// Each output its own file, so that none overwrites another: one picture
+// cannot be numbered into several on standard output, and the report cannot
+// share a name (or, through a link, a file) with any of the pictures.
+void CheckOutputsApart(const RenderOptions& options) {
+  if (!options.pngPath) return;
+  if (*options.pngPath == "-" && options.cycles > 1) {
+    throw InputError("--out - holds one picture: give --out a file name to number for --cycles above 1");
+  }
+  if (!options.jsonPath) return;
+  for (int cycle = 1; cycle <= options.cycles; ++cycle) {
+    const std::string png = NumberedPath(*options.pngPath, cycle, options.cycles);
+    if (SameOutputFile(png, *options.jsonPath)) {
+      throw InputError("--out and --json both name '" + Printable(png) + "': give each its own file");
+    }
+  }
+}
+
+}  // namespace
+
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
   RenderOptions options;
   for (std::size_t a = 0; a < args.size(); ++a) {
     const std::string& name = args[a];
     auto value = [&]() -> const std::string& {
       if (a + 1 >= args.size()) throw InputError(name + " needs a value");
+      if (args[a + 1].empty()) throw InputError(name + " needs a value, not an empty one");
       return args[++a];
     };
     if (name == "--help" || name == "-h" || name == "--version") {
@@ -70,6 +94,7 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
   }
   if (options.sitesFile && !options.jsonPath) throw InputError("--sites needs --json");
   if (!options.pngPath && !options.jsonPath) throw InputError("nothing to write: give --out or --json");
+  CheckOutputsApart(options);
   return options;
 }
 
