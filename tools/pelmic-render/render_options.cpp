@@ -25,9 +25,19 @@ const char* const kHelp =
     "  -h, --help      this text\n"
     "  --version       the version\n"
     "\n"
-    "A regular file is replaced only once every output of the run is written in full;\n"
-    "a symbolic link is followed and stays a link; a device, FIFO or socket\n"
-    "(/dev/null, /dev/stdout) is written in place.\n"
+    "Each output is written as the shell's '>' would write it, and only once every\n"
+    "output of the run is complete: a run that fails or is stopped touches none of\n"
+    "them and leaves no temporary. Where '>' is refused, so is the run, at once.\n"
+    "  new name         created (not in a folder you cannot write)\n"
+    "  regular file     rewritten, keeping its owner, group, mode and hard links;\n"
+    "                   a read-only file is refused (unless you are root). Your own\n"
+    "                   file with one name, in a folder you can write, is replaced\n"
+    "                   at once by a rename, synced to disk first.\n"
+    "  symbolic link    followed by the system, under its guards; stays a link\n"
+    "  device, FIFO     written in place (/dev/null; a FIFO waits for its reader)\n"
+    "  socket           refused: No such device or address\n"
+    "  -                standard output, as is /dev/stdout; --out - takes one cycle\n"
+    "Two outputs may not name one file.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
 namespace {
