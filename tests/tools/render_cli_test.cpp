@@ -195,10 +195,11 @@ TEST_F(RenderCli, RejectsBadOptions) {
   ExpectRejected("--sites " + sites + " '--\x9B" "2J'", "unknown option '--\\x9B2J'");
   ExpectRejected("--seed x7", "--seed must be a whole number");
   ExpectRejected("--cycles 0", "--cycles must be");
-  // Outputs: an empty name, one picture numbered on standard output, two
+  // Outputs: an empty name, one picture numbered on a stream, two
   // outputs in one file (by name, or a numbered picture through a link).
   ExpectRejected("--seed 1 --out ''", "--out needs a value, not an empty one");
   ExpectRejected("--seed 1 --cycles 2 --out -", "--out - holds one picture");
+  ExpectRejected("--seed 1 --cycles 2 --out " + MemoryDevice("null", 3), "null holds one picture");
   ExpectRejected("--seed 1 --out " + Path("out.json").string(), "--out and --json both name");
   fs::create_symlink("out.json", Path("pic-2.png"));
   ExpectRejected("--seed 1 --cycles 3 --out " + Path("pic.png").string(), "both name '" + Path("pic-2.png").string());

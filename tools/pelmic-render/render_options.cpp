@@ -1,5 +1,7 @@
 #include "render_options.h"
 
+#include <filesystem>
+
 #include "cycle/printable_text.h"
 #include "cycle/run_request.h"
 #include "input_error.h"
@@ -36,8 +38,8 @@ const char* const kHelp =
     "  symbolic link    followed by the system, under its guards; stays a link\n"
     "  device, FIFO     written in place (/dev/null; a FIFO waits for its reader)\n"
     "  socket           refused: No such device or address\n"
-    "  -                standard output, as is /dev/stdout; --out - takes one cycle\n"
-    "Two outputs may not name one file.\n"
+    "  -                standard output, as is /dev/stdout\n"
+    "Two outputs may not name one file; --out names a file, not a stream, for K > 1.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
 namespace {
@@ -47,8 +49,15 @@ namespace {
 // share a name (or, through a link, a file) with any of the pictures.
 void CheckOutputsApart(const RenderOptions& options) {
   if (!options.pngPath) return;
-  if (*options.pngPath == "-" && options.cycles > 1) {
-    throw InputError("--out - holds one picture: give --out a file name to number for --cycles above 1");
+  // A stream (standard output, a device, a FIFO) has no name to number: the
+  // pictures would be new files beside it, /dev/null-1 and on.
+  std::error_code error;
+  const std::filesystem::file_status kind = std::filesystem::status(*options.pngPath, error);
+  const bool stream = *options.pngPath == "-" || (std::filesystem::exists(kind) && !std::filesystem::is_regular_file(kind) &&
+                                                  !std::filesystem::is_directory(kind));
+  if (stream && options.cycles > 1) {
+    throw InputError("--out " + Printable(*options.pngPath) +
+                     " holds one picture: give --out a file name to number for --cycles above 1");
   }
   if (!options.jsonPath) return;
   for (int cycle = 1; cycle <= options.cycles; ++cycle) {
