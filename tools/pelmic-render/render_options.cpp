@@ -43,6 +43,7 @@ const char* const kHelp =
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
 namespace {
+namespace fs = std::filesystem;
 
 // Each output its own file, so that none overwrites another: one picture
 // cannot be numbered into several on standard output, and the report cannot
@@ -52,9 +53,9 @@ void CheckOutputsApart(const RenderOptions& options) {
   // A stream (standard output, a device, a FIFO) has no name to number: the
   // pictures would be new files beside it, /dev/null-1 and on.
   std::error_code error;
-  const std::filesystem::file_status kind = std::filesystem::status(*options.pngPath, error);
-  const bool stream = *options.pngPath == "-" || (std::filesystem::exists(kind) && !std::filesystem::is_regular_file(kind) &&
-                                                  !std::filesystem::is_directory(kind));
+  const fs::file_status kind = fs::status(*options.pngPath, error);
+  const bool stream =
+      *options.pngPath == "-" || (fs::exists(kind) && !fs::is_regular_file(kind) && !fs::is_directory(kind));
   if (stream && options.cycles > 1) {
     throw InputError("--out " + Printable(*options.pngPath) +
                      " holds one picture: give --out a file name to number for --cycles above 1");
