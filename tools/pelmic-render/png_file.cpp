@@ -7,7 +7,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -36,25 +35,27 @@ constexpr auto kStopPoll = std::chrono::milliseconds(20);
 
 [[noreturn]] void Stopped() { throw std::runtime_error("PNG encoding stopped"); }
 
-// The canvas's pixels as RGB bytes, row by row.
-std::vector<unsigned char> RgbRows(const RasterCanvas& canvas) {
+// Fills `rgb` with the canvas's pixels as RGB bytes, row by row; false when
+// a stop signal cut it short. Not cleared first: at 16384 x 16384 that alone
+// takes a second.
+bool ConvertRows(const RasterCanvas& canvas, std::unique_ptr<unsigned char[]>& rgb) {
   const std::size_t width = static_cast<std::size_t>(canvas.Width());
-  std::vector<unsigned char> rgb(width * static_cast<std::size_t>(canvas.Height()) * 3);
+  rgb = std::make_unique_for_overwrite<unsigned char[]>(width * static_cast<std::size_t>(canvas.Height()) * 3);
   const std::uint32_t* pixels = canvas.Pixels();
   for (int y = 0; y < canvas.Height(); ++y) {
-    if (y % kRowsPerLook == 0 && StopSignal() != 0) Stopped();
+    if (y % kRowsPerLook == 0 && StopSignal() != 0) return false;
     for (std::size_t p = static_cast<std::size_t>(y) * width, end = p + width; p < end; ++p) {
       rgb[3 * p] = static_cast<unsigned char>(pixels[p] >> 16);
       rgb[3 * p + 1] = static_cast<unsigned char>(pixels[p] >> 8);
       rgb[3 * p + 2] = static_cast<unsigned char>(pixels[p]);
     }
   }
-  return rgb;
+  return true;
 }
 
 // One encoding, shared by the thread that does it and the one that waits.
 struct Encoding {
-  std::vector<unsigned char> rgb;
+  std::unique_ptr<unsigned char[]> rgb;
   int width = 0, height = 0;
   std::string png;
   bool ok = false;
@@ -68,7 +69,7 @@ void Encode(const std::shared_ptr<Encoding>& job) {
   auto append = [](void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
   };
-  const bool ok = stbi_write_png_to_func(append, &png, job->width, job->height, 3, job->rgb.data(), job->width * 3);
+  const bool ok = stbi_write_png_to_func(append, &png, job->width, job->height, 3, job->rgb.get(), job->width * 3);
   const std::lock_guard hold(job->lock);
   job->png = std::move(png);
   job->ok = ok;
@@ -80,7 +81,12 @@ void Encode(const std::shared_ptr<Encoding>& job) {
 
 std::string EncodePng(const RasterCanvas& canvas) {
   auto job = std::make_shared<Encoding>();
-  job->rgb = RgbRows(canvas);
+  if (!ConvertRows(canvas, job->rgb)) {
+    // Kept, never freed: the program ends next, and handing 800 MB back page
+    // by page would take longer than the stop may.
+    new std::shared_ptr<Encoding>(job);
+    Stopped();
+  }
   job->width = canvas.Width();
   job->height = canvas.Height();
   // The encoder cannot be asked to stop, so it runs on its own thread on
