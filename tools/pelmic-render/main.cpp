@@ -24,6 +24,7 @@
 #include "render_options.h"
 #include "sites_file.h"
 #include "stop_signals.h"
+#include "temporary_names.h"
 
 namespace pelmic::render {
 namespace {
@@ -137,7 +138,7 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace pelmic::render;
-  CatchStopSignals();
+  CatchStopSignals(RemoveEveryTemporary);
   const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
   if (StopSignal() != 0) EndByStopSignal();
   return status;

@@ -1,24 +1,31 @@
-// output_files.h - the outputs of one run, replacing nothing until all are
-// written in full.
+// output_files.h - the outputs of one run, each written as the shell's `>`
+// would write it, and none touched until all are produced in full.
 //
 //   OutputSet outputs;
-//   OutputFile& report = outputs.Open("cells.json");  // nothing replaced yet
+//   OutputFile& report = outputs.Open("cells.json");  // checked; nothing touched yet
 //   report.Write(part);                                // as often as needed
-//   outputs.Commit();                                  // cells.json replaced now
+//   outputs.Commit();                                  // cells.json written now
 //
-// Where an output goes depends on what its name is:
+// Open lets the kernel judge the target, as `>` does: it opens the name for
+// writing (following links under the kernel's own guards, creating and
+// truncating nothing), and refuses with the system's reason where `>` would
+// be refused. Then, by what the name is:
 // - "-": standard output, as is the very file standard output goes to
 //   (/dev/stdout, whatever it is).
-// - a device, FIFO or socket (/dev/null, a pipe): opened and written in place;
-//   it can neither be replaced nor be left half-written undone.
-// - a regular file, or a name not taken yet: written to a temporary beside it
-//   that Commit renames over it. A symbolic link is followed: the file it
-//   names is replaced in its own folder, and the link stays a link.
-// An OutputSet given up before Commit (a failure, an exception) removes its
-// temporaries, so a failed run leaves neither a new file nor a temporary.
+// - a device or FIFO (/dev/null, a pipe): written in place; it can be neither
+//   replaced nor left half-written undone. A FIFO waits for a reader. A
+//   socket cannot be opened (ENXIO), as with `>`.
+// - a regular file or a new name: written to a private temporary first. At
+//   Commit the temporary is renamed over the target where that cannot be told
+//   from `>` (a new name, or the user's own regular file with one link and no
+//   extended attributes, not reached through a link, in a folder the user can
+//   write), after it and then the folder are synced; otherwise it is copied
+//   into the target, opened by name through the kernel with O_TRUNC, which
+//   keeps its owner, mode and hard links and follows a link as `>` does.
+// An OutputSet given up before Commit (a failure, an exception, a stop)
+// removes its temporaries, so such a run leaves no trace.
 #pragma once
 
-#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -34,40 +41,45 @@ class OutputFile {
 
   // Throws std::runtime_error naming the file when the bytes cannot be written.
   void Write(std::string_view bytes);
-  // Ends the writing; a temporary waits for Commit, holding no descriptor.
+  // Ends the writing; a temporary is synced and waits for Commit, holding no
+  // descriptor.
   void Close();
 
  private:
   friend class OutputSet;
+  enum class Finish { InPlace, Rename, Copy };
 
   std::string name_;       // as given, for messages
-  std::string target_;     // the regular file to replace, links followed
-  std::string temporary_;  // beside target_; empty when written in place or once renamed
+  std::string path_;       // as given, for the system
+  std::string temporary_;  // empty when written in place or once committed
+  Finish finish_ = Finish::InPlace;
   int fd_ = -1;
-  bool ownsFd_ = true;     // false for standard output
+  bool ownsFd_ = true;  // false for standard output
 };
 
 class OutputSet {
  public:
   OutputSet() = default;
-  ~OutputSet();  // removes the temporaries not renamed
+  ~OutputSet();  // removes the temporaries not committed
   OutputSet(const OutputSet&) = delete;
   OutputSet& operator=(const OutputSet&) = delete;
 
   // Opens the output `name` as described above; throws std::runtime_error
-  // naming it when it cannot be written (a folder, a missing folder, no right).
+  // naming it when `>` would be refused too (a folder, a missing folder, no
+  // right), with the system's reason.
   OutputFile& Open(const std::string& name);
 
-  // Closes every output, then renames each temporary over its target in the
-  // order opened. Should a rename fail, throws naming the file and the files
-  // already replaced; the others are left as they were.
+  // Closes every output, then puts each temporary in place in the order
+  // opened. Should that fail, throws naming the file and the files already
+  // written; the others are left as they were.
   void Commit();
 
  private:
-  int CreateTemporaryBeside(OutputFile& file);
-
   std::deque<OutputFile> files_;  // a deque: Open hands out references that must stay valid
-  std::uint64_t nextSerial_ = 0;
 };
+
+// True when `a` and `b` lead to one file, by name or through links, whether
+// it exists yet or not; a device such as /dev/null may take several outputs.
+bool SameOutputFile(const std::string& a, const std::string& b);
 
 }  // namespace pelmic::render

@@ -7,7 +7,8 @@
 
 namespace pelmic::render {
 
-// The canvas as a PNG file (RGB, 8 bits per channel).
+// The canvas as a PNG file (RGB, 8 bits per channel). Throws once a stop
+// signal arrives, within some 20 ms whatever the size.
 std::string EncodePng(const RasterCanvas& canvas);
 
 // "pic.png" for one cycle; "pic-1.png", "pic-2.png", ... for several.

@@ -1,8 +1,12 @@
 #include "render_options.h"
 
+#include <filesystem>
+
+#include "cycle/printable_text.h"
 #include "cycle/run_request.h"
 #include "input_error.h"
-#include "printable_text.h"
+#include "output_files.h"
+#include "png_file.h"
 
 namespace pelmic::render {
 
@@ -23,10 +27,49 @@ const char* const kHelp =
     "  -h, --help      this text\n"
     "  --version       the version\n"
     "\n"
-    "A regular file is replaced only once every output of the run is written in full;\n"
-    "a symbolic link is followed and stays a link; a device, FIFO or socket\n"
-    "(/dev/null, /dev/stdout) is written in place.\n"
+    "Each output is written as the shell's '>' would write it, and only once every\n"
+    "output of the run is complete: a run that fails or is stopped touches none of\n"
+    "them and leaves no temporary. Where '>' is refused, so is the run, at once.\n"
+    "  new name         created (not in a folder you cannot write)\n"
+    "  regular file     rewritten, keeping its owner, group, mode and hard links;\n"
+    "                   a read-only file is refused (unless you are root). Your own\n"
+    "                   file with one name, in a folder you can write, is replaced\n"
+    "                   at once by a rename, synced to disk first.\n"
+    "  symbolic link    followed by the system, under its guards; stays a link\n"
+    "  device, FIFO     written in place (/dev/null; a FIFO waits for its reader)\n"
+    "  socket           refused: No such device or address\n"
+    "  -                standard output, as is /dev/stdout\n"
+    "Two outputs may not name one file; --out names a file, not a stream, for K > 1.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
+
+namespace {
+namespace fs = std::filesystem;
+
+// Each output its own file, so that none overwrites another: one picture
+// cannot be numbered into several on standard output, and the report cannot
+// share a name (or, through a link, a file) with any of the pictures.
+void CheckOutputsApart(const RenderOptions& options) {
+  if (!options.pngPath) return;
+  // A stream (standard output, a device, a FIFO) has no name to number: the
+  // pictures would be new files beside it, /dev/null-1 and on.
+  std::error_code error;
+  const fs::file_status kind = fs::status(*options.pngPath, error);
+  const bool stream =
+      *options.pngPath == "-" || (fs::exists(kind) && !fs::is_regular_file(kind) && !fs::is_directory(kind));
+  if (stream && options.cycles > 1) {
+    throw InputError("--out " + Printable(*options.pngPath) +
+                     " holds one picture: give --out a file name to number for --cycles above 1");
+  }
+  if (!options.jsonPath) return;
+  for (int cycle = 1; cycle <= options.cycles; ++cycle) {
+    const std::string png = NumberedPath(*options.pngPath, cycle, options.cycles);
+    if (SameOutputFile(png, *options.jsonPath)) {
+      throw InputError("--out and --json both name '" + Printable(png) + "': give each its own file");
+    }
+  }
+}
+
+}  // namespace
 
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
   RenderOptions options;
@@ -34,6 +77,7 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
     const std::string& name = args[a];
     auto value = [&]() -> const std::string& {
       if (a + 1 >= args.size()) throw InputError(name + " needs a value");
+      if (args[a + 1].empty()) throw InputError(name + " needs a value, not an empty one");
       return args[++a];
     };
     if (name == "--help" || name == "-h" || name == "--version") {
@@ -70,6 +114,7 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
   }
   if (options.sitesFile && !options.jsonPath) throw InputError("--sites needs --json");
   if (!options.pngPath && !options.jsonPath) throw InputError("nothing to write: give --out or --json");
+  CheckOutputsApart(options);
   return options;
 }
 

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "bounded_lines.h"
+#include "cycle/printable_text.h"
 #include "input_error.h"
-#include "printable_text.h"
 
 namespace pelmic::render {
 namespace {

@@ -1,19 +1,30 @@
 #include "stop_signals.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
+
+#if !defined(_WIN32)
+#include <pthread.h>
+#endif
 
 namespace pelmic::render {
 namespace {
 
-volatile std::sig_atomic_t gStopSignal = 0;
+// Set in a handler, read by the run (and on Windows by another thread).
+std::atomic<int> gStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+void (*gAtSecondSignal)() = nullptr;
 
 extern "C" void OnStopSignal(int signal) {
-  if (gStopSignal != 0) {
+  if (gStopSignal.exchange(signal) != 0) {
+    if (gAtSecondSignal != nullptr) gAtSecondSignal();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
   }
-  gStopSignal = signal;
+#if defined(_WIN32)
+  std::signal(signal, OnStopSignal);  // Windows resets the handler at each signal
+#endif
 }
 
 void Catch(int signal) {
@@ -30,7 +41,8 @@ void Catch(int signal) {
 
 }  // namespace
 
-void CatchStopSignals() {
+void CatchStopSignals(void (*atSecondSignal)()) {
+  gAtSecondSignal = atSecondSignal;
   Catch(SIGINT);
   Catch(SIGTERM);
 #if !defined(_WIN32)
@@ -39,13 +51,26 @@ void CatchStopSignals() {
 #endif
 }
 
-int StopSignal() { return gStopSignal; }
+int StopSignal() { return gStopSignal.load(); }
 
 void EndByStopSignal() {
-  const int signal = gStopSignal;
+  const int signal = gStopSignal.load();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
   std::_Exit(128 + signal);  // where raising does not end the program
+}
+
+std::thread WithoutStopSignals(std::function<void()> work) {
+#if defined(_WIN32)
+  return std::thread(std::move(work));  // handlers run on a thread of their own anyway
+#else
+  sigset_t all, before;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &before);  // the new thread inherits the mask
+  std::thread thread(std::move(work));
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return thread;
+#endif
 }
 
 }  // namespace pelmic::render

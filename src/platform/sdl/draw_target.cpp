@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "cycle/printable_text.h"
+
 namespace pelmic::sdl {
 
 namespace {
@@ -21,7 +23,8 @@ std::string_view SwitchName(std::string_view arg) {
 void TargetWindow(std::string_view source, std::string_view text, ParsedArguments& parsed) {
   const std::optional<X11WindowId> id = ParseWindowId(text);
   if (!id) {
-    parsed.error = std::string(source) + ": \"" + std::string(text) + "\" is not a window id (decimal or 0x hex)";
+    // Escaped and cut short: the text comes from whoever started the program.
+    parsed.error = std::string(source) + ": \"" + Excerpt(text) + "\" is not a window id (decimal or 0x hex)";
   }
   parsed.target = {DrawTarget::Kind::ForeignWindow, id.value_or(0)};
 }

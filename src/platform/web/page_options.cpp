@@ -1,22 +1,16 @@
 #include "platform/web/page_options.h"
 
+#include "cycle/printable_text.h"
 #include "cycle/run_request.h"
 
 namespace pelmic::web {
 
 namespace {
 
-// The value as given, cut (between characters) after 40 bytes so that a long
-// address cannot flood the page.
+// The value as given, shown as every message shows outside text: escaped and
+// cut short, so that an address can neither flood nor fake the page's text.
 std::string Refusal(std::string_view what, std::string_view text) {
-  constexpr std::size_t kShownBytes = 40;
-  std::string shown(text);
-  if (shown.size() > kShownBytes) {
-    std::size_t cut = kShownBytes;
-    while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0u) == 0x80u) --cut;
-    shown = shown.substr(0, cut) + "...";
-  }
-  return std::string(what) + ", not '" + shown + "'";
+  return std::string(what) + ", not '" + Excerpt(text) + "'";
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ TEST(DrawTargetArguments, HelpAndVersionAskForThatAlone) {
 }
 
 TEST(DrawTargetArguments, BadWindowIdsAreErrorsNamingTheirSource) {
+  const std::string longId(5000, '7');
   const struct {
     std::vector<std::string> args;
     const char* environment;
@@ -90,6 +91,9 @@ TEST(DrawTargetArguments, BadWindowIdsAreErrorsNamingTheirSource) {
       {{"--window-id="}, nullptr, "\"\""},
       {{"--root"}, "junk", "XSCREENSAVER_WINDOW: \"junk\""},
       {{}, "0x", "XSCREENSAVER_WINDOW"},
+      // Shown escaped and cut short: neither can drive or flood the terminal.
+      {{"-window-id", "\x1B]0;x\x07\x9B"}, nullptr, "-window-id: \"\\x1B]0;x\\x07\\x9B\" is not"},
+      {{"--root"}, longId.c_str(), "XSCREENSAVER_WINDOW: \"" + std::string(40, '7') + "...\" is not"},
   };
   for (const auto& c : cases) {
     const ParsedArguments parsed = ParseArguments(c.args, c.environment);

@@ -83,6 +83,8 @@ TEST(PageOptions, RefusalsNameTheParameterAndItsValue) {
        "cycles must be a whole number from 1 to 10000, not '1234567890123456789012345678901234567890...'"},
       {"cycles", "123456789012345678901234567890123456789\xC3\xA9\xC3\xA9",
        "cycles must be a whole number from 1 to 10000, not '123456789012345678901234567890123456789...'"},
+      // Every byte outside printable ASCII is spelled out, as in every message.
+      {"size", "\xC3\xA9\x1B[2J\n", "size must be WxH with whole numbers from 1 to 16384, not '\\xC3\\xA9\\x1B[2J\\x0A'"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Parse({{c.name, c.value}}).error, c.error) << c.name << "=" << c.value;

@@ -1,8 +1,8 @@
-#include "printable_text.h"
+#include "cycle/printable_text.h"
 
 #include <cstdio>
 
-namespace pelmic::render {
+namespace pelmic {
 
 std::string Printable(std::string_view text) {
   std::string out;
@@ -30,4 +30,4 @@ std::string Excerpt(std::string_view text, std::size_t maxChars) {
   return out;
 }
 
-}  // namespace pelmic::render
+}  // namespace pelmic
