@@ -4,6 +4,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <stdexcept>
+
 #include "platform/sdl/handle_owners.h"
 
 namespace pelmic::sdl {
@@ -42,10 +44,8 @@ bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
 
 std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& error) {
   const UniqueXDisplay display(XOpenDisplay(nullptr));
-  if (!display) {
-    error = "cannot open the X display";
-    return std::nullopt;
-  }
+  // Not the window's fault: the display cannot be used (status 1, not 2).
+  if (!display) throw std::runtime_error("cannot open the X display");
   if (target.kind == DrawTarget::Kind::RootWindow) return DefaultRootWindow(display.get());
   if (!WindowExists(display.get(), target.window)) {
     error = "there is no window " + FormatWindowId(target.window) + " on this display";
