@@ -110,8 +110,27 @@ class Chromium:
         session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
         return Page(self, session, target)
 
+    def sized_page(self, width, height, scale=1):
+        page = self.open_page()
+        page.send("Emulation.setDeviceMetricsOverride",
+                  {"width": width, "height": height, "deviceScaleFactor": scale, "mobile": False})
+        return page
 
-class Page:
+
+class Polling:
+    """What every engine's page offers on top of its own evaluate()."""
+
+    def wait_for(self, expression, timeout=120, poll=0.05):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            value = self.evaluate(expression)
+            if value:
+                return value
+            time.sleep(poll)
+        raise TimeoutError(f"still false after {timeout} s: {expression}")
+
+
+class Page(Polling):
     def __init__(self, browser, session, target):
         self.browser = browser
         self.session = session
@@ -138,14 +157,6 @@ class Page:
             raise ProtocolError(f"{expression}: {reply['exceptionDetails']}")
         return reply["result"].get("value")
 
-    def wait_for(self, expression, timeout=120, poll=0.05):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            value = self.evaluate(expression)
-            if value:
-                return value
-            time.sleep(poll)
-        raise TimeoutError(f"still false after {timeout} s: {expression}")
 
     def screenshot(self, x, y, width, height):
         """PNG bytes of a rectangle of the page, in CSS pixels at scale 1."""
