@@ -72,7 +72,8 @@ class WebSocket:
 
 
 class Firefox:
-    def __init__(self, window=(1280, 800)):
+    def __init__(self, window=(1280, 800), screen=None):
+        """Headless Firefox has a screen of its own, 1366x768; `screen` is not used."""
         self._profile = tempfile.mkdtemp(prefix="pelmic-firefox-")
         with open(os.path.join(self._profile, "user.js"), "w") as preferences:
             preferences.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n" for k, v in PREFERENCES.items())
@@ -134,10 +135,12 @@ class Firefox:
             self.events.append(reply)
         raise TimeoutError(f"no reply from Firefox to {method}")
 
-    def sized_page(self, width, height):
+    def sized_page(self, width=None, height=None):
+        """A page of width x height CSS pixels, or as large as the window."""
         context = self.send("browsingContext.create", {"type": "tab"})["context"]
-        self.send("browsingContext.setViewport", {"context": context,
-                                                  "viewport": {"width": width, "height": height}})
+        if width is not None:
+            self.send("browsingContext.setViewport", {"context": context,
+                                                      "viewport": {"width": width, "height": height}})
         return FirefoxPage(self, context)
 
 

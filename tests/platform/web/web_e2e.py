@@ -392,10 +392,13 @@ SCREEN_SIZES = f"[screen.width, screen.height, innerWidth, innerHeight, {CANVAS}
 
 
 def case_full_screen(args, failures):
-    with ENGINES[args.engine]() as browser:
-        page = browser.sized_page(1000, 700)
+    # A window smaller than the screen, as the page would be opened.
+    with ENGINES[args.engine](window=(1000, 700), screen=(1600, 1200)) as browser:
+        page = browser.sized_page()
         page.navigate(file_url(args.site))
-        page.wait_for(f"{CANVAS}.width === 1000 && {PALE_SHOWN}", timeout=60)
+        window_filled = f"{CANVAS}.width === Math.round(innerWidth * devicePixelRatio) && {PALE_SHOWN}"
+        page.wait_for(window_filled, timeout=60)
+        print(f"in the window: screen, window and canvas {page.evaluate(SCREEN_SIZES)}")
         page.key("f", "KeyF", 70)
         try:
             page.wait_for(SCREEN_FILLED, timeout=30)
@@ -404,7 +407,7 @@ def case_full_screen(args, failures):
         print(f"in full screen: screen, window and canvas {page.evaluate(SCREEN_SIZES)}")
         page.key("a", "KeyA", 65)
         try:
-            page.wait_for(f"!document.fullscreenElement && {CANVAS}.width === 1000 && {PALE_SHOWN}", timeout=30)
+            page.wait_for(f"!document.fullscreenElement && {window_filled}", timeout=30)
         except TimeoutError:
             failures.check(False, f"a key did not bring the page back: {page.evaluate(SCREEN_SIZES)}")
 

@@ -33,7 +33,7 @@ def free_port():
 
 
 class WebKit:
-    def __init__(self, screen=(1600, 1200)):
+    def __init__(self, window=(1280, 800), screen=(1600, 1200)):
         self._processes = []
         self._session = None
         try:
@@ -46,6 +46,7 @@ class WebKit:
             options = {"binary": MINIBROWSER, "args": ["--automation"]}
             capabilities = {"alwaysMatch": {"webkitgtk:browserOptions": options}}
             self._session = self._call("POST", "/session", {"capabilities": capabilities}, retry=True)["sessionId"]
+            self.send("POST", "window/rect", {"width": window[0], "height": window[1]})
         except BaseException:
             self.close()
             raise
@@ -103,10 +104,10 @@ class WebKit:
     def send(self, method, command, body=None):
         return self._call(method, f"/session/{self._session}/{command}", body)
 
-    def sized_page(self, width, height):
+    def sized_page(self, width=None, height=None):
         """The one window, resized so that its viewport is width x height."""
         page = WebKitPage(self)
-        for _ in range(3):
+        for _ in range(3 if width is not None else 0):
             inner = page.evaluate("[innerWidth, innerHeight]")
             if inner == [width, height]:
                 break

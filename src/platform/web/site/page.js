@@ -9,6 +9,8 @@
   const Input = { key: 1, click: 2, pointerMove: 3, close: 4 };
   // A resize settles before the picture starts again at the new size.
   const resizeSettleMs = 150;
+  // The longest wait for full screen to reach the screen's size.
+  const fullScreenSettleMs = 500;
 
   const canvas = document.getElementById('picture');
   const context = canvas.getContext('2d', { alpha: false });
@@ -26,6 +28,8 @@
   let inputQueue = [];
   let frameDue = true;
   let resizeTimer = 0;
+  let fullScreenSettling = false;
+  let fullScreenTimer = 0;
 
   // One turn of the event loop per yield: the program resumes in a task of
   // its own, after the input and painting already waiting, without the 4 ms
@@ -121,7 +125,9 @@
       const size = deviceSize(entries[entries.length - 1]);
       const first = viewport === null;
       viewport = size;
-      if (first) {
+      if (fullScreenSettling) {
+        settleFullScreen();
+      } else if (first) {
         want(RunKind.page);
       } else {
         clearTimeout(resizeTimer);
@@ -138,7 +144,7 @@
   // A fresh picture at the new size; the saver keeps the screen it measured,
   // and a picture of a given size keeps that size.
   function resized() {
-    if (activeRun === RunKind.saver || wantedRun === RunKind.saver) return;
+    if (fullScreenSettling || activeRun === RunKind.saver || wantedRun === RunKind.saver) return;
     if (reproducible && parameters.has('size')) return;
     if (pictureSize && pictureSize.width === viewport.width && pictureSize.height === viewport.height) return;
     want(RunKind.page);
@@ -151,13 +157,39 @@
     });
   }
 
-  // The screen's size is read at once: the saver measures it when it starts,
-  // and the browser reports a resize only later.
+  // The saver measures the screen once, when it starts, so it starts once
+  // full screen has its size. Chromium and Firefox have it when they report
+  // the change; WebKit reports the change first and grows the window to the
+  // screen a moment later: then the saver waits for the size the browser
+  // reports next, until it is the screen's or has held for a moment.
+  function screenFilled() {
+    return viewport.width === Math.round(screen.width * devicePixelRatio)
+        && viewport.height === Math.round(screen.height * devicePixelRatio);
+  }
+  function settleFullScreen() {
+    clearTimeout(fullScreenTimer);
+    if (screenFilled()) {
+      startSaver();
+    } else {
+      fullScreenTimer = setTimeout(startSaver, fullScreenSettleMs);
+    }
+  }
+  function startSaver() {
+    clearTimeout(fullScreenTimer);
+    fullScreenSettling = false;
+    want(RunKind.saver);
+  }
   document.addEventListener('fullscreenchange', function () {
     const box = viewportElement.getBoundingClientRect();
     viewport = { width: Math.max(1, Math.round(box.width * devicePixelRatio)),
                  height: Math.max(1, Math.round(box.height * devicePixelRatio)) };
-    want(document.fullscreenElement === canvas ? RunKind.saver : RunKind.page);
+    clearTimeout(fullScreenTimer);
+    fullScreenSettling = document.fullscreenElement === canvas;
+    if (fullScreenSettling) {
+      settleFullScreen();
+    } else {
+      want(RunKind.page);
+    }
   });
 
   fullScreenButton.addEventListener('click', enterFullScreen);
