@@ -343,41 +343,83 @@ def rest(page):
     press(page, "f", "KeyF", 70, repeat=True)  # a held F's repeats
 
 
-# (what the user does, how full screen is entered, the action, whether it leaves)
+def touch(page, kind, x=None, y=None):
+    points = [] if x is None else [{"x": x, "y": y}]
+    page.send("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+
+def tap(page, x=500, y=300):
+    touch(page, "touchStart", x, y)
+    touch(page, "touchEnd")
+
+
+def enter_by_tap(page):
+    x, y = page.evaluate("(() => { const r = document.getElementById('full-screen').getBoundingClientRect(); "
+                         "return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+    tap(page, x, y)
+
+
+def enter_with_finger_down(page):
+    touch(page, "touchStart", 200, 200)
+    enter_by_key(page)
+
+
+def rest_finger(page):
+    """A finger's tremor, within the pixel it rests on."""
+    for jitter in (0.3, -0.3, 0.2, -0.2, 0.1):
+        touch(page, "touchMove", 200 + jitter, 200 - jitter)
+        time.sleep(0.2)
+
+
+# A phone's browser, which offers full screen to videos only.
+NO_FULL_SCREEN = "Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false });"
+
+# (what the user does, how the saver is started, the action, whether it leaves, full screen offered)
 SAVER_EXITS = [
-    ("a key", enter_by_key, lambda page: press(page, "a", "KeyA", 65), True),
-    ("Shift alone", enter_by_key, lambda page: press(page, "Shift", "ShiftLeft", 16, modifiers=8), True),
-    ("a click", enter_by_button, lambda page: click(page, 500, 300), True),
-    ("a real pointer move", enter_by_key, lambda page: page.mouse("mouseMoved", 203, 200), True),
-    ("a resting pointer", enter_by_button, rest, False),
+    ("a key", enter_by_key, lambda page: press(page, "a", "KeyA", 65), True, True),
+    ("Shift alone", enter_by_key, lambda page: press(page, "Shift", "ShiftLeft", 16, modifiers=8), True, True),
+    ("a click", enter_by_button, lambda page: click(page, 500, 300), True, True),
+    ("a real pointer move", enter_by_key, lambda page: page.mouse("mouseMoved", 203, 200), True, True),
+    ("a resting pointer", enter_by_button, rest, False, True),
+    ("a tap", enter_by_key, tap, True, True),
+    ("a resting finger", enter_with_finger_down, rest_finger, False, True),
+    ("a tap, without full screen", enter_by_tap, tap, True, False),
 ]
 
 
 def case_saver(args, failures):
     with Chromium() as browser:
-        for name, enter, act, leaves in SAVER_EXITS:
+        for name, enter, act, leaves, full_screen in SAVER_EXITS:
             page = browser.sized_page(1000, 700)
+            page.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+            if not full_screen:
+                page.send("Page.addScriptToEvaluateOnNewDocument", {"source": NO_FULL_SCREEN})
             page.navigate(file_url(args.site))
             page.wait_for(f"{CANVAS}.width === 1000 && {PALE_SHOWN}", timeout=30)
+            # Where full screen is not offered, the page says how the saver starts.
+            told = page.evaluate("!document.getElementById('no-full-screen').hidden")
+            failures.check(told != full_screen, f"{name}: the note on full screen shown: {told}")
             enter(page)
-            page.wait_for(f"{FULL_SCREEN} && {CANVAS}.style.cursor === 'none'", timeout=10)
+            in_saver = FULL_SCREEN if full_screen else "document.body.classList.contains('saver')"
+            page.wait_for(f"{in_saver} && {CANVAS}.style.cursor === 'none'", timeout=10)
             caption_hidden = page.evaluate(f"document.elementFromPoint(900, 650) === {CANVAS}")
-            failures.check(caption_hidden, f"{name}: something covers the canvas in full screen")
+            failures.check(caption_hidden, f"{name}: something covers the canvas in the saver")
             page.mouse("mouseMoved", 200, 200)  # the first position, only recorded
             time.sleep(0.5)
-            failures.check(page.evaluate(FULL_SCREEN), f"{name}: the first pointer position left full screen")
+            failures.check(page.evaluate(in_saver), f"{name}: the first pointer position ended the saver")
             act(page)
             if leaves:
                 try:
-                    page.wait_for(f"!document.fullscreenElement && {CANVAS}.style.cursor === ''"
-                                  f" && {CANVAS}.width === 1000 && {PALE_SHOWN}", timeout=10)
-                    print(f"{name}: left full screen, the page draws again")
+                    page.wait_for(f"!document.fullscreenElement && !document.body.classList.contains('saver') && "
+                                  f"{CANVAS}.style.cursor === '' && {CANVAS}.width === 1000 && {PALE_SHOWN}",
+                                  timeout=10)
+                    print(f"{name}: the saver ended, the page draws again")
                 except TimeoutError:
-                    failures.check(False, f"{name}: still in full screen")
+                    failures.check(False, f"{name}: the saver still runs")
             else:
                 time.sleep(1.0)
-                failures.check(page.evaluate(FULL_SCREEN), f"{name}: left full screen")
-                print(f"{name}: still in full screen")
+                failures.check(page.evaluate(in_saver), f"{name}: the saver ended")
+                print(f"{name}: the saver still runs")
 
 
 # The saver's canvas: one backing-store pixel per device pixel of the screen, filling it.

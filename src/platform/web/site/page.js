@@ -150,8 +150,19 @@
     want(RunKind.page);
   }
 
-  function enterFullScreen() {
-    if (reproducible || document.fullscreenElement || !canvas.requestFullscreen) return;
+  // Phones mostly give full screen to videos only: there the saver fills the
+  // window instead, and the button says so.
+  const fullScreenOffered = Boolean(document.fullscreenEnabled && canvas.requestFullscreen);
+  let windowedSaver = false;
+
+  function enterSaver() {
+    if (reproducible || document.fullscreenElement || windowedSaver) return;
+    if (!fullScreenOffered) {
+      windowedSaver = true;
+      document.body.classList.add('saver');
+      want(RunKind.saver);
+      return;
+    }
     canvas.requestFullscreen({ navigationUI: 'hide' }).catch(function () {
       // Refused (an embedding frame, a browser setting): the page stays as it is.
     });
@@ -192,9 +203,12 @@
     }
   });
 
-  fullScreenButton.addEventListener('click', enterFullScreen);
-  // Some browsers (phones among them) give full screen to videos only.
-  fullScreenButton.hidden = !document.fullscreenEnabled;
+  fullScreenButton.addEventListener('click', enterSaver);
+  if (!fullScreenOffered) {
+    fullScreenButton.textContent = 'Saver in this window';
+    fullScreenButton.title = 'A tap, key or click returns to this page';
+    document.getElementById('no-full-screen').hidden = false;
+  }
 
   // The saver's input; on the page itself only F means something.
   function queueInput(kind, x, y) {
@@ -208,9 +222,11 @@
       if (!event.repeat) queueInput(Input.key, 0, 0);
     } else if (event.key.toLowerCase() === 'f' && !event.ctrlKey && !event.altKey && !event.metaKey) {
       event.preventDefault();
-      enterFullScreen();
+      enterSaver();
     }
   }, true);
+  // A tap is a click. A finger resting since before the saver started moves
+  // like a resting mouse: its first position is only recorded.
   window.addEventListener('pointerdown', function () {
     queueInput(Input.click, 0, 0);
   }, true);
@@ -274,6 +290,11 @@
       canvas.style.cursor = hidden ? 'none' : '';
     },
     leaveFullScreen: function () {
+      if (windowedSaver) {
+        windowedSaver = false;
+        document.body.classList.remove('saver');
+        want(RunKind.page);
+      }
       if (document.fullscreenElement) document.exitFullscreen().catch(function () {});
     },
     alert: function (text) {
