@@ -1,13 +1,6 @@
-"""A headless Firefox driven through WebDriver BiDi, which it serves itself.
-
-    with Firefox(window=(1100, 800)) as browser:
-        page = browser.sized_page(1100, 800)
-        page.navigate("file:///.../index.html?seed=7")
-        page.wait_for("document.title.endsWith('done')")
-
-Firefox writes the port it listens on into its profile. The WebSocket is the
-little of RFC 6455 that a local client needs. Standard library only.
-"""
+"""Headless Firefox through WebDriver BiDi, which Firefox serves itself on the
+port it writes into its profile; the WebSocket is the little of RFC 6455 a
+local client needs. Standard library only."""
 
 import base64
 import json
@@ -19,85 +12,45 @@ import subprocess
 import tempfile
 import time
 
-from cdp import Polling, ProtocolError
+from cdp import ProtocolError
+from webdriver import WebDriverPage
 
-FIREFOX = os.environ.get("PELMIC_FIREFOX", "/usr/bin/firefox-esr")
 # No first-run pages; full screen without its animation and its notice.
-PREFERENCES = {
-    "browser.shell.checkDefaultBrowser": False,
-    "full-screen-api.transition-duration.enter": "0 0",
-    "full-screen-api.transition-duration.leave": "0 0",
-    "full-screen-api.warning.timeout": 0,
-}
-
-
-class WebSocket:
-    def __init__(self, host, port, path):
-        self._socket = socket.create_connection((host, port), timeout=120)
-        key = base64.b64encode(os.urandom(16)).decode()
-        self._socket.sendall(f"GET {path} HTTP/1.1\r\nHost: {host}:{port}\r\nUpgrade: websocket\r\n"
-                             f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\n"
-                             "Sec-WebSocket-Version: 13\r\n\r\n".encode())
-        self._file = self._socket.makefile("rb")
-        if b" 101 " not in self._file.readline():
-            raise ProtocolError("Firefox refused the WebSocket")
-        while self._file.readline() not in (b"\r\n", b""):
-            pass
-
-    def send(self, text):
-        data, mask = text.encode(), os.urandom(4)
-        size = len(data)
-        header = (struct.pack("!BB", 0x81, 0x80 | size) if size < 126 else
-                  struct.pack("!BBH", 0x81, 0xFE, size) if size < 1 << 16 else struct.pack("!BBQ", 0x81, 0xFF, size))
-        masked = bytes(b ^ mask[i & 3] for i, b in enumerate(data))
-        self._socket.sendall(header + mask + masked)
-
-    def receive(self):
-        message = b""
-        while True:
-            first, second = self._file.read(2)
-            size = second & 0x7F
-            if size >= 126:
-                size = struct.unpack("!H" if size == 126 else "!Q", self._file.read(2 if size == 126 else 8))[0]
-            payload, opcode = self._file.read(size), first & 0x0F
-            if opcode == 8:
-                raise ProtocolError("Firefox closed the WebSocket")
-            if opcode in (0, 1):
-                message += payload
-                if first & 0x80:
-                    return json.loads(message)
-
-    def close(self):
-        self._socket.close()
+PREFERENCES = {"browser.shell.checkDefaultBrowser": False, "full-screen-api.warning.timeout": 0,
+               "full-screen-api.transition-duration.enter": "0 0", "full-screen-api.transition-duration.leave": "0 0"}
 
 
 class Firefox:
+    """Its headless screen is its own 1366x768: `screen` is not used."""
+
     def __init__(self, window=(1280, 800), screen=None):
-        """Headless Firefox has a screen of its own, 1366x768; `screen` is not used."""
         self._profile = tempfile.mkdtemp(prefix="pelmic-firefox-")
         with open(os.path.join(self._profile, "user.js"), "w") as preferences:
             preferences.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n" for k, v in PREFERENCES.items())
         self._process = subprocess.Popen(
-            [FIREFOX, "--headless", "--no-remote", "--profile", self._profile, "--remote-debugging-port=0",
-             f"--window-size={window[0]},{window[1]}", "about:blank"],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self._socket = None
-        self._next_id = 0
-        self.events = []
+            ["firefox-esr", "--headless", "--no-remote", "--profile", self._profile, "--remote-debugging-port=0",
+             f"--window-size={window[0]},{window[1]}"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._socket, self._next_id = None, 0
         try:
-            self._socket = WebSocket("127.0.0.1", self._port(), "/session")
+            port = self._port()
+            self._socket = socket.create_connection(("127.0.0.1", port), timeout=120)
+            key = base64.b64encode(os.urandom(16)).decode()
+            self._socket.sendall(f"GET /session HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nUpgrade: websocket\r\nConnection: "
+                                 f"Upgrade\r\nSec-WebSocket-Key: {key}\r\nSec-WebSocket-Version: 13\r\n\r\n".encode())
+            self._file = self._socket.makefile("rb")
+            while self._file.readline() not in (b"\r\n", b""):
+                pass
             self.send("session.new", {"capabilities": {}})
         except BaseException:
             self.close()
             raise
 
     def _port(self):
-        server = os.path.join(self._profile, "WebDriverBiDiServer.json")
         deadline = time.monotonic() + 60
         while time.monotonic() < deadline:
             try:
-                with open(server) as file:
-                    return json.load(file)["ws_port"]
+                with open(os.path.join(self._profile, "WebDriverBiDiServer.json")) as server:
+                    return json.load(server)["ws_port"]
             except (OSError, ValueError, KeyError):
                 time.sleep(0.1)
         raise TimeoutError("Firefox did not start its WebDriver BiDi server")
@@ -111,8 +64,8 @@ class Firefox:
     def close(self):
         if self._socket:
             try:
-                self.send("browser.close", timeout=10)
-            except (OSError, ProtocolError, TimeoutError):
+                self.send("browser.close")
+            except (OSError, ValueError, ProtocolError):
                 pass
             self._socket.close()
         try:
@@ -122,18 +75,28 @@ class Firefox:
             self._process.wait()
         shutil.rmtree(self._profile, ignore_errors=True)
 
-    def send(self, method, params=None, timeout=60):
+    def send(self, method, params=None):
         self._next_id += 1
-        self._socket.send(json.dumps({"id": self._next_id, "method": method, "params": params or {}}))
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            reply = self._socket.receive()
+        data, mask = json.dumps({"id": self._next_id, "method": method, "params": params or {}}).encode(), os.urandom(4)
+        size = (struct.pack("!B", 0x80 | len(data)) if len(data) < 126 else struct.pack("!BH", 0xFE, len(data))
+                if len(data) < 1 << 16 else struct.pack("!BQ", 0xFF, len(data)))
+        self._socket.sendall(b"\x81" + size + mask + bytes(b ^ mask[i & 3] for i, b in enumerate(data)))
+        while True:
+            reply = self._receive()
             if reply.get("id") == self._next_id:
                 if reply.get("type") == "error":
                     raise ProtocolError(f"{method}: {reply.get('error')}: {reply.get('message')}")
-                return reply.get("result", {})
-            self.events.append(reply)
-        raise TimeoutError(f"no reply from Firefox to {method}")
+                return reply["result"]
+
+    def _receive(self):
+        """One text message; Firefox sends them unfragmented and unmasked."""
+        header = self._file.read(2)
+        if len(header) < 2 or header[0] & 0x0F == 8:
+            raise ProtocolError("Firefox closed the WebSocket")
+        size = header[1] & 0x7F
+        if size >= 126:
+            size = int.from_bytes(self._file.read(2 if size == 126 else 8), "big")
+        return json.loads(self._file.read(size))
 
     def sized_page(self, width=None, height=None):
         """A page of width x height CSS pixels, or as large as the window."""
@@ -144,28 +107,24 @@ class Firefox:
         return FirefoxPage(self, context)
 
 
-class FirefoxPage(Polling):
+class FirefoxPage(WebDriverPage):
     def __init__(self, browser, context):
-        self.browser = browser
-        self.context = context
+        self.browser, self.context = browser, context
 
     def navigate(self, url):
         self.browser.send("browsingContext.navigate", {"context": self.context, "url": url, "wait": "interactive"})
 
-    def evaluate(self, expression):
-        reply = self.browser.send("script.evaluate", {
-            "expression": f"Promise.resolve({expression}).then(value => JSON.stringify(value))",
-            "target": {"context": self.context}, "awaitPromise": True, "userActivation": False})
+    def run(self, script):
+        reply = self.browser.send("script.callFunction", {"functionDeclaration": f"async function () {{ {script} }}",
+                                                          "target": {"context": self.context}, "awaitPromise": True})
         if reply["type"] == "exception":
-            raise ProtocolError(f"{expression}: {reply['exceptionDetails']['text']}")
-        return json.loads(reply["result"]["value"]) if reply["result"]["type"] == "string" else None
+            raise ProtocolError(f"{script}: {reply['exceptionDetails']['text']}")
+        return reply["result"].get("value")
 
     def screenshot(self, x, y, width, height):
         clip = {"type": "box", "x": x, "y": y, "width": width, "height": height}
-        reply = self.browser.send("browsingContext.captureScreenshot", {"context": self.context, "clip": clip})
-        return base64.b64decode(reply["data"])
+        return base64.b64decode(self.browser.send("browsingContext.captureScreenshot",
+                                                  {"context": self.context, "clip": clip})["data"])
 
-    def key(self, key="a", code=None, key_code=None):
-        keys = {"type": "key", "id": "keyboard",
-                "actions": [{"type": "keyDown", "value": key}, {"type": "keyUp", "value": key}]}
-        self.browser.send("input.performActions", {"context": self.context, "actions": [keys]})
+    def perform(self, actions):
+        self.browser.send("input.performActions", {"context": self.context, "actions": actions})

@@ -330,10 +330,12 @@ def enter_by_key(page):
     press(page, "f", "KeyF", 70)
 
 
+BUTTON_CENTRE = ("(() => { const r = document.getElementById('full-screen').getBoundingClientRect(); "
+                 "return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+
+
 def enter_by_button(page):
-    x, y = page.evaluate("(() => { const r = document.getElementById('full-screen').getBoundingClientRect(); "
-                         "return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-    click(page, x, y)
+    click(page, *page.evaluate(BUTTON_CENTRE))
 
 
 def rest(page):
@@ -354,9 +356,7 @@ def tap(page, x=500, y=300):
 
 
 def enter_by_tap(page):
-    x, y = page.evaluate("(() => { const r = document.getElementById('full-screen').getBoundingClientRect(); "
-                         "return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-    tap(page, x, y)
+    tap(page, *page.evaluate(BUTTON_CENTRE))
 
 
 def enter_with_finger_down(page):
