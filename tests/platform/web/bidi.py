@@ -15,18 +15,12 @@ import time
 from cdp import ProtocolError
 from webdriver import WebDriverPage
 
-# No first-run pages; full screen without its animation and its notice.
-PREFERENCES = {"browser.shell.checkDefaultBrowser": False, "full-screen-api.warning.timeout": 0,
-               "full-screen-api.transition-duration.enter": "0 0", "full-screen-api.transition-duration.leave": "0 0"}
-
 
 class Firefox:
     """Its headless screen is its own 1366x768: `screen` is not used."""
 
     def __init__(self, window=(1280, 800), screen=None):
         self._profile = tempfile.mkdtemp(prefix="pelmic-firefox-")
-        with open(os.path.join(self._profile, "user.js"), "w") as preferences:
-            preferences.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n" for k, v in PREFERENCES.items())
         self._process = subprocess.Popen(
             ["firefox-esr", "--headless", "--no-remote", "--profile", self._profile, "--remote-debugging-port=0",
              f"--window-size={window[0]},{window[1]}"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -35,8 +29,9 @@ class Firefox:
             port = self._port()
             self._socket = socket.create_connection(("127.0.0.1", port), timeout=120)
             key = base64.b64encode(os.urandom(16)).decode()
-            self._socket.sendall(f"GET /session HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nUpgrade: websocket\r\nConnection: "
-                                 f"Upgrade\r\nSec-WebSocket-Key: {key}\r\nSec-WebSocket-Version: 13\r\n\r\n".encode())
+            self._socket.sendall(f"GET /session HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nUpgrade: websocket\r\n"
+                                 f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\n"
+                                 "Sec-WebSocket-Version: 13\r\n\r\n".encode())
             self._file = self._socket.makefile("rb")
             while self._file.readline() not in (b"\r\n", b""):
                 pass
