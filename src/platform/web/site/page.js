@@ -35,9 +35,9 @@
   // its own, after the input and painting already waiting, without the 4 ms
   // clamp of nested timers. A message to ourselves is the cheapest such task
   // in Chromium and Firefox. WebKit sends MessagePort messages through
-  // another process, at 5 to 10 times the cost, and its timers keep a clamp;
-  // there an echo from a worker is the cheapest. WebKit is told apart by what
-  // it lacks: the task scheduler (window.scheduler) of the other two.
+  // another process, at 5 to 10 times the cost; there an echo from a worker
+  // is the cheapest. WebKit is told apart by what it lacks: the task
+  // scheduler (window.scheduler) of the other two.
   // (scheduler.yield would be cheaper still, but its continuations go before
   // every other task of the page, so that timers and messages starve.)
   // A hidden page gets its next turn once it is shown again.
