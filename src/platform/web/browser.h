@@ -29,7 +29,7 @@ struct InputEvent {
   float x = 0, y = 0;  // device pixels, for PointerMove
 };
 
-// One turn of the browser's event loop: a message the page posts to itself.
+// One turn of the browser's event loop: the program resumes in a task of its own.
 void YieldTurn();
 // Sleeps until the page wants a picture: at start, after a resize, on entering
 // or leaving full screen.

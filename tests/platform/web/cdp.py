@@ -26,7 +26,7 @@ class ProtocolError(RuntimeError):
 
 
 class Chromium:
-    def __init__(self, window=(1280, 800), scale=1, extra_args=()):
+    def __init__(self, window=(1280, 800), scale=1, extra_args=(), screen=None):
         self._profile = tempfile.mkdtemp(prefix="pelmic-chromium-")
         commands_read, self._commands = os.pipe()
         self._replies, replies_write = os.pipe()
@@ -34,6 +34,8 @@ class Chromium:
                 "--no-first-run", "--no-default-browser-check", "--remote-debugging-pipe",
                 f"--user-data-dir={self._profile}", f"--force-device-scale-factor={scale}",
                 f"--window-size={window[0]},{window[1]}", *extra_args, "about:blank"]
+        if screen:
+            args.insert(1, f"--screen-info={{{screen[0]}x{screen[1]}}}")
 
         def on_descriptors_3_and_4():
             # Copies out of the way first, so that neither dup2 overwrites the
@@ -110,8 +112,30 @@ class Chromium:
         session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
         return Page(self, session, target)
 
+    def sized_page(self, width=None, height=None, scale=1):
+        """A page of width x height CSS pixels, or as large as the window."""
+        page = self.open_page()
+        if width is None:
+            return page
+        page.send("Emulation.setDeviceMetricsOverride",
+                  {"width": width, "height": height, "deviceScaleFactor": scale, "mobile": False})
+        return page
 
-class Page:
+
+class Polling:
+    """What every engine's page offers on top of its own evaluate()."""
+
+    def wait_for(self, expression, timeout=120, poll=0.05):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            value = self.evaluate(expression)
+            if value:
+                return value
+            time.sleep(poll)
+        raise TimeoutError(f"still false after {timeout} s: {expression}")
+
+
+class Page(Polling):
     def __init__(self, browser, session, target):
         self.browser = browser
         self.session = session
@@ -138,14 +162,6 @@ class Page:
             raise ProtocolError(f"{expression}: {reply['exceptionDetails']}")
         return reply["result"].get("value")
 
-    def wait_for(self, expression, timeout=120, poll=0.05):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            value = self.evaluate(expression)
-            if value:
-                return value
-            time.sleep(poll)
-        raise TimeoutError(f"still false after {timeout} s: {expression}")
 
     def screenshot(self, x, y, width, height):
         """PNG bytes of a rectangle of the page, in CSS pixels at scale 1."""

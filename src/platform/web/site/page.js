@@ -9,6 +9,8 @@
   const Input = { key: 1, click: 2, pointerMove: 3, close: 4 };
   // A resize settles before the picture starts again at the new size.
   const resizeSettleMs = 150;
+  // The longest wait for full screen to reach the screen's size.
+  const fullScreenSettleMs = 500;
 
   const canvas = document.getElementById('picture');
   const context = canvas.getContext('2d', { alpha: false });
@@ -26,23 +28,57 @@
   let inputQueue = [];
   let frameDue = true;
   let resizeTimer = 0;
+  let fullScreenSettling = false;
+  let fullScreenTimer = 0;
 
-  // One turn of the event loop: a message posted to ourselves is handled after
-  // the input and painting already waiting, without the 4 ms clamp of nested
-  // timers. A hidden page gets its next turn once it is shown again.
-  const channel = new MessageChannel();
+  // One turn of the event loop per yield: the program resumes in a task of
+  // its own, after the input and painting already waiting, without the 4 ms
+  // clamp of nested timers. A message to ourselves is the cheapest such task
+  // in Chromium and Firefox. WebKit sends MessagePort messages through
+  // another process, at 5 to 10 times the cost; there an echo from a worker
+  // is the cheapest. WebKit is told apart by what it lacks: the task
+  // scheduler (window.scheduler) of the other two.
+  // (scheduler.yield would be cheaper still, but its continuations go before
+  // every other task of the page, so that timers and messages starve.)
+  // A hidden page gets its next turn once it is shown again.
   let resumeProgram = null;
   let resumeWhenShown = null;
-  channel.port1.onmessage = function () {
+  function resumeInTurn() {
     const resume = resumeProgram;
     resumeProgram = null;
     resume();
-  };
+  }
+  function channelTurns() {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = resumeInTurn;
+    return function () { channel.port2.postMessage(null); };
+  }
+  function workerTurns() {
+    const echo = new Blob(['onmessage = function () { postMessage(null); };'], { type: 'text/javascript' });
+    const worker = new Worker(URL.createObjectURL(echo));
+    worker.onmessage = resumeInTurn;
+    // A worker refused (a policy, a setting): messages to ourselves, and the
+    // turn asked for is taken that way.
+    worker.onerror = function () {
+      takeTurn = channelTurns();
+      if (resumeProgram) takeTurn();
+    };
+    return function () { worker.postMessage(null); };
+  }
+  function chooseTurns() {
+    if (window.scheduler) return channelTurns();
+    try {
+      return workerTurns();
+    } catch (refused) {
+      return channelTurns();
+    }
+  }
+  let takeTurn = chooseTurns();
   document.addEventListener('visibilitychange', function () {
     if (!document.hidden && resumeWhenShown) {
       resumeProgram = resumeWhenShown;
       resumeWhenShown = null;
-      channel.port2.postMessage(null);
+      takeTurn();
     }
   });
 
@@ -89,7 +125,9 @@
       const size = deviceSize(entries[entries.length - 1]);
       const first = viewport === null;
       viewport = size;
-      if (first) {
+      if (fullScreenSettling) {
+        settleFullScreen();
+      } else if (first) {
         want(RunKind.page);
       } else {
         clearTimeout(resizeTimer);
@@ -106,31 +144,71 @@
   // A fresh picture at the new size; the saver keeps the screen it measured,
   // and a picture of a given size keeps that size.
   function resized() {
-    if (activeRun === RunKind.saver || wantedRun === RunKind.saver) return;
+    if (fullScreenSettling || activeRun === RunKind.saver || wantedRun === RunKind.saver) return;
     if (reproducible && parameters.has('size')) return;
     if (pictureSize && pictureSize.width === viewport.width && pictureSize.height === viewport.height) return;
     want(RunKind.page);
   }
 
-  function enterFullScreen() {
-    if (reproducible || document.fullscreenElement || !canvas.requestFullscreen) return;
+  // Phones mostly give full screen to videos only: there the saver fills the
+  // window instead, and the button says so.
+  const fullScreenOffered = Boolean(document.fullscreenEnabled && canvas.requestFullscreen);
+  let windowedSaver = false;
+
+  function enterSaver() {
+    if (reproducible || document.fullscreenElement || windowedSaver) return;
+    if (!fullScreenOffered) {
+      windowedSaver = true;
+      document.body.classList.add('saver');
+      want(RunKind.saver);
+      return;
+    }
     canvas.requestFullscreen({ navigationUI: 'hide' }).catch(function () {
       // Refused (an embedding frame, a browser setting): the page stays as it is.
     });
   }
 
-  // The screen's size is read at once: the saver measures it when it starts,
-  // and the browser reports a resize only later.
+  // The saver measures the screen once, when it starts, so it starts once
+  // full screen has its size. Chromium and Firefox have it when they report
+  // the change; WebKit reports the change first and grows the window to the
+  // screen a moment later: then the saver waits for the size the browser
+  // reports next, until it is the screen's or has held for a moment.
+  function screenFilled() {
+    return viewport.width === Math.round(screen.width * devicePixelRatio)
+        && viewport.height === Math.round(screen.height * devicePixelRatio);
+  }
+  function settleFullScreen() {
+    clearTimeout(fullScreenTimer);
+    if (screenFilled()) {
+      startSaver();
+    } else {
+      fullScreenTimer = setTimeout(startSaver, fullScreenSettleMs);
+    }
+  }
+  function startSaver() {
+    clearTimeout(fullScreenTimer);
+    fullScreenSettling = false;
+    want(RunKind.saver);
+  }
   document.addEventListener('fullscreenchange', function () {
     const box = viewportElement.getBoundingClientRect();
     viewport = { width: Math.max(1, Math.round(box.width * devicePixelRatio)),
                  height: Math.max(1, Math.round(box.height * devicePixelRatio)) };
-    want(document.fullscreenElement === canvas ? RunKind.saver : RunKind.page);
+    clearTimeout(fullScreenTimer);
+    fullScreenSettling = document.fullscreenElement === canvas;
+    if (fullScreenSettling) {
+      settleFullScreen();
+    } else {
+      want(RunKind.page);
+    }
   });
 
-  fullScreenButton.addEventListener('click', enterFullScreen);
-  // Some browsers (phones among them) give full screen to videos only.
-  fullScreenButton.hidden = !document.fullscreenEnabled;
+  fullScreenButton.addEventListener('click', enterSaver);
+  if (!fullScreenOffered) {
+    fullScreenButton.textContent = 'Saver in this window';
+    fullScreenButton.title = 'A tap, key or click returns to this page';
+    document.getElementById('no-full-screen').hidden = false;
+  }
 
   // The saver's input; on the page itself only F means something.
   function queueInput(kind, x, y) {
@@ -144,9 +222,11 @@
       if (!event.repeat) queueInput(Input.key, 0, 0);
     } else if (event.key.toLowerCase() === 'f' && !event.ctrlKey && !event.altKey && !event.metaKey) {
       event.preventDefault();
-      enterFullScreen();
+      enterSaver();
     }
   }, true);
+  // A tap is a click. A finger resting since before the saver started moves
+  // like a resting mouse: its first position is only recorded.
   window.addEventListener('pointerdown', function () {
     queueInput(Input.click, 0, 0);
   }, true);
@@ -162,7 +242,7 @@
         return;
       }
       resumeProgram = resume;
-      channel.port2.postMessage(null);
+      takeTurn();
     },
     whenRunWanted: function (waiter) {
       activeRun = null;
@@ -210,6 +290,11 @@
       canvas.style.cursor = hidden ? 'none' : '';
     },
     leaveFullScreen: function () {
+      if (windowedSaver) {
+        windowedSaver = false;
+        document.body.classList.remove('saver');
+        want(RunKind.page);
+      }
       if (document.fullscreenElement) document.exitFullscreen().catch(function () {});
     },
     alert: function (text) {
