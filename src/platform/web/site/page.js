@@ -48,22 +48,43 @@
     resumeProgram = null;
     resume();
   }
+  // A few messages are kept going at once, so that a turn need not wait for
+  // the last one to come back; each still resumes the program in a task of
+  // its own. One that finds the program busy or gone is kept back and sent
+  // again when a turn is asked for, so that a page at rest sends none.
+  const messagesInFlight = 16;
+  function turnsBy(send, onArrival) {
+    let kept = messagesInFlight;
+    onArrival(function () {
+      if (!resumeProgram) {
+        kept++;
+        return;
+      }
+      send();
+      resumeInTurn();
+    });
+    return function () {
+      if (kept === 0) return;  // one is on its way
+      kept--;
+      send();
+    };
+  }
   function channelTurns() {
     const channel = new MessageChannel();
-    channel.port1.onmessage = resumeInTurn;
-    return function () { channel.port2.postMessage(null); };
+    return turnsBy(function () { channel.port2.postMessage(null); },
+                   function (arrived) { channel.port1.onmessage = arrived; });
   }
   function workerTurns() {
     const echo = new Blob(['onmessage = function () { postMessage(null); };'], { type: 'text/javascript' });
     const worker = new Worker(URL.createObjectURL(echo));
-    worker.onmessage = resumeInTurn;
     // A worker refused (a policy, a setting): messages to ourselves, and the
     // turn asked for is taken that way.
     worker.onerror = function () {
       takeTurn = channelTurns();
       if (resumeProgram) takeTurn();
     };
-    return function () { worker.postMessage(null); };
+    return turnsBy(function () { worker.postMessage(null); },
+                   function (arrived) { worker.onmessage = arrived; });
   }
   function chooseTurns() {
     if (window.scheduler) return channelTurns();
