@@ -15,7 +15,8 @@ void OrderCellVertices(CellVertexTable& cells, int row);
 inline constexpr double kNearAngle = 1e-7;
 
 // Puts neighbours in row `row` whose angle keys lie within kNearAngle of each
-// other in the order their exact turn about the site (siteX, siteY) gives.
+// other in the order the sign of their cross product about the site
+// (siteX, siteY) gives, which tells such directions apart to the last digit.
 // A site a hair off the line of two of its cell's vertices (a border, where
 // sites a hair apart cut a notch at a corner) sees both in what the keys call
 // one direction; taken in the wrong order, the fan skips the slice between

@@ -445,6 +445,7 @@ TEST(VoronoiOracle, ExtremeCoordinatesGiveExactCellsAndEdges) {
       {"steep bisector, 1e-160 by 5001e-320", {{1920, 1080}, {{0, 0}, {1e-160, 5001e-320}}}},
       {"steep bisector, 1e-160 by 1e-317", {{1920, 1080}, {{0, 0}, {1e-160, 1e-317}}}},
       {"steep bisector, 1e-150 by 1e-300", {{1920, 1080}, {{0, 0}, {1e-150, 1e-300}}}},
+      {"steep bisector, three at the origin, 1 x 16384 px", {{1, 16384}, {{1e-160, 464e-324}, {0, 0}, {1e-320, 0}}}},
   };
   for (const double gap : {1e-300, 5e-324, 1e-170}) {
     char g[16];
