@@ -26,13 +26,6 @@ inline bool AreTiny(double a, double b) { return std::abs(a) < kTinyDifference &
 // differences can be squared and multiplied without underflow.
 int UnitExponent(double a, double b);
 
-// (a + b) - fl(a + b), exactly (Knuth's two-sum): what rounding the sum lost.
-inline double SumRoundingError(double a, double b) {
-  const double sum = a + b;
-  const double bPart = sum - a;
-  return (a - (sum - bPart)) + (b - bPart);
-}
-
 // Squared Euclidean distance of (x1, y1) and (x2, y2): orders points as
 // Distance does, one rounding fewer and no root. It underflows to 0 for
 // points less than about 1e-154 apart; the callers only compare it with

@@ -13,24 +13,12 @@ namespace pelmic {
 // its products do not underflow to 0; callers use only n's direction, the
 // sign of SideOf and its ratio to other products with n, which the scaling
 // leaves as they are.
-//
-// The midpoint of two doubles is not always a double: for sites one double
-// step apart it rounds onto one of them, which would then sit on their own
-// bisector and be taken for the other site's neighbour. midLoX and midLoY keep
-// what the rounding of the sum took off (0 for single-precision sites, whose
-// sums are exact), and SideOf measures from the exact midpoint.
 struct SiteBisector {
   double nx = 0, ny = 0, midX = 0, midY = 0;
-  double midLoX = 0, midLoY = 0;
 
   SiteBisector() = default;
   SiteBisector(double ax, double ay, double bx, double by)
-      : nx(bx - ax),
-        ny(by - ay),
-        midX((ax + bx) / 2),
-        midY((ay + by) / 2),
-        midLoX(SumRoundingError(ax, bx) / 2),
-        midLoY(SumRoundingError(ay, by) / 2) {
+      : nx(bx - ax), ny(by - ay), midX((ax + bx) / 2), midY((ay + by) / 2) {
     if (AreTiny(nx, ny) && (nx != 0 || ny != 0)) [[unlikely]] {
       const int e = UnitExponent(nx, ny);
       nx = std::scalbn(nx, -e);
@@ -38,7 +26,7 @@ struct SiteBisector {
     }
   }
 
-  double SideOf(double x, double y) const { return nx * ((x - midX) - midLoX) + ny * ((y - midY) - midLoY); }
+  double SideOf(double x, double y) const { return nx * (x - midX) + ny * (y - midY); }
 };
 
 }  // namespace pelmic
