@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <span>
+#include <utility>
 
 #include "geometry/numeric.h"
 
@@ -13,6 +14,47 @@ void OrderCellVertices(CellVertexTable& cells, int row) {
   const std::size_t count = static_cast<std::size_t>(n);
   hSort(n, std::span<double>(cells.AngleRow(row)).first(count), std::span<double>(cells.XRow(row)).first(count),
         std::span<double>(cells.YRow(row)).first(count));
+}
+
+namespace {
+
+// (dx, dy) scaled by a power of two so that its larger part lies in [1, 2):
+// the direction is unchanged, and products of differences a few double steps
+// long do not underflow to 0.
+void ToUnitScale(double& dx, double& dy) {
+  if (dx == 0 && dy == 0) return;
+  const int e = UnitExponent(dx, dy);
+  dx = std::scalbn(dx, -e);
+  dy = std::scalbn(dy, -e);
+}
+
+// True when vertex b comes before vertex a counter-clockwise on the screen
+// (y grows downwards), for two directions less than pi apart.
+bool TurnsBefore(const CellVertexTable& cells, int row, int a, int b, double siteX, double siteY) {
+  double ax = cells.X(row, a) - siteX, ay = cells.Y(row, a) - siteY;
+  double bx = cells.X(row, b) - siteX, by = cells.Y(row, b) - siteY;
+  ToUnitScale(ax, ay);
+  ToUnitScale(bx, by);
+  return ax * by - ay * bx > 0;
+}
+
+void SwapVertices(CellVertexTable& cells, int row, int a, int b) {
+  std::swap(cells.XRow(row).at(a), cells.XRow(row).at(b));
+  std::swap(cells.YRow(row).at(a), cells.YRow(row).at(b));
+  std::swap(cells.AngleRow(row).at(a), cells.AngleRow(row).at(b));
+}
+
+}  // namespace
+
+void SettleNearAngles(CellVertexTable& cells, int row, double siteX, double siteY) {
+  const int n = cells.VertexCount(row);
+  for (int v = 1; v < n; ++v) {
+    for (int at = v; at > 0 && cells.Angle(row, at) - cells.Angle(row, at - 1) <= kNearAngle &&
+                     TurnsBefore(cells, row, at - 1, at, siteX, siteY);
+         --at) {
+      SwapVertices(cells, row, at - 1, at);
+    }
+  }
 }
 
 void AngleVerticesAtTheSite(CellVertexTable& cells, int row, double siteX, double siteY) {

@@ -11,6 +11,7 @@ void FinishCell(DiagramTables& tables, int i, ScreenSize screen) {
   AddScreenCorners(tables.sites, tables.corners, i, screen, tables.cells);
   AngleVerticesAtTheSite(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
   OrderCellVertices(tables.cells, row);
+  SettleNearAngles(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
   tables.cellArea.at(row) = ComputeCellArea(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
 }
 

@@ -440,6 +440,12 @@ TEST(VoronoiOracle, ExtremeCoordinatesGiveExactCellsAndEdges) {
        {{16384, 16384}, {{10, 5e-6}, {0, 10.000005}, {9000, 9000}}}},
       {"bisector 5e-6 px from the bottom-right corner, 16384 px",
        {{16384, 16384}, {{16374, 16384 - 5e-6}, {16378, 16376 - 5e-6}, {9000, 9000}}}},
+      // Found by the sites fuzzer: a bisector of slope 1e157 cuts a notch at the
+      // corner, and the far border vertices lie in one direction from the site.
+      {"steep bisector, 1e-160 by 5001e-320", {{1920, 1080}, {{0, 0}, {1e-160, 5001e-320}}}},
+      {"steep bisector, 1e-160 by 1e-317", {{1920, 1080}, {{0, 0}, {1e-160, 1e-317}}}},
+      {"steep bisector, 1e-150 by 1e-300", {{1920, 1080}, {{0, 0}, {1e-150, 1e-300}}}},
+      {"steep bisector, three at the origin, 1 x 16384 px", {{1, 16384}, {{1e-160, 464e-324}, {0, 0}, {1e-320, 0}}}},
   };
   for (const double gap : {1e-300, 5e-324, 1e-170}) {
     char g[16];

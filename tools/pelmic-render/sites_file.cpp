@@ -48,6 +48,10 @@ SiteTable ReadSitesFile(const std::string& path, ScreenSize screen) {
   if (std::filesystem::is_directory(path, error)) throw InputError(name + ": is a directory, not a sites file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError(name + ": cannot be read");
+  return ReadSites(in, name, screen);
+}
+
+SiteTable ReadSites(std::istream& in, const std::string& name, ScreenSize screen) {
   SiteTable sites;
   std::array<std::uint64_t, kMaxSites> lineOfSite{};
   BoundedLines lines(in, kMaxLineLength);

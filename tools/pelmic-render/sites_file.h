@@ -1,6 +1,7 @@
 // sites_file.h - reading fixed sites, one "x y" line each.
 #pragma once
 
+#include <istream>
 #include <string>
 
 #include "geometry/diagram_tables.h"
@@ -13,5 +14,8 @@ namespace pelmic::render {
 // memory stays bounded whatever the file holds. Throws InputError naming the
 // file, the line and the problem, every byte of them printable.
 SiteTable ReadSitesFile(const std::string& path, ScreenSize screen);
+
+// The same from a stream already open; `name` stands for it in messages.
+SiteTable ReadSites(std::istream& in, const std::string& name, ScreenSize screen);
 
 }  // namespace pelmic::render
