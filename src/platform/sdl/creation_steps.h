@@ -14,7 +14,9 @@ enum class Made { Window, Framebuffer };
 
 using CreationWatch = shell::CreationWatch<Made>;
 
+#ifdef PELMIC_TEST_HOOKS
 inline void SetCreationWatch(CreationWatch* watch) { shell::CreationSeam<Made>::SetWatch(watch); }
+#endif
 
 // What `create` returns, or null, with SDL's error saying so, if the watch
 // fails this step.

@@ -30,10 +30,10 @@ bool LossWatch::Explains(const X11Error& error) {
 std::unique_ptr<EmbeddedWindow> EmbeddedWindow::LookUp(const DrawTarget& target, std::string& error) {
   const std::optional<X11WindowId> id = LookUpWindow(target, error);
   if (!id) return nullptr;
-  return std::unique_ptr<EmbeddedWindow>(new EmbeddedWindow(*id, target.kind));
+  return std::unique_ptr<EmbeddedWindow>(new EmbeddedWindow(*id));
 }
 
-EmbeddedWindow::EmbeddedWindow(X11WindowId id, Kind kind) : kind_(kind), watch_(id) {
+EmbeddedWindow::EmbeddedWindow(X11WindowId id) : watch_(id) {
   // Before SDL opens the display: its first requests about the window may
   // already find it gone.
   watched = &watch_;

@@ -62,8 +62,6 @@ class LossWatch {
 
 class EmbeddedWindow {
  public:
-  using Kind = DrawTarget::Kind;
-
   // The target's window (RootWindow or ForeignWindow), watched from now on.
   // Null with `error` set when the display cannot be opened or the window
   // does not exist.
@@ -73,7 +71,6 @@ class EmbeddedWindow {
   EmbeddedWindow& operator=(const EmbeddedWindow&) = delete;
 
   X11WindowId Id() const { return watch_.Window(); }
-  Kind WindowKind() const { return kind_; }
   bool Lost() const { return watch_.Lost(); }
 
   // SDL's handle on the window; SDL's video must be started. Throws
@@ -87,9 +84,8 @@ class EmbeddedWindow {
   void Notice(const SDL_Event& event);
 
  private:
-  EmbeddedWindow(X11WindowId id, Kind kind);
+  explicit EmbeddedWindow(X11WindowId id);
 
-  Kind kind_;
   LossWatch watch_;
 };
 

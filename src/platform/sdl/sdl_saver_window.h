@@ -57,8 +57,10 @@ class SdlSaverWindow final : public shell::SaverWindow {
   Canvas& Surface() override { return canvas_; }
   void DoEvents(shell::SaverInput& input) override;
 
+#ifdef PELMIC_TEST_HOOKS
   // For the benchmarks: presenting can be switched off to measure its cost.
   void SetPresenting(bool on) { presenting_ = on; }
+#endif
 
  private:
   SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded);

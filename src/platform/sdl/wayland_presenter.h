@@ -2,7 +2,7 @@
 // buffers of its size, black until a canvas is presented into them.
 //
 //   WaylandPresenter presenter(shm, surface, 1920, 1080);
-//   presenter.ShowBlack();                              // maps a configured surface
+//   presenter.AttachBlack();                            // the surface's first buffer
 //   presenter.Present(canvas, canvas.TakeDirtyRect());  // then commits
 //
 // The compositor reads one buffer while we write the other, so it never

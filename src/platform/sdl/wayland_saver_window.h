@@ -51,8 +51,10 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   Canvas& Surface() override { return canvas_; }
   void DoEvents(shell::SaverInput& input) override;
 
+#ifdef PELMIC_TEST_HOOKS
   // For the benchmarks: presenting can be switched off to measure its cost.
   void SetPresenting(bool on) { presenting_ = on; }
+#endif
 
  private:
   WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland, std::unique_ptr<FullScreenSurface> primary,

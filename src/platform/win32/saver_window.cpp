@@ -49,7 +49,7 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx
       schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
   RegisterWindowClass(instance);
   // OwnerWindowProc hands the window to window_ on WM_NCCREATE.
-  const HWND made = CreationStep(HandleKind::Window, [&] {
+  const HWND made = CreationStep(Made::Window, [&] {
     return CreateWindowExW(WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, widthPx, heightPx, nullptr,
                            nullptr, instance, this);
   });

@@ -190,17 +190,20 @@ def case_embedded_bad_window(x):
 
 
 def case_embedded_window_lost(x):
-    """The daemon destroys its window without a signal: at start-up, while the
-    cycle draws, in the pause (the picture has stopped changing). The saver
-    ends at once with status 0, or with 2 and a message when the window went
-    before the saver could take it."""
-    for moment in (0.0, 0.02, "drawing", "pause"):
+    """The daemon destroys its window without a signal: before the saver
+    starts drawing, the saver reports it with status 2 and a message; while the
+    cycle draws, or in the pause (the picture has stopped changing), it ends at
+    once with status 0."""
+    for moment in ("start", "drawing", "pause"):
         logo, area, bounds = foreign_window(x, "200x150+0+0", "daemon")
-        proc = start_embedded(x, "--root", window=area)
-        wait_for_handler(proc)
-        if isinstance(moment, float):
-            time.sleep(moment)
+        if moment == "start":
+            # Held before it runs, so that the window is surely gone first.
+            proc = x.start("sh", "-c", 'kill -STOP $$; exec "$0" "$@"', PELMIC, "--root",
+                           env={"XSCREENSAVER_WINDOW": area})
+            check(wait_until(lambda: open(f"/proc/{proc.pid}/stat").read().split()[2] == "T", 10),
+                  "the held saver never stopped")
         else:
+            proc = start_embedded(x, "--root", window=area)
             seen = []
 
             def reached():
@@ -209,11 +212,15 @@ def case_embedded_window_lost(x):
                 return seen[-1] > 0 and (moment == "drawing" or settled)
             check(wait_until(reached, 10), f"the daemon's window never showed the {moment}")
         stop(logo)  # the server destroys the windows of a client that is gone
+        if moment == "start":
+            check(wait_until(lambda: x.run("xwininfo", "-id", area, check=False) == "", 10), "the window stayed")
+            proc.send_signal(signal.SIGCONT)
         lost = time.monotonic()
         status = finish(proc, EXIT_WITHIN_S)
         print(f"window lost at {moment}: status {status} after {1e3 * (time.monotonic() - lost):.0f} ms")
         error = proc.stderr.read().decode()
-        check(status == 0 or (status == 2 and isinstance(moment, float) and error.startswith("pelmic: ")),
+        promised = 2 if moment == "start" else 0
+        check(status == promised and error.startswith("pelmic: ") == (promised == 2),
               f"window lost at {moment}: status {status}, stderr {error!r}")
 
 
