@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,14 @@ VideoSubsystem::VideoSubsystem() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
+  }
+  // With no display at all SDL falls back to a back end that shows nothing:
+  // the saver would then draw for no one, for ever. Only asked for by name.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool showsNothing = std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+  if (showsNothing && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    throw std::runtime_error("cannot open the display: no X11 or Wayland display");
   }
 }
 

@@ -46,7 +46,7 @@ DialogOutcome OutcomeOf(int buttonId) {
 // fail now and then as well. A second try costs nothing when all is well.
 bool ShowBox(const SDL_MessageBoxData& box, int& pressed) {
   // The box waits for its buttons alone; only ending the program can end it.
-  const EndAtOnceOnTermination signalsEndTheBox;
+  const ExitOnSignalScope signalsEndTheBox;
   for (int attempt = 0; attempt < 2; ++attempt) {
     pressed = -1;
     if (SDL_ShowMessageBox(&box, &pressed) == 0) return true;

@@ -113,30 +113,25 @@ void SdlSaverWindow::Hide() {
   for (const UniqueWindow& cover : covers_) SDL_HideWindow(cover.get());
 }
 
-void SdlSaverWindow::Refresh() { Present(static_cast<std::int64_t>(SDL_GetTicks64())); }
+void SdlSaverWindow::Refresh() { policy_.PresentNow(); }
 
 void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
   if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
-  if (!presenting_ || (!exposed_ && !canvas_.HasChanges())) return;
-  // The clock is read only when there is something to show, from the vDSO:
-  // no system call on the idle path.
-  const auto now = static_cast<std::int64_t>(SDL_GetTicks64());
-  if (schedule_.Due(now)) Present(now);
+  if (presenting_) policy_.Yield(canvas_.HasChanges());
 }
 
-void SdlSaverWindow::Present(std::int64_t nowMs) {
-  if (exposed_) {
-    canvas_.TakeDirtyRect();
-    presenter_.PresentAll();
-  } else {
-    const DirtyRect changed = canvas_.TakeDirtyRect();
-    if (changed.Empty()) return;
-    presenter_.Present(changed);
-  }
-  schedule_.Presented(nowMs);
-  exposed_ = false;
+bool SdlSaverWindow::PresentChanged() {
+  const DirtyRect changed = canvas_.TakeDirtyRect();
+  if (changed.Empty()) return false;
+  presenter_.Present(changed);
+  return true;
+}
+
+void SdlSaverWindow::PresentAll() {
+  canvas_.TakeDirtyRect();
+  presenter_.PresentAll();
 }
 
 void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) {
@@ -176,7 +171,7 @@ void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   if (!exposed && !resized) return;
   if (event.windowID != SDL_GetWindowID(window_.get())) return;  // a cover: the server repaints it
   if (resized) presenter_.Invalidate();
-  exposed_ = true;
+  policy_.Exposed();
 }
 
 bool SdlSaverWindow::FollowDisplays() {

@@ -20,16 +20,12 @@
 #include "platform/sdl/surface_presenter.h"
 #include "shell/monitor_covers.h"
 #include "shell/platform.h"
-#include "shell/present_schedule.h"
+#include "shell/present_policy.h"
 
 namespace pelmic::sdl {
 
-class SdlSaverWindow final : public shell::SaverWindow {
+class SdlSaverWindow final : public shell::SaverWindow, private shell::PresentTarget {
  public:
-  // At most about 60 presents a second: enough to watch the cells appear,
-  // cheap enough not to slow the drawing down.
-  static constexpr std::int64_t kFrameMs = 16;
-
   // The saver's own hidden window over the primary display (SDL's display 0)
   // at its desktop size, and a black one over each other display that the
   // shell's cover rule names; input in any of them counts. A display
@@ -71,8 +67,11 @@ class SdlSaverWindow final : public shell::SaverWindow {
   bool FollowDisplays();
   // A pointer position in one of our windows, in the saver window's pixels.
   void ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input);
-  // Shows what changed since the last present (everything after an exposure).
-  void Present(std::int64_t nowMs);
+
+  // PresentTarget
+  std::int64_t Now() const override { return static_cast<std::int64_t>(SDL_GetTicks64()); }
+  bool PresentChanged() override;
+  void PresentAll() override;
 
   // Declared before the canvas, which may draw into the window's memory: the
   // window goes last.
@@ -81,8 +80,7 @@ class SdlSaverWindow final : public shell::SaverWindow {
   EmbeddedWindow* embedded_;          // null for a window of our own
   RasterCanvas canvas_;
   SurfacePresenter presenter_;
-  shell::PresentSchedule schedule_{kFrameMs};
-  bool exposed_ = false;  // the system lost our pixels: present all of them
+  shell::PresentPolicy policy_{*this, shell::PresentPolicy::kFrameMs};
   bool shown_ = false;    // between Show and Hide: new covers are shown
   bool presenting_ = true;
 };

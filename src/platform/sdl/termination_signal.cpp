@@ -50,7 +50,7 @@ void InstallTerminationHandlers() {
 
 bool TerminationRequested() { return requested; }
 
-EndAtOnceOnTermination::EndAtOnceOnTermination() {
+ExitOnSignalScope::ExitOnSignalScope() {
   dialogOwner = getpid();
   endAtOnce = true;
   // Set before the look, so that a signal is either seen here or ends the
@@ -58,6 +58,6 @@ EndAtOnceOnTermination::EndAtOnceOnTermination() {
   if (requested) _exit(0);
 }
 
-EndAtOnceOnTermination::~EndAtOnceOnTermination() { endAtOnce = false; }
+ExitOnSignalScope::~ExitOnSignalScope() { endAtOnce = false; }
 
 }  // namespace pelmic::sdl

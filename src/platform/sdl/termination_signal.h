@@ -16,7 +16,7 @@
 //
 //   InstallTerminationHandlers();            // first thing in main
 //   if (TerminationRequested()) ...          // wherever the program can stop
-//   { EndAtOnceOnTermination dialog; ShowTheDialog(); }
+//   { ExitOnSignalScope dialog; ShowTheDialog(); }
 #pragma once
 
 namespace pelmic::sdl {
@@ -29,12 +29,12 @@ bool TerminationRequested();
 // While one exists a signal ends the program at once with status 0, and so
 // does one that arrived before it. Children forked meanwhile end when the
 // program ends.
-class EndAtOnceOnTermination {
+class ExitOnSignalScope {
  public:
-  EndAtOnceOnTermination();
-  ~EndAtOnceOnTermination();
-  EndAtOnceOnTermination(const EndAtOnceOnTermination&) = delete;
-  EndAtOnceOnTermination& operator=(const EndAtOnceOnTermination&) = delete;
+  ExitOnSignalScope();
+  ~ExitOnSignalScope();
+  ExitOnSignalScope(const ExitOnSignalScope&) = delete;
+  ExitOnSignalScope& operator=(const ExitOnSignalScope&) = delete;
 };
 
 }  // namespace pelmic::sdl

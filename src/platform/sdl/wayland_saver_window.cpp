@@ -109,27 +109,24 @@ void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
     if (shown_ && !cover->Mapped() && cover->Configured()) cover->Map();
     cover->AnswerConfigure();
   }
-  if (primary_->AnswerConfigure()) exposed_ = true;
-  if (!presenting_ || (!exposed_ && !canvas_.HasChanges() && !primary_->Behind())) return;
-  // The clock is read only when there is something to show, from the vDSO:
-  // no system call on the idle path.
-  const auto now = static_cast<std::int64_t>(SDL_GetTicks64());
-  if (schedule_.Due(now)) Present(now);
+  // New buffers after a configure: present all of them.
+  if (primary_->AnswerConfigure()) policy_.Exposed();
+  // A present the compositor held back is owed even when nothing changed.
+  if (presenting_) policy_.Yield(canvas_.HasChanges() || primary_->Behind());
 }
 
-void WaylandSaverWindow::Refresh() { Present(static_cast<std::int64_t>(SDL_GetTicks64())); }
+void WaylandSaverWindow::Refresh() { policy_.PresentNow(); }
 
-void WaylandSaverWindow::Present(std::int64_t nowMs) {
-  if (exposed_) {
-    canvas_.TakeDirtyRect();
-    primary_->Present(canvas_, {0, 0, canvas_.Width(), canvas_.Height()});
-  } else {
-    const DirtyRect changed = canvas_.TakeDirtyRect();
-    if (changed.Empty() && !primary_->Behind()) return;
-    primary_->Present(canvas_, changed);
-  }
-  schedule_.Presented(nowMs);
-  exposed_ = false;
+bool WaylandSaverWindow::PresentChanged() {
+  const DirtyRect changed = canvas_.TakeDirtyRect();
+  if (changed.Empty() && !primary_->Behind()) return false;
+  primary_->Present(canvas_, changed);
+  return true;
+}
+
+void WaylandSaverWindow::PresentAll() {
+  canvas_.TakeDirtyRect();
+  primary_->Present(canvas_, {0, 0, canvas_.Width(), canvas_.Height()});
 }
 
 bool WaylandSaverWindow::FollowOutputs() {

@@ -26,7 +26,7 @@
 #include "platform/sdl/wayland_connection.h"
 #include "platform/sdl/wayland_fullscreen.h"
 #include "shell/platform.h"
-#include "shell/present_schedule.h"
+#include "shell/present_policy.h"
 
 namespace pelmic::sdl {
 
@@ -36,10 +36,8 @@ namespace pelmic::sdl {
 // or null when it is not set.
 bool WaylandSaverWanted(const char* videoDriver, const char* waylandDisplay);
 
-class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInputSink {
+class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInputSink, private shell::PresentTarget {
  public:
-  static constexpr std::int64_t kFrameMs = 16;  // as on X11
-
   // Hidden toplevels on every output that needs one, configured full screen;
   // null where Wayland is not wanted (WaylandSaverWanted, on this process's
   // environment) or no compositor answers. Throws std::runtime_error.
@@ -59,11 +57,15 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
  private:
   WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland, std::unique_ptr<FullScreenSurface> primary,
                      std::vector<std::unique_ptr<FullScreenSurface>> covers);
-  void Present(std::int64_t nowMs);
   // Follows outputs connected and disconnected since the last call; false
   // once the primary one is gone.
   bool FollowOutputs();
   const FullScreenSurface* SurfaceFor(const wl_surface* surface) const;
+
+  // PresentTarget
+  std::int64_t Now() const override { return static_cast<std::int64_t>(SDL_GetTicks64()); }
+  bool PresentChanged() override;
+  void PresentAll() override;
 
   // WaylandInputSink
   void KeyPressed() override;
@@ -75,8 +77,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   std::vector<std::unique_ptr<FullScreenSurface>> covers_;
   RasterCanvas canvas_;
   shell::SaverInput* input_ = nullptr;  // while DoEvents dispatches
-  shell::PresentSchedule schedule_{kFrameMs};
-  bool exposed_ = false;  // the primary got new buffers: present all of it
+  shell::PresentPolicy policy_{*this, shell::PresentPolicy::kFrameMs};
   bool shown_ = false;    // between Show and Hide: new covers are mapped
   bool presenting_ = true;
 };

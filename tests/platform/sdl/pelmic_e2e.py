@@ -187,6 +187,10 @@ def case_embedded_bad_window(x):
         check(status == 2 and message.startswith("pelmic: "),
               f"{args} with XSCREENSAVER_WINDOW={window}: status {status}, stderr {message!r}")
     check(not x.top_windows(), "a bad window id opened a window")
+    # Nowhere to show: status 1, not a saver that draws for no one.
+    status = finish(x.start(PELMIC, "/S", env={"DISPLAY": "", "WAYLAND_DISPLAY": "", "XDG_RUNTIME_DIR": "/nonexistent"}),
+                    PROMPTLY_S)
+    check(status == 1, f"/S with no display: status {status}")
 
 
 def case_embedded_window_lost(x):
