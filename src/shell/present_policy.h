@@ -11,7 +11,7 @@
 // supplies only how to put pixels on its screen, and its clock.
 //
 //   PresentPolicy policy(screen, PresentPolicy::kFrameMs * ticksPerMs);
-//   policy.Yield(canvas.HasChanges());  // in every DoEvents
+//   policy.AfterEvents(canvas.HasChanges());  // at the end of every DoEvents
 #pragma once
 
 #include <cstdint>
@@ -45,7 +45,7 @@ class PresentPolicy {
   void Exposed() { exposed_ = true; }
   // Presents when something is owed and the interval since the last present
   // has passed; the first present is due at once.
-  void Yield(bool changed) {
+  void AfterEvents(bool changed) {
     if (!changed && !exposed_) return;
     const std::int64_t now = target_.Now();
     if (now - lastPresent_ >= minInterval_) Present(now);

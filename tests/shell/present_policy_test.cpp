@@ -27,26 +27,26 @@ struct LoggingScreen final : PresentTarget {
 TEST(PresentPolicy, PresentsWhatChangedOncePerIntervalAndEverythingAfterAnExposure) {
   LoggingScreen screen;
   PresentPolicy policy(screen, 100);
-  policy.Yield(false);  // idle: not even the clock
+  policy.AfterEvents(false);  // idle: not even the clock
   EXPECT_EQ(screen.clockReads, 0);
   for (const std::int64_t now : {-5000, -4950, -4901}) {  // the first is due at once, whatever the clock says
     screen.now = now;
-    policy.Yield(true);
+    policy.AfterEvents(true);
   }
   screen.now = 0;
   policy.Exposed();
-  policy.Yield(false);  // an exposure is owed even when nothing changed
-  policy.Yield(true);   // within the interval
+  policy.AfterEvents(false);  // an exposure is owed even when nothing changed
+  policy.AfterEvents(true);  // within the interval
   screen.now = 50;
   policy.PresentNow();  // a refresh restarts the interval from here
   screen.now = 149;
-  policy.Yield(true);
+  policy.AfterEvents(true);
   screen.changes = false;
   screen.now = 150;
-  policy.Yield(true);  // due, but nothing to show: the interval does not restart
+  policy.AfterEvents(true);  // due, but nothing to show: the interval does not restart
   screen.changes = true;
   screen.now = 151;
-  policy.Yield(true);
+  policy.AfterEvents(true);
   EXPECT_EQ(screen.log, "changed@-5000 all@0 changed@50 nothing@150 changed@151 ");
 }
 

@@ -84,7 +84,7 @@ void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
     DispatchMessageW(&message);
   }
   input_ = nullptr;
-  policy_.Yield(canvas_.HasChanges());
+  policy_.AfterEvents(canvas_.HasChanges());
 }
 
 bool Win32SaverWindow::PresentChanged() {

@@ -112,7 +112,7 @@ void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
   // New buffers after a configure: present all of them.
   if (primary_->AnswerConfigure()) policy_.Exposed();
   // A present the compositor held back is owed even when nothing changed.
-  if (presenting_) policy_.Yield(canvas_.HasChanges() || primary_->Behind());
+  if (presenting_) policy_.AfterEvents(canvas_.HasChanges() || primary_->Behind());
 }
 
 void WaylandSaverWindow::Refresh() { policy_.PresentNow(); }

@@ -119,7 +119,7 @@ void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
   if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
-  if (presenting_) policy_.Yield(canvas_.HasChanges());
+  if (presenting_) policy_.AfterEvents(canvas_.HasChanges());
 }
 
 bool SdlSaverWindow::PresentChanged() {
