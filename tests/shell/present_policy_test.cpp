@@ -7,17 +7,12 @@
 namespace pelmic::shell {
 namespace {
 
-// A screen that logs each present as "changed@tick", "nothing@tick" or "all@tick".
+// Logs each present as "changed@tick", "nothing@tick" or "all@tick"; counts looks at the clock.
 struct LoggingScreen final : PresentTarget {
-  std::int64_t Now() const override {
-    ++clockReads;
-    return now;
-  }
-  bool PresentChanged() override {
-    log += (changes ? "changed@" : "nothing@") + std::to_string(now) + " ";
-    return changes;
-  }
-  void PresentAll() override { log += "all@" + std::to_string(now) + " "; }
+  std::int64_t Now() const override { return ++clockReads, now; }
+  bool PresentChanged() override { return Log(changes ? "changed" : "nothing"), changes; }
+  void PresentAll() override { Log("all"); }
+  void Log(const char* what) { log.append(what).append("@").append(std::to_string(now)).append(" "); }
   std::int64_t now = 0;
   bool changes = true;
   mutable int clockReads = 0;
@@ -29,24 +24,21 @@ TEST(PresentPolicy, PresentsWhatChangedOncePerIntervalAndEverythingAfterAnExposu
   PresentPolicy policy(screen, 100);
   policy.AfterEvents(false);  // idle: not even the clock
   EXPECT_EQ(screen.clockReads, 0);
-  for (const std::int64_t now : {-5000, -4950, -4901}) {  // the first is due at once, whatever the clock says
+  const auto at = [&](std::int64_t now, bool changed, bool changes = true) {
     screen.now = now;
-    policy.AfterEvents(true);
-  }
-  screen.now = 0;
+    screen.changes = changes;
+    policy.AfterEvents(changed);
+  };
+  at(-5000, true);  // the first is due at once, whatever the clock says
+  at(-4901, true);
   policy.Exposed();
-  policy.AfterEvents(false);  // an exposure is owed even when nothing changed
-  policy.AfterEvents(true);  // within the interval
+  at(0, false);  // an exposure is owed even when nothing changed
+  at(0, true);   // within the interval
   screen.now = 50;
   policy.PresentNow();  // a refresh restarts the interval from here
-  screen.now = 149;
-  policy.AfterEvents(true);
-  screen.changes = false;
-  screen.now = 150;
-  policy.AfterEvents(true);  // due, but nothing to show: the interval does not restart
-  screen.changes = true;
-  screen.now = 151;
-  policy.AfterEvents(true);
+  at(149, true);
+  at(150, true, false);  // due, but nothing to show: the interval does not restart
+  at(151, true);
   EXPECT_EQ(screen.log, "changed@-5000 all@0 changed@50 nothing@150 changed@151 ");
 }
 

@@ -19,8 +19,7 @@ import sys
 import tempfile
 import time
 
-# The X driver's helpers, one folder up.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))  # pelmic_e2e
 from pelmic_e2e import EXIT_WITHIN_S, PROMPTLY_S, Failure, check, describe, expect_exit, expect_running  # noqa: E402
 from waysession import SwayDisplay, image_from_ppm  # noqa: E402
 from wayland_pointer import VirtualPointer  # noqa: E402
