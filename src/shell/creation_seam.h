@@ -2,10 +2,10 @@
 // creation of windows and other system resources fail.
 //
 // Each front end makes every window, buffer or GDI object in a creation step
-// of its own kind enum. Normally the step just runs. A test may install a
-// CreationWatch that sees everything made and may fail any step, as the
-// system does when it refuses, to check that each error path gives back
-// everything taken before it.
+// of its own `Made` enum. In what ships the step just runs. The tests' build
+// of a front end (PELMIC_TEST_HOOKS) may install a CreationWatch that sees
+// everything made and may fail any step, as the system does when it refuses,
+// to check that each error path gives back everything taken before it.
 //
 //   enum class Made { Window, Framebuffer };
 //   using Seam = shell::CreationSeam<Made>;
@@ -28,13 +28,19 @@ class CreationWatch {
 template <typename Kind>
 class CreationSeam {
  public:
+#ifdef PELMIC_TEST_HOOKS
   // nullptr (the default) lets every step run unwatched.
   static void SetWatch(CreationWatch<Kind>* watch) { watch_ = watch; }
+#endif
 
   // What `create` returns, or null if the watch fails this step; then
   // `refused` runs first, so the platform's error report can say why.
   template <typename Create, typename Refused>
-  static auto Step(Kind what, Create create, Refused refused) -> decltype(create()) {
+  static auto Step([[maybe_unused]] Kind what, Create create, [[maybe_unused]] Refused refused)
+      -> decltype(create()) {
+#ifndef PELMIC_TEST_HOOKS
+    return create();
+#else
     if (watch_ == nullptr) return create();
     if (!watch_->MayCreate(what)) {
       refused();
@@ -43,10 +49,13 @@ class CreationSeam {
     const auto made = create();
     if (made != nullptr) watch_->Created(what, made);
     return made;
+#endif
   }
 
+#ifdef PELMIC_TEST_HOOKS
  private:
   static inline CreationWatch<Kind>* watch_ = nullptr;
+#endif
 };
 
 }  // namespace pelmic::shell

@@ -10,7 +10,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 BUILD=${1:-$ROOT/build/release}
 SIZE=${2:-1920x1080}
-PELMIC=$BUILD/src/platform/sdl/pelmic
+PELMIC=$BUILD/src/platform/linux/pelmic
 BENCH=$BUILD/tools/bench/sdl_bench/pelmic_sdl_bench
 for f in "$PELMIC" "$BENCH"; do
   [ -x "$f" ] || { echo "missing $f (configure with PELMIC_BENCHMARKS=ON and build)" >&2; exit 1; }

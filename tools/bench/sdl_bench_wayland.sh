@@ -12,7 +12,7 @@ ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 BUILD=${1:-$ROOT/build/release}
 SIZE=${2:-1920x1080}
 RUNS=${3:-5}
-PELMIC=$BUILD/src/platform/sdl/pelmic
+PELMIC=$BUILD/src/platform/linux/pelmic
 PROBE=$BUILD/tools/bench/sdl_bench/pelmic_saver_probe
 BENCH=$BUILD/tools/bench/sdl_bench/pelmic_sdl_bench
 for f in "$PELMIC" "$PROBE" "$BENCH"; do

@@ -15,10 +15,10 @@ BackBuffer::BackBuffer(int widthPx, int heightPx) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_.reset(CreationStep(HandleKind::GdiObject,
+  bitmap_.reset(CreationStep(Made::GdiObject,
                              [&] { return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0); }));
   if (bitmap_ == nullptr) throw std::runtime_error("cannot create the back buffer");
-  dc_.reset(CreationStep(HandleKind::GdiObject, [] { return CreateCompatibleDC(nullptr); }));
+  dc_.reset(CreationStep(Made::GdiObject, [] { return CreateCompatibleDC(nullptr); }));
   if (dc_ == nullptr) throw std::runtime_error("cannot create the back buffer");
   pixels_ = static_cast<std::uint32_t*>(bits);
   dcOwnBitmap_ = SelectObject(dc_.get(), bitmap_.get());

@@ -72,7 +72,7 @@ CoverWindows::CoverWindows(HINSTANCE instance, const std::vector<shell::ScreenRe
 
 UniqueWindow CoverWindows::Make(const shell::ScreenRect& area) {
   RegisterCoverClass(instance_);
-  UniqueWindow window(CreationStep(HandleKind::Window, [&] {
+  UniqueWindow window(CreationStep(Made::Window, [&] {
     return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, area.left,
                            area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance_,
                            nullptr);

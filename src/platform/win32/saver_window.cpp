@@ -46,10 +46,10 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx
     : canvas_(widthPx, heightPx),
       covers_(instance, covered),
       backBuffer_(widthPx, heightPx),
-      schedule_(TicksPerSecond() * kPresentIntervalMs / 1000) {
+      policy_(*this, TicksPerSecond() * kPresentIntervalMs / 1000) {
   RegisterWindowClass(instance);
   // OwnerWindowProc hands the window to window_ on WM_NCCREATE.
-  const HWND made = CreationStep(HandleKind::Window, [&] {
+  const HWND made = CreationStep(Made::Window, [&] {
     return CreateWindowExW(WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, widthPx, heightPx, nullptr,
                            nullptr, instance, this);
   });
@@ -70,10 +70,7 @@ void Win32SaverWindow::Hide() {
   covers_.Hide();
 }
 
-void Win32SaverWindow::Refresh() {
-  Present(canvas_.TakeDirtyRect());
-  schedule_.Presented(Now());
-}
+void Win32SaverWindow::Refresh() { policy_.PresentNow(); }
 
 void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
   input_ = &input;
@@ -87,12 +84,20 @@ void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
     DispatchMessageW(&message);
   }
   input_ = nullptr;
-  // The clock is read only when there is something to show.
-  if (!canvas_.HasChanges()) return;
-  const std::int64_t now = Now();
-  if (!schedule_.Due(now)) return;
-  Present(canvas_.TakeDirtyRect());
-  schedule_.Presented(now);
+  policy_.AfterEvents(canvas_.HasChanges());
+}
+
+bool Win32SaverWindow::PresentChanged() {
+  const DirtyRect changed = canvas_.TakeDirtyRect();
+  if (changed.Empty()) return false;
+  Present(changed);
+  return true;
+}
+
+// Not asked for: WM_PAINT shows lost pixels from the DIB.
+void Win32SaverWindow::PresentAll() {
+  canvas_.TakeDirtyRect();
+  Present({0, 0, canvas_.Width(), canvas_.Height()});
 }
 
 std::int64_t Win32SaverWindow::Now() const {

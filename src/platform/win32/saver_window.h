@@ -19,11 +19,11 @@
 #include "platform/win32/handle_owners.h"
 #include "platform/win32/owner_window_proc.h"
 #include "shell/platform.h"
-#include "shell/present_schedule.h"
+#include "shell/present_policy.h"
 
 namespace pelmic::win32 {
 
-class Win32SaverWindow final : public shell::SaverWindow {
+class Win32SaverWindow final : public shell::SaverWindow, private shell::PresentTarget {
  public:
   // `covered`: the other monitors' areas, in virtual-screen pixels. Throws
   // std::runtime_error, having released whatever it made.
@@ -48,13 +48,17 @@ class Win32SaverWindow final : public shell::SaverWindow {
   // Copies the area from the canvas into the DIB and blits it to the window.
   void Present(const DirtyRect& area);
   void Paint();
-  std::int64_t Now() const;
+
+  // PresentTarget
+  std::int64_t Now() const override;
+  bool PresentChanged() override;
+  void PresentAll() override;
 
   RasterCanvas canvas_;
   CoverWindows covers_;  // made before the saver window, which so stays above them
   BackBuffer backBuffer_;
   UniqueWindow window_;  // set on WM_NCCREATE, inside the constructor
-  shell::PresentSchedule schedule_;
+  shell::PresentPolicy policy_;
   // Set only while DoEvents dispatches, so input reaches the handlers there alone.
   shell::SaverInput* input_ = nullptr;
   bool closePending_ = false;

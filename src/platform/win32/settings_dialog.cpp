@@ -30,7 +30,7 @@ UniqueFont CreateMessageFont() {
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
   return UniqueFont(
-      CreationStep(HandleKind::GdiObject, [&] { return CreateFontIndirectW(&metrics.lfMessageFont); }));
+      CreationStep(Made::GdiObject, [&] { return CreateFontIndirectW(&metrics.lfMessageFont); }));
 }
 
 void RegisterDialogClass(HINSTANCE instance, WNDPROC procedure) {
@@ -66,7 +66,7 @@ SettingsDialog::SettingsDialog(HINSTANCE instance, const shell::SettingsDialogDe
   const int y = work.top + (work.bottom - work.top - height) / 2;
 
   // OwnerWindowProc hands the window to window_ on WM_NCCREATE.
-  const HWND made = CreationStep(HandleKind::Window, [&] {
+  const HWND made = CreationStep(Made::Window, [&] {
     return CreateWindowExW(kDialogExStyle, kClassName, WideFromUtf8(design.caption).c_str(), kDialogStyle, x, y,
                            width, height, nullptr, nullptr, instance, this);
   });
@@ -88,7 +88,7 @@ void SettingsDialog::CreateControls(HINSTANCE instance) {
     const shell::ControlDesign& control = design_.controls[i];
     const bool button = control.kind == shell::ControlKind::Button;
     const DWORD style = WS_CHILD | WS_VISIBLE | (button ? (WS_TABSTOP | BS_PUSHBUTTON) : SS_LEFT);
-    const HWND child = CreationStep(HandleKind::Window, [&] {
+    const HWND child = CreationStep(Made::Window, [&] {
       return CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", WideFromUtf8(control.text).c_str(), style,
                              ScaledPixels(control.left), ScaledPixels(control.top), ScaledPixels(control.width),
                              ScaledPixels(control.height), window_.get(),

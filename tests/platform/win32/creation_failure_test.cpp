@@ -28,23 +28,23 @@ struct FailingStep final : CreationWatch {
   explicit FailingStep(int failAtStep) : failAt(failAtStep) { SetCreationWatch(this); }
   ~FailingStep() { SetCreationWatch(nullptr); }
 
-  bool MayCreate(HandleKind kind) override {
+  bool MayCreate(Made kind) override {
     if (steps++ != failAt) return true;
     failedKind = kind;
     return false;
   }
-  void Created(HandleKind kind, void* handle) override { made.push_back({kind, handle}); }
+  void Created(Made kind, void* handle) override { made.push_back({kind, handle}); }
 
   int failAt;
   int steps = 0;
-  std::optional<HandleKind> failedKind;
-  std::vector<std::pair<HandleKind, void*>> made;
+  std::optional<Made> failedKind;
+  std::vector<std::pair<Made, void*>> made;
 };
 
 // Asks the system itself: an owner that forgot its handle cannot fake this.
-bool Alive(const std::pair<HandleKind, void*>& made) {
+bool Alive(const std::pair<Made, void*>& made) {
   const auto [kind, handle] = made;
-  return kind == HandleKind::Window ? IsWindow(static_cast<HWND>(handle)) != FALSE : GetObjectType(handle) != 0;
+  return kind == Made::Window ? IsWindow(static_cast<HWND>(handle)) != FALSE : GetObjectType(handle) != 0;
 }
 
 BOOL CALLBACK AddIfOurs(HWND window, LPARAM list) {
@@ -70,7 +70,7 @@ struct Family {
   std::function<std::shared_ptr<void>()> make;
   // A step of this kind may fail without failing the whole (the dialog's
   // font: its controls then take the GUI font).
-  std::optional<HandleKind> doesWithout;
+  std::optional<Made> doesWithout;
 };
 
 TEST(CreationFailure, EveryFailedStepIsReportedAndReleasesEverythingMadeBeforeIt) {
@@ -80,7 +80,7 @@ TEST(CreationFailure, EveryFailedStepIsReportedAndReleasesEverythingMadeBeforeIt
       {"saver window over three monitors",
        [&] { return std::make_shared<Win32SaverWindow>(instance, 64, 48, twoCovers); }, std::nullopt},
       {"settings dialog", [&] { return std::make_shared<SettingsDialog>(instance, shell::kSettingsDialog); },
-       HandleKind::GdiObject},
+       Made::GdiObject},
   };
   for (const Family& family : families) {
     SCOPED_TRACE(family.name);

@@ -21,9 +21,9 @@
 #include "cycle/cycle_state.h"
 #include "cycle/diagram_cycle.h"
 #include "cycle/random_source.h"
-#include "platform/sdl/sdl_platform.h"
-#include "platform/sdl/sdl_saver_window.h"
-#include "platform/sdl/wayland_saver_window.h"
+#include "platform/linux/sdl_platform.h"
+#include "platform/linux/x11/sdl_saver_window.h"
+#include "platform/linux/wayland/wayland_saver_window.h"
 #include "shell/saver_session.h"
 
 namespace {

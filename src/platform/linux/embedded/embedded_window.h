@@ -1,0 +1,92 @@
+// embedded_window.h - the window the saver draws into when it opens none of
+// its own: a screen-saver daemon's window, one a locker names, or the root
+// window. Built once in main, before SDL opens the display, and shared by the
+// platform and the saver window:
+//
+//   std::string error;
+//   const auto window = EmbeddedWindow::LookUp(parsed.target, error);
+//   if (!window) { /* report, exit 2 */ }
+//   SdlPlatform platform(window.get());
+//
+// A daemon may destroy its window at any moment, with or without a signal.
+// The object watches for that from the look-up on: the window's destruction
+// is heard at every yield (the saver window hands each event to Notice), and
+// the X errors that the loss explains (about the window, and about what was
+// made to draw into it) are swallowed; any other X error keeps its usual
+// effect. X error handlers are per process, so there is one such object.
+#pragma once
+
+#include <SDL.h>
+
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "platform/linux/draw_target.h"
+#include "platform/linux/handle_owners.h"
+#include "platform/linux/x11/x11_window.h"
+
+namespace pelmic::sdl {
+
+// The window went away before SDL could take it: as good as never there.
+class WindowGone : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Which X errors a loss of the window explains; apart from any display, so
+// that tests can drive it.
+class LossWatch {
+ public:
+  explicit LossWatch(X11WindowId window) : window_(window) {}
+
+  X11WindowId Window() const { return window_; }
+  bool Lost() const { return lost_; }
+  void MarkLost() { lost_ = true; }
+  // The resources with ids strictly between `first` and `last` were made to
+  // draw into the window.
+  void NoteMade(X11WindowId first, X11WindowId last);
+  // True when the loss explains `error`. An error saying that the window
+  // does not exist is itself a way the loss may show first.
+  bool Explains(const X11Error& error);
+
+ private:
+  X11WindowId window_;
+  // One span covers every id noted: while embedded, the program makes X
+  // resources only to draw into the window.
+  X11WindowId madeAfter_ = std::numeric_limits<X11WindowId>::max();
+  X11WindowId madeBefore_ = 0;
+  bool lost_ = false;
+};
+
+class EmbeddedWindow {
+ public:
+  // The target's window (RootWindow or ForeignWindow), watched from now on.
+  // Null with `error` set when the display cannot be opened or the window
+  // does not exist.
+  static std::unique_ptr<EmbeddedWindow> LookUp(const DrawTarget& target, std::string& error);
+  ~EmbeddedWindow();
+  EmbeddedWindow(const EmbeddedWindow&) = delete;
+  EmbeddedWindow& operator=(const EmbeddedWindow&) = delete;
+
+  X11WindowId Id() const { return watch_.Window(); }
+  bool Lost() const { return watch_.Lost(); }
+
+  // SDL's handle on the window; SDL's video must be started. Throws
+  // WindowGone when the window went away before SDL had it, or
+  // std::runtime_error when SDL fails.
+  UniqueWindow Adopt();
+  // The window's framebuffer, as SDL_GetWindowSurface makes it; what SDL
+  // makes for it counts as the window's.
+  SDL_Surface* MakeSurface(SDL_Window* window);
+  // An event from SDL's queue: the window's destruction marks it lost.
+  void Notice(const SDL_Event& event);
+
+ private:
+  explicit EmbeddedWindow(X11WindowId id);
+
+  LossWatch watch_;
+};
+
+}  // namespace pelmic::sdl

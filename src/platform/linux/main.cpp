@@ -1,0 +1,103 @@
+// pelmic - the Voronoi screen saver as a Linux desktop program.
+//
+//   pelmic /S                 run the saver full screen, on every display
+//   pelmic /C, none           the settings dialog
+//   pelmic /A                 the password message
+//   pelmic /P                 ends at once (no preview pane here)
+//   pelmic -root, --root      inside a daemon: its window (XSCREENSAVER_WINDOW)
+//   pelmic -window-id ID      draw into the window ID (decimal or 0x hex)
+//   pelmic --help, --version
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/draw_target.h"
+#include "platform/linux/embedded/embedded_window.h"
+#include "platform/linux/sdl_platform.h"
+#include "platform/linux/termination_signal.h"
+#include "shell/pelmic_main.h"
+#include "shell/saver_session.h"
+
+namespace {
+
+constexpr int kBadArguments = 2;
+
+constexpr const char* kUsage =
+    "Usage: pelmic [/S | /C | /P | /A]\n"
+    "       pelmic -root | -window-id ID\n"
+    "       pelmic --help | --version\n"
+    "\n"
+    "Random Voronoi diagrams as a screen saver.\n"
+    "\n"
+    "  /S              the saver, full screen (so does any text not listed here)\n"
+    "  /C, nothing     the settings dialog\n"
+    "  /P              ends at once (no preview pane)\n"
+    "  /A              a message that passwords are not supported\n"
+    "  -root, --root   inside a screen-saver daemon: draw into the window it names\n"
+    "                  in XSCREENSAVER_WINDOW, or into the root window\n"
+    "  -window-id ID   draw into the window ID (decimal or 0x hex)\n"
+    "  -h, --help      this text\n"
+    "  --version       the version\n"
+    "\n"
+    "XSCREENSAVER_WINDOW counts only with -root or with no arguments at all.\n"
+    "Any key, click or real mouse movement ends the saver; SIGTERM and SIGINT end\n"
+    "the program with status 0. Status 1: the display cannot be used; 2: a bad\n"
+    "window id or argument.\n"
+    "\n"
+    "The manual: man 6 pelmic\n";
+
+// The cycle, unchanged, in a window that someone else owns. A stop request
+// wins over every failure of the start-up: a daemon that sees the user come
+// back destroys its window and sends SIGTERM at once, and the loss may be
+// noticed first. The request is looked at again wherever a failure ends the
+// program.
+int RunEmbedded(const pelmic::sdl::DrawTarget& target) {
+  std::string error;
+  const std::unique_ptr<pelmic::sdl::EmbeddedWindow> window = pelmic::sdl::EmbeddedWindow::LookUp(target, error);
+  if (!window) {
+    if (pelmic::sdl::TerminationRequested()) return 0;
+    std::fprintf(stderr, "pelmic: %s\n", error.c_str());
+    return kBadArguments;
+  }
+  // The look-up took a round trip to the X server: look again before SDL
+  // starts, which takes longer still.
+  if (pelmic::sdl::TerminationRequested()) return 0;
+  pelmic::sdl::SdlPlatform platform(window.get());
+  pelmic::shell::RunSaver(platform);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  pelmic::sdl::InstallTerminationHandlers();
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const pelmic::sdl::ParsedArguments parsed = pelmic::sdl::ParseArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
+  using Action = pelmic::sdl::ParsedArguments::Action;
+  if (parsed.action == Action::ShowUsage) return std::fputs(kUsage, stdout) < 0 ? 1 : 0;
+  if (parsed.action == Action::ShowVersion) return std::puts("pelmic " PELMIC_VERSION) < 0 ? 1 : 0;
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "pelmic: %s\n", parsed.error.c_str());
+    return kBadArguments;
+  }
+  // Stopped before anything started: nothing to put back.
+  if (pelmic::sdl::TerminationRequested()) return 0;
+  try {
+    if (parsed.target.Embedded()) return RunEmbedded(parsed.target);
+    // The screen-saver switches arrive as separate arguments; the shell reads
+    // one command line, as the system hands it to a Windows screen saver.
+    pelmic::sdl::SdlPlatform platform;
+    return pelmic::shell::Main(parsed.commandLine, platform);
+  } catch (const pelmic::sdl::WindowGone& gone) {
+    if (pelmic::sdl::TerminationRequested()) return 0;
+    std::fprintf(stderr, "pelmic: %s\n", gone.what());
+    return kBadArguments;
+  } catch (const std::exception& error) {
+    if (pelmic::sdl::TerminationRequested()) return 0;
+    std::fprintf(stderr, "pelmic: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,18 @@
+#include "platform/linux/wayland/swap_damage.h"
+
+#include "canvas/raster_target.h"
+
+namespace pelmic::sdl {
+
+void SwapDamage::Drawn(const DirtyRect& changed) { owed_ = UnionOf(owed_, changed); }
+
+DirtyRect SwapDamage::Take(int index) {
+  const DirtyRect copy = UnionOf(stale_[index], owed_);
+  // The other buffer showed the screen as it was: it now lacks what is new.
+  stale_[1 - index] = UnionOf(stale_[1 - index], owed_);
+  stale_[index] = {};
+  owed_ = {};
+  return copy;
+}
+
+}  // namespace pelmic::sdl

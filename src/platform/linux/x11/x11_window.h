@@ -1,0 +1,54 @@
+// x11_window.h - the few X11 calls SDL has no word for: checking a window
+// before drawing into it, asking for full screen without SDL's wait for a
+// window manager, hearing about a foreign window, and filtering X errors.
+#pragma once
+
+#include <SDL.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/linux/draw_target.h"
+
+namespace pelmic::sdl {
+
+// The X window the target names (the root window for RootWindow), checked on
+// a short connection of its own before SDL opens the display: drawing into a
+// window that does not exist would end the program with an X error. Empty
+// with `error` set when the display cannot be opened or the window is gone.
+std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& error);
+
+// Prepares a window that is not yet shown to cover a display: marked full
+// screen and above the others, which a window manager honours when it maps
+// the window (SDL's own full screen waits up to 100 ms for a window manager
+// on entering and again on leaving, even where none runs); and a black
+// background, which the X server paints itself on mapping and on every
+// exposure, so that black never has to be sent as pixels.
+void PrepareCoveringWindow(SDL_Window* window);
+
+// A window wrapped with SDL_CreateWindowFrom gets no events of its own; this
+// asks for its exposures, size changes and destruction (never input, which
+// its owner handles), and waits for the server's answer, so that an error
+// about the window has been seen when it returns.
+void WatchForeignWindow(SDL_Window* window);
+
+// True when `message`, an X event SDL passed on, says `window` was destroyed.
+bool IsDestroyOf(const SDL_SysWMmsg& message, X11WindowId window);
+
+// A fresh resource id of SDL's X connection. One connection hands its ids
+// out in increasing order, so an id made later is larger.
+X11WindowId NextX11Id(SDL_Window* window);
+
+struct X11Error {
+  bool noSuchWindow;     // BadWindow or BadDrawable: `resource` does not exist
+  X11WindowId resource;  // the id the failed request named
+};
+
+// From this call on, every X error of the process is offered to `filter`
+// first: the errors it returns true for are swallowed, the others get the
+// handler found before (the X library's prints them and ends the program
+// with status 1). Null restores that handler. X error handlers are per
+// process: one filter at a time. SDL's video, started later, keeps this one.
+void FilterX11Errors(bool (*filter)(const X11Error&));
+
+}  // namespace pelmic::sdl
