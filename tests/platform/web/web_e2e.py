@@ -455,7 +455,7 @@ def case_full_screen(args, failures):
 
 
 # Installed before the page's own scripts: notes every copy to the canvas, every
-# message port turn, the longest turn, and the long tasks.
+# message that reaches the page (a turn), and the long tasks.
 PACING_PROBE = """(() => {
   const probe = window.pelmicProbe = { puts: [], turns: 0, firstPale: null, longTasks: [] };
   const put = CanvasRenderingContext2D.prototype.putImageData;
@@ -468,10 +468,12 @@ PACING_PROBE = """(() => {
     }
     return put.apply(this, arguments);
   };
-  // A turn is a message to ourselves or to the echoing worker.
-  for (const sender of [MessagePort.prototype, Worker.prototype]) {
-    const post = sender.postMessage;
-    sender.postMessage = function () { probe.turns++; return post.apply(this, arguments); };
+  // A turn is a message that reaches the page, from its own port or the echoing worker.
+  for (const target of [MessagePort.prototype, Worker.prototype]) {
+    const slot = Object.getOwnPropertyDescriptor(target, 'onmessage');
+    Object.defineProperty(target, 'onmessage', { configurable: true, get: slot.get, set: function (handler) {
+      slot.set.call(this, function (event) { probe.turns++; return handler.call(this, event); });
+    } });
   }
   // Chromium only: the others report no long tasks.
   new PerformanceObserver(function (list) {
