@@ -49,19 +49,21 @@ constexpr const char* kUsage =
     "\n"
     "The manual: man 6 pelmic\n";
 
-// The cycle, unchanged, in a window that someone else owns. A stop request
-// wins over every failure of the start-up: a daemon that sees the user come
-// back destroys its window and sends SIGTERM at once, and the loss may be
-// noticed first. The request is looked at again wherever a failure ends the
-// program.
+// A failure of the start-up ends the program with `status` and a message,
+// unless a stop was requested: that wins, with 0 and no message. A daemon that
+// sees the user come back destroys its window and sends SIGTERM at once, and
+// the loss may be noticed first.
+int Failed(int status, const char* message) {
+  if (pelmic::sdl::TerminationRequested()) return 0;
+  std::fprintf(stderr, "pelmic: %s\n", message);
+  return status;
+}
+
+// The cycle, unchanged, in a window that someone else owns.
 int RunEmbedded(const pelmic::sdl::DrawTarget& target) {
   std::string error;
   const std::unique_ptr<pelmic::sdl::EmbeddedWindow> window = pelmic::sdl::EmbeddedWindow::LookUp(target, error);
-  if (!window) {
-    if (pelmic::sdl::TerminationRequested()) return 0;
-    std::fprintf(stderr, "pelmic: %s\n", error.c_str());
-    return kBadArguments;
-  }
+  if (!window) return Failed(kBadArguments, error.c_str());
   // The look-up took a round trip to the X server: look again before SDL
   // starts, which takes longer still.
   if (pelmic::sdl::TerminationRequested()) return 0;
@@ -92,12 +94,8 @@ int main(int argc, char** argv) {
     pelmic::sdl::SdlPlatform platform;
     return pelmic::shell::Main(parsed.commandLine, platform);
   } catch (const pelmic::sdl::WindowGone& gone) {
-    if (pelmic::sdl::TerminationRequested()) return 0;
-    std::fprintf(stderr, "pelmic: %s\n", gone.what());
-    return kBadArguments;
+    return Failed(kBadArguments, gone.what());
   } catch (const std::exception& error) {
-    if (pelmic::sdl::TerminationRequested()) return 0;
-    std::fprintf(stderr, "pelmic: %s\n", error.what());
-    return 1;
+    return Failed(1, error.what());
   }
 }
