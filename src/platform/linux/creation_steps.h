@@ -8,7 +8,7 @@
 
 #include "shell/creation_seam.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 enum class Made { Window, Framebuffer };
 
@@ -25,4 +25,4 @@ auto CreationStep(Made what, Create create) -> decltype(create()) {
   return shell::CreationSeam<Made>::Step(what, create, [] { SDL_SetError("refused by the creation watch"); });
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

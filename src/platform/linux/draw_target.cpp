@@ -5,7 +5,7 @@
 
 #include "cycle/printable_text.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -93,4 +93,4 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args, const char*
   return parsed;
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

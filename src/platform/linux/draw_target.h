@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 using X11WindowId = unsigned long;
 
@@ -58,4 +58,4 @@ std::string FormatWindowId(X11WindowId id);
 // variable's value, or null when it is not set.
 ParsedArguments ParseArguments(const std::vector<std::string>& args, const char* xscreensaverWindow);
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

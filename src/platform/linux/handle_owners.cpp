@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 void XDisplayCloser::operator()(Display* display) const { XCloseDisplay(display); }
 
@@ -32,4 +32,4 @@ VideoSubsystem::VideoSubsystem() {
   }
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

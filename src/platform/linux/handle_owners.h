@@ -16,7 +16,7 @@
 // Xlib's Display, declared without pulling Xlib's macros into every file.
 struct _XDisplay;
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 struct WindowDestroyer {
   // A window SDL took over with SDL_CreateWindowFrom stays: SDL lets go of it.
@@ -40,4 +40,4 @@ class VideoSubsystem {
   VideoSubsystem& operator=(const VideoSubsystem&) = delete;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

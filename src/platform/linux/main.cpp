@@ -16,7 +16,7 @@
 
 #include "platform/linux/draw_target.h"
 #include "platform/linux/embedded/embedded_window.h"
-#include "platform/linux/sdl_platform.h"
+#include "platform/linux/linux_platform.h"
 #include "platform/linux/termination_signal.h"
 #include "shell/pelmic_main.h"
 #include "shell/saver_session.h"
@@ -54,20 +54,20 @@ constexpr const char* kUsage =
 // sees the user come back destroys its window and sends SIGTERM at once, and
 // the loss may be noticed first.
 int Failed(int status, const char* message) {
-  if (pelmic::sdl::TerminationRequested()) return 0;
+  if (pelmic::linux_desktop::TerminationRequested()) return 0;
   std::fprintf(stderr, "pelmic: %s\n", message);
   return status;
 }
 
 // The cycle, unchanged, in a window that someone else owns.
-int RunEmbedded(const pelmic::sdl::DrawTarget& target) {
+int RunEmbedded(const pelmic::linux_desktop::DrawTarget& target) {
   std::string error;
-  const std::unique_ptr<pelmic::sdl::EmbeddedWindow> window = pelmic::sdl::EmbeddedWindow::LookUp(target, error);
+  const std::unique_ptr<pelmic::linux_desktop::EmbeddedWindow> window = pelmic::linux_desktop::EmbeddedWindow::LookUp(target, error);
   if (!window) return Failed(kBadArguments, error.c_str());
   // The look-up took a round trip to the X server: look again before SDL
   // starts, which takes longer still.
-  if (pelmic::sdl::TerminationRequested()) return 0;
-  pelmic::sdl::SdlPlatform platform(window.get());
+  if (pelmic::linux_desktop::TerminationRequested()) return 0;
+  pelmic::linux_desktop::LinuxPlatform platform(window.get());
   pelmic::shell::RunSaver(platform);
   return 0;
 }
@@ -75,10 +75,10 @@ int RunEmbedded(const pelmic::sdl::DrawTarget& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  pelmic::sdl::InstallTerminationHandlers();
+  pelmic::linux_desktop::InstallTerminationHandlers();
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const pelmic::sdl::ParsedArguments parsed = pelmic::sdl::ParseArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
-  using Action = pelmic::sdl::ParsedArguments::Action;
+  const pelmic::linux_desktop::ParsedArguments parsed = pelmic::linux_desktop::ParseArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
+  using Action = pelmic::linux_desktop::ParsedArguments::Action;
   if (parsed.action == Action::ShowUsage) return std::fputs(kUsage, stdout) < 0 ? 1 : 0;
   if (parsed.action == Action::ShowVersion) return std::puts("pelmic " PELMIC_VERSION) < 0 ? 1 : 0;
   if (!parsed.error.empty()) {
@@ -86,14 +86,14 @@ int main(int argc, char** argv) {
     return kBadArguments;
   }
   // Stopped before anything started: nothing to put back.
-  if (pelmic::sdl::TerminationRequested()) return 0;
+  if (pelmic::linux_desktop::TerminationRequested()) return 0;
   try {
     if (parsed.target.Embedded()) return RunEmbedded(parsed.target);
     // The screen-saver switches arrive as separate arguments; the shell reads
     // one command line, as the system hands it to a Windows screen saver.
-    pelmic::sdl::SdlPlatform platform;
+    pelmic::linux_desktop::LinuxPlatform platform;
     return pelmic::shell::Main(parsed.commandLine, platform);
-  } catch (const pelmic::sdl::WindowGone& gone) {
+  } catch (const pelmic::linux_desktop::WindowGone& gone) {
     return Failed(kBadArguments, gone.what());
   } catch (const std::exception& error) {
     return Failed(1, error.what());

@@ -8,7 +8,7 @@
 
 #include "platform/linux/termination_signal.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -111,4 +111,4 @@ DialogOutcome ShowSettingsDialog(const shell::SettingsDialogDesign& design) {
   return pressed < 0 ? DialogOutcome::Closed : OutcomeOf(pressed);
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -8,7 +8,7 @@
 #include "shell/platform.h"
 #include "shell/settings_dialog_design.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 // A message box with one OK button and no icon; returns when it is closed.
 // Without a display the text goes to stderr instead, so it is never lost.
@@ -27,4 +27,4 @@ std::string ButtonCaption(std::string_view designed);
 // The dialog's labels from top to bottom, separated by blank lines.
 std::string SettingsDialogMessage(const shell::SettingsDialogDesign& design);
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -61,4 +61,4 @@ std::string SingleInstanceToken::NameForThisSession() {
   return name;
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 class SingleInstanceToken {
  public:
@@ -33,4 +33,4 @@ class SingleInstanceToken {
   int fd_ = -1;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

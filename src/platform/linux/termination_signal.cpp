@@ -7,7 +7,7 @@
 #include <atomic>
 #include <csignal>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -60,4 +60,4 @@ ExitOnSignalScope::ExitOnSignalScope() {
 
 ExitOnSignalScope::~ExitOnSignalScope() { endAtOnce = false; }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

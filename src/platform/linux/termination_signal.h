@@ -19,7 +19,7 @@
 //   { ExitOnSignalScope dialog; ShowTheDialog(); }
 #pragma once
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 void InstallTerminationHandlers();
 
@@ -37,4 +37,4 @@ class ExitOnSignalScope {
   ExitOnSignalScope& operator=(const ExitOnSignalScope&) = delete;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

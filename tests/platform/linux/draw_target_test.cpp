@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 namespace {
 
 using Kind = DrawTarget::Kind;
@@ -103,4 +103,4 @@ TEST(DrawTargetArguments, BadWindowIdsAreErrorsNamingTheirSource) {
 }
 
 }  // namespace
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

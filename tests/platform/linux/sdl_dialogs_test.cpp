@@ -4,7 +4,7 @@
 
 #include "shell/settings_dialog_design.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 namespace {
 
 TEST(ButtonCaption, DropsTheAccessKeyMarker) {
@@ -22,4 +22,4 @@ TEST(SettingsDialogMessage, ShowsTheLabelsFromTopToBottom) {
 }
 
 }  // namespace
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

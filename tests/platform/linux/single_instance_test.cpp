@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 namespace {
 
 // A name no other test run uses at the same time.
@@ -80,4 +80,4 @@ TEST(SingleInstanceToken, NameIsPerUserAndDisplay) {
 }
 
 }  // namespace
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

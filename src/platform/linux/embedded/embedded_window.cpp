@@ -1,30 +1,13 @@
 #include "platform/linux/embedded/embedded_window.h"
 
-#include <algorithm>
-
 #include "platform/linux/creation_steps.h"
 
-namespace pelmic::sdl {
-
-namespace {
-
-// The one window watched; X errors reach a plain function.
-LossWatch* watched = nullptr;
-
-bool ExplainedByLoss(const X11Error& error) { return watched != nullptr && watched->Explains(error); }
-
-}  // namespace
-
-void LossWatch::NoteMade(X11WindowId first, X11WindowId last) {
-  if (first >= last) return;
-  madeAfter_ = std::min(madeAfter_, first);
-  madeBefore_ = std::max(madeBefore_, last);
-}
+namespace pelmic::linux_desktop {
 
 bool LossWatch::Explains(const X11Error& error) {
   if (error.resource == window_ && error.noSuchWindow) lost_ = true;
   if (!lost_) return false;
-  return error.resource == window_ || (error.resource > madeAfter_ && error.resource < madeBefore_);
+  return error.resource == window_ || error.ownResource;
 }
 
 std::unique_ptr<EmbeddedWindow> EmbeddedWindow::LookUp(const DrawTarget& target, std::string& error) {
@@ -33,17 +16,10 @@ std::unique_ptr<EmbeddedWindow> EmbeddedWindow::LookUp(const DrawTarget& target,
   return std::unique_ptr<EmbeddedWindow>(new EmbeddedWindow(*id));
 }
 
-EmbeddedWindow::EmbeddedWindow(X11WindowId id) : watch_(id) {
-  // Before SDL opens the display: its first requests about the window may
-  // already find it gone.
-  watched = &watch_;
-  FilterX11Errors(ExplainedByLoss);
-}
-
-EmbeddedWindow::~EmbeddedWindow() {
-  FilterX11Errors(nullptr);
-  watched = nullptr;
-}
+// The filter is in force before SDL opens the display: its first requests
+// about the window may already find it gone.
+EmbeddedWindow::EmbeddedWindow(X11WindowId id)
+    : watch_(id), filter_([this](const X11Error& error) { return watch_.Explains(error); }) {}
 
 UniqueWindow EmbeddedWindow::Adopt() {
   UniqueWindow window(
@@ -59,17 +35,8 @@ UniqueWindow EmbeddedWindow::Adopt() {
   return window;
 }
 
-SDL_Surface* EmbeddedWindow::MakeSurface(SDL_Window* window) {
-  // SDL makes the framebuffer's graphics context and shared-memory segment
-  // here; their ids lie between these two.
-  const X11WindowId before = NextX11Id(window);
-  SDL_Surface* surface = SDL_GetWindowSurface(window);
-  watch_.NoteMade(before, NextX11Id(window));
-  return surface;
-}
-
 void EmbeddedWindow::Notice(const SDL_Event& event) {
   if (event.type == SDL_SYSWMEVENT && IsDestroyOf(*event.syswm.msg, Id())) watch_.MarkLost();
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -6,7 +6,7 @@
 //   std::string error;
 //   const auto window = EmbeddedWindow::LookUp(parsed.target, error);
 //   if (!window) { /* report, exit 2 */ }
-//   SdlPlatform platform(window.get());
+//   LinuxPlatform platform(window.get());
 //
 // A daemon may destroy its window at any moment, with or without a signal.
 // The object watches for that from the look-up on: the window's destruction
@@ -18,7 +18,6 @@
 
 #include <SDL.h>
 
-#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -27,7 +26,7 @@
 #include "platform/linux/handle_owners.h"
 #include "platform/linux/x11/x11_window.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 // The window went away before SDL could take it: as good as never there.
 class WindowGone : public std::runtime_error {
@@ -44,19 +43,16 @@ class LossWatch {
   X11WindowId Window() const { return window_; }
   bool Lost() const { return lost_; }
   void MarkLost() { lost_ = true; }
-  // The resources with ids strictly between `first` and `last` were made to
-  // draw into the window.
-  void NoteMade(X11WindowId first, X11WindowId last);
-  // True when the loss explains `error`. An error saying that the window
-  // does not exist is itself a way the loss may show first.
+  // True when the loss explains `error`: once the window is gone, an error
+  // about it, or about any resource of the program's own. While embedded the
+  // program makes X resources only to draw into the window (SDL's graphics
+  // context and shared memory for its framebuffer), and those fail with it.
+  // An error saying that the window does not exist is itself a way the loss
+  // may show first.
   bool Explains(const X11Error& error);
 
  private:
   X11WindowId window_;
-  // One span covers every id noted: while embedded, the program makes X
-  // resources only to draw into the window.
-  X11WindowId madeAfter_ = std::numeric_limits<X11WindowId>::max();
-  X11WindowId madeBefore_ = 0;
   bool lost_ = false;
 };
 
@@ -66,7 +62,6 @@ class EmbeddedWindow {
   // Null with `error` set when the display cannot be opened or the window
   // does not exist.
   static std::unique_ptr<EmbeddedWindow> LookUp(const DrawTarget& target, std::string& error);
-  ~EmbeddedWindow();
   EmbeddedWindow(const EmbeddedWindow&) = delete;
   EmbeddedWindow& operator=(const EmbeddedWindow&) = delete;
 
@@ -77,9 +72,6 @@ class EmbeddedWindow {
   // WindowGone when the window went away before SDL had it, or
   // std::runtime_error when SDL fails.
   UniqueWindow Adopt();
-  // The window's framebuffer, as SDL_GetWindowSurface makes it; what SDL
-  // makes for it counts as the window's.
-  SDL_Surface* MakeSurface(SDL_Window* window);
   // An event from SDL's queue: the window's destruction marks it lost.
   void Notice(const SDL_Event& event);
 
@@ -87,6 +79,7 @@ class EmbeddedWindow {
   explicit EmbeddedWindow(X11WindowId id);
 
   LossWatch watch_;
+  X11ErrorFilter filter_;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -2,7 +2,7 @@
 
 #include "canvas/raster_target.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 void SwapDamage::Drawn(const DirtyRect& changed) { owed_ = UnionOf(owed_, changed); }
 
@@ -15,4 +15,4 @@ DirtyRect SwapDamage::Take(int index) {
   return copy;
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

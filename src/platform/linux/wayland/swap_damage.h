@@ -15,7 +15,7 @@
 
 #include "canvas/raster_canvas.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 class SwapDamage {
  public:
@@ -32,4 +32,4 @@ class SwapDamage {
   std::array<DirtyRect, 2> stale_;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -16,7 +16,7 @@
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 struct WaylandConnection::Output {
   std::uint32_t name = 0;  // the compositor's, for its removal
@@ -335,4 +335,4 @@ void WaylandConnection::RunUntil(const std::function<bool()>& done, const char* 
   }
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

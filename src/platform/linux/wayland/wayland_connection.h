@@ -33,7 +33,7 @@ struct wp_viewporter;
 struct xdg_wm_base;
 struct zxdg_output_manager_v1;
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 struct WaylandOutput {
   wl_output* output;
@@ -130,4 +130,4 @@ class WaylandConnection {
   WaylandInputSink* sink_ = nullptr;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -7,7 +7,7 @@
 #include "viewporter-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 struct FullScreenSurface::Listeners {
   static void ConfigureToplevel(void* self, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*) {
@@ -140,4 +140,4 @@ bool FullScreenSurface::AnswerConfigure() {
   return resized;
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

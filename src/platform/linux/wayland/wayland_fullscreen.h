@@ -28,7 +28,7 @@ struct wp_viewport;
 struct xdg_surface;
 struct xdg_toplevel;
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 class FullScreenSurface {
  public:
@@ -90,4 +90,4 @@ class FullScreenSurface {
   bool closeRequested_ = false;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

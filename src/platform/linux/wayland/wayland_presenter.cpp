@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -73,4 +73,4 @@ void WaylandPresenter::Attach(int index, const DirtyRect& damage) {
   wl_surface_damage_buffer(surface_, damage.left, damage.top, damage.right - damage.left, damage.bottom - damage.top);
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

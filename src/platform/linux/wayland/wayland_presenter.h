@@ -17,7 +17,7 @@
 #include "platform/linux/wayland/swap_damage.h"
 #include "platform/linux/wayland/wayland_shm.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 class WaylandPresenter {
  public:
@@ -49,4 +49,4 @@ class WaylandPresenter {
   int onScreen_ = -1;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -12,7 +12,7 @@
 #include "platform/linux/termination_signal.h"
 #include "shell/monitor_covers.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -182,4 +182,4 @@ void WaylandSaverWindow::PointerAt(wl_surface* surface, double x, double y) {
                          static_cast<float>((y + over->Output().bounds.y - primary.bounds.y) * scale));
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

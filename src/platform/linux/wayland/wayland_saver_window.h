@@ -28,7 +28,7 @@
 #include "shell/platform.h"
 #include "shell/present_policy.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 // Whether the saver's own window goes on Wayland rather than through SDL
 // (X11): where a Wayland compositor is named, unless SDL_VIDEODRIVER names
@@ -82,4 +82,4 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   bool presenting_ = true;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -63,4 +63,4 @@ void ShmBuffer::AttachTo(wl_surface* surface) {
 
 void ShmBuffer::OnRelease(void* self, wl_buffer*) { static_cast<ShmBuffer*>(self)->busy_ = false; }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -17,7 +17,7 @@ struct wl_buffer;
 struct wl_shm;
 struct wl_surface;
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 class ShmBuffer {
  public:
@@ -46,4 +46,4 @@ class ShmBuffer {
   bool busy_ = false;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

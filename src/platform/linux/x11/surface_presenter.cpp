@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 #include "platform/linux/creation_steps.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -19,14 +18,13 @@ bool CanvasFits(const SDL_Surface& surface, const RasterCanvas& canvas) {
 
 }  // namespace
 
-SurfacePresenter::SurfacePresenter(SDL_Window* window, RasterCanvas& canvas, SurfaceSource source)
-    : window_(window), canvas_(canvas), source_(std::move(source)) {
+SurfacePresenter::SurfacePresenter(SDL_Window* window, RasterCanvas& canvas) : window_(window), canvas_(canvas) {
   Surface();
 }
 
 SDL_Surface* SurfacePresenter::Surface() {
   if (surface_ != nullptr) return surface_;
-  surface_ = CreationStep(Made::Framebuffer, [&] { return source_(window_); });
+  surface_ = CreationStep(Made::Framebuffer, [&] { return SDL_GetWindowSurface(window_); });
   if (surface_ == nullptr) throw std::runtime_error(std::string("SDL_GetWindowSurface: ") + SDL_GetError());
   if (CanvasFits(*surface_, canvas_)) {
     canvas_.MoveTo(static_cast<std::uint32_t*>(surface_->pixels));
@@ -66,4 +64,4 @@ SDL_Rect SurfacePresenter::Prepare(const DirtyRect& changed) {
   return rect;
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -16,22 +16,16 @@
 
 #include <SDL.h>
 
-#include <functional>
-
 #include "canvas/raster_canvas.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 class SurfacePresenter {
  public:
-  // Where the window's framebuffer comes from: SDL_GetWindowSurface, or a
-  // wrapper of it (a daemon's window notes what SDL makes for it).
-  using SurfaceSource = std::function<SDL_Surface*(SDL_Window*)>;
-
   // Fetches the framebuffer, moving `canvas` into it where it can. The
   // canvas may then draw into the window's memory: destroy it before the
   // window. Throws std::runtime_error when the window has no framebuffer.
-  SurfacePresenter(SDL_Window* window, RasterCanvas& canvas, SurfaceSource source = SDL_GetWindowSurface);
+  SurfacePresenter(SDL_Window* window, RasterCanvas& canvas);
 
   // Shows `changed` of the canvas.
   void Present(const DirtyRect& changed);
@@ -51,8 +45,7 @@ class SurfacePresenter {
 
   SDL_Window* window_;
   RasterCanvas& canvas_;
-  SurfaceSource source_;
   SDL_Surface* surface_ = nullptr;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

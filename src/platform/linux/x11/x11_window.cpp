@@ -2,25 +2,41 @@
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "platform/linux/handle_owners.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
-XErrorHandler handlerBeforeFilter = nullptr;
-bool (*errorFilter)(const X11Error&) = nullptr;
+// Xlib's error handler gets no context: the filter in force is found here.
+struct {
+  const X11ErrorFilter* filter = nullptr;
+  XErrorHandler before = nullptr;
+} installed;
+
+// The server hands each connection its own range of ids at set-up, so
+// whether the program made a resource does not depend on the order in which
+// the ids were given out. Reading the set-up sends no request, as a handler
+// must not.
+bool OwnResource(Display* display, XID resource) {
+  const xcb_setup_t* setup = xcb_get_setup(XGetXCBConnection(display));
+  return setup != nullptr && (resource & ~setup->resource_id_mask) == setup->resource_id_base;
+}
 
 int FilterXError(Display* display, XErrorEvent* error) {
-  const X11Error seen{error->error_code == BadWindow || error->error_code == BadDrawable, error->resourceid};
-  if (errorFilter != nullptr && errorFilter(seen)) return 0;
-  return handlerBeforeFilter != nullptr ? handlerBeforeFilter(display, error) : 0;
+  const X11Error seen{error->error_code == BadWindow || error->error_code == BadDrawable,
+                      OwnResource(display, error->resourceid), error->resourceid};
+  if (installed.filter != nullptr && installed.filter->Explains(seen)) return 0;
+  return installed.before != nullptr ? installed.before(display, error) : 0;
 }
 
 bool WindowExists(Display* display, Window window) {
@@ -80,16 +96,15 @@ bool IsDestroyOf(const SDL_SysWMmsg& message, X11WindowId window) {
   return event.type == DestroyNotify && event.xdestroywindow.window == window;
 }
 
-X11WindowId NextX11Id(SDL_Window* window) {
-  Display* display = nullptr;
-  Window xwindow = 0;
-  return X11Handles(window, display, xwindow) ? XAllocID(display) : 0;
+X11ErrorFilter::X11ErrorFilter(std::function<bool(const X11Error&)> explains) : explains_(std::move(explains)) {
+  if (installed.filter != nullptr) throw std::logic_error("an X error filter is already in force");
+  installed.before = XSetErrorHandler(FilterXError);
+  installed.filter = this;
 }
 
-void FilterX11Errors(bool (*filter)(const X11Error&)) {
-  if (filter != nullptr && errorFilter == nullptr) handlerBeforeFilter = XSetErrorHandler(FilterXError);
-  if (filter == nullptr && errorFilter != nullptr) XSetErrorHandler(handlerBeforeFilter);
-  errorFilter = filter;
+X11ErrorFilter::~X11ErrorFilter() {
+  XSetErrorHandler(installed.before);
+  installed = {};
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

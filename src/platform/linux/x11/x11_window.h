@@ -5,12 +5,13 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/linux/draw_target.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 // The X window the target names (the root window for RootWindow), checked on
 // a short connection of its own before SDL opens the display: drawing into a
@@ -35,20 +36,29 @@ void WatchForeignWindow(SDL_Window* window);
 // True when `message`, an X event SDL passed on, says `window` was destroyed.
 bool IsDestroyOf(const SDL_SysWMmsg& message, X11WindowId window);
 
-// A fresh resource id of SDL's X connection. One connection hands its ids
-// out in increasing order, so an id made later is larger.
-X11WindowId NextX11Id(SDL_Window* window);
-
 struct X11Error {
   bool noSuchWindow;     // BadWindow or BadDrawable: `resource` does not exist
+  bool ownResource;      // `resource` is in the ids the server gave the failed request's connection
   X11WindowId resource;  // the id the failed request named
 };
 
-// From this call on, every X error of the process is offered to `filter`
+// While it lives, every X error of the process is offered to `explains`
 // first: the errors it returns true for are swallowed, the others get the
-// handler found before (the X library's prints them and ends the program
-// with status 1). Null restores that handler. X error handlers are per
-// process: one filter at a time. SDL's video, started later, keeps this one.
-void FilterX11Errors(bool (*filter)(const X11Error&));
+// handler found before (the X library's prints them and ends the program with
+// status 1). SDL's video, started later, keeps it. Xlib calls its error
+// handler without any context, so one filter is in force at a time: a second
+// throws std::logic_error.
+class X11ErrorFilter {
+ public:
+  explicit X11ErrorFilter(std::function<bool(const X11Error&)> explains);
+  ~X11ErrorFilter();
+  X11ErrorFilter(const X11ErrorFilter&) = delete;
+  X11ErrorFilter& operator=(const X11ErrorFilter&) = delete;
 
-}  // namespace pelmic::sdl
+  bool Explains(const X11Error& error) const { return explains_(error); }
+
+ private:
+  std::function<bool(const X11Error&)> explains_;
+};
+
+}  // namespace pelmic::linux_desktop

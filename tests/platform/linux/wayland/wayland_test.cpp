@@ -7,7 +7,7 @@
 #include "platform/linux/wayland/swap_damage.h"
 #include "platform/linux/wayland/wayland_saver_window.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 namespace {
 
 TEST(WaylandSaverWanted, WaylandWhereNamedUnlessSdlVideoDriverNamesAnotherFirst) {
@@ -77,4 +77,4 @@ TEST(SwapDamage, EveryPresentShowsTheWholeCanvasAndDamagesEveryChange) {
 }
 
 }  // namespace
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

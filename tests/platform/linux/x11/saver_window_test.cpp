@@ -15,19 +15,21 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "canvas/raster_canvas.h"
 #include "platform/linux/creation_steps.h"
 #include "platform/linux/embedded/embedded_window.h"
 #include "platform/linux/handle_owners.h"
-#include "platform/linux/x11/sdl_saver_window.h"
+#include "platform/linux/x11/x11_saver_window.h"
 
 // Last: Xlib's macros (None, Status) would break the headers above.
 #include <X11/Xlib.h>
+#include <SDL_syswm.h>
 #include <X11/Xutil.h>
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 namespace {
 
 // Records what every creation step made, and fails the step numbered
@@ -114,7 +116,7 @@ class SaverWindowOnX : public ::testing::Test {
   }
   void TearDown() override {
     embedded_.reset();
-    XDestroyWindow(display_, daemons_);
+    if (daemons_ != 0) XDestroyWindow(display_, daemons_);
     XSync(display_, False);
   }
 
@@ -129,7 +131,7 @@ Display* SaverWindowOnX::display_ = nullptr;
 
 struct Family {
   const char* name;
-  std::function<std::unique_ptr<SdlSaverWindow>()> make;
+  std::function<std::unique_ptr<X11SaverWindow>()> make;
   int steps;                    // windows, then the framebuffer
   std::size_t topLevelWindows;  // of its own, on the server
 };
@@ -137,8 +139,8 @@ struct Family {
 TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
   const Family families[] = {
       {"own window and two covers",
-       [] { return SdlSaverWindow::Cover({0, 0, 64, 48}, {{64, 0, 128, 48}, {-32, 0, 0, 24}}); }, 4, 3},
-      {"a daemon's window", [&] { return SdlSaverWindow::Embed(*embedded_); }, 2, 0},
+       [] { return X11SaverWindow::Cover({0, 0, 64, 48}, {{64, 0, 128, 48}, {-32, 0, 0, 24}}); }, 4, 3},
+      {"a daemon's window", [&] { return X11SaverWindow::Embed(*embedded_); }, 2, 0},
   };
   const std::vector<Window> serverBefore = TopLevelWindows();
   const int segmentsBefore = SharedSegmentsOfOurs();
@@ -151,7 +153,7 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
     SCOPED_TRACE(family.name);
     {
       Steps whole;
-      std::unique_ptr<SdlSaverWindow> made = family.make();
+      std::unique_ptr<X11SaverWindow> made = family.make();
       ASSERT_EQ(whole.steps, family.steps);
       // What the checks below look for must show while the window lives.
       EXPECT_EQ(TopLevelWindows().size(), serverBefore.size() + family.topLevelWindows);
@@ -176,6 +178,35 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
   }
 }
 
+// The daemon destroys its window just as SDL makes the framebuffer: SDL's
+// requests then fail about the window, and about the graphics context that
+// could not be made on it. The loss explains them all; any error it did not
+// would end this program with Xlib's message.
+TEST_F(SaverWindowOnX, AWindowLostAsItsFramebufferIsMadeFailsNothingElse) {
+  struct LoseItFirst final : CreationWatch {
+    explicit LoseItFirst(Window& daemons) : window(daemons) { SetCreationWatch(this); }
+    ~LoseItFirst() { SetCreationWatch(nullptr); }
+    bool MayCreate(Made what) override {
+      if (what == Made::Framebuffer) XDestroyWindow(display_, std::exchange(window, 0));
+      if (what == Made::Framebuffer) XSync(display_, False);
+      return true;
+    }
+    void Created(Made what, void* made) override {
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (what == Made::Window && SDL_GetWindowWMInfo(static_cast<SDL_Window*>(made), &info)) sdls = info.info.x11.display;
+    }
+    Window& window;
+    Display* sdls = nullptr;  // SDL's connection
+  } lose(daemons_);
+  std::unique_ptr<X11SaverWindow> saver = X11SaverWindow::Embed(*embedded_);
+  saver->Refresh();
+  saver.reset();
+  ASSERT_NE(lose.sdls, nullptr);
+  XSync(lose.sdls, False);
+  EXPECT_TRUE(embedded_->Lost());
+}
+
 // How many pixels of `window` (`width` x `height`) the server shows other
 // than the canvas at the top-left corner, cut where the window is smaller and
 // black where it is larger.
@@ -196,7 +227,7 @@ int WronglyShown(Display* display, Window window, int width, int height, const R
 
 TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
   Steps steps;
-  const std::unique_ptr<SdlSaverWindow> saver = SdlSaverWindow::Embed(*embedded_);
+  const std::unique_ptr<X11SaverWindow> saver = X11SaverWindow::Embed(*embedded_);
   auto& canvas = dynamic_cast<RasterCanvas&>(saver->Surface());
   canvas.SetForeColor(Rgb(200, 230, 240));
   struct Input final : shell::SaverInput {
@@ -236,4 +267,4 @@ TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
 }
 
 }  // namespace
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

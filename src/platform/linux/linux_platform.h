@@ -1,4 +1,4 @@
-// sdl_platform.h - the saver shell's platform on a Linux desktop, via SDL2.
+// linux_platform.h - the saver shell's platform on a Linux desktop, via SDL2.
 //
 // SDL's video subsystem is started only when the saver window needs it, so
 // "/P" and a second copy end at once without touching the display. On
@@ -20,16 +20,16 @@
 #include "platform/linux/single_instance.h"
 #include "shell/platform.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
-class SdlPlatform final : public shell::Platform {
+class LinuxPlatform final : public shell::Platform {
  public:
   // With `embedded`, the saver draws into that window, which outlives the
   // platform; without, into windows of its own.
-  explicit SdlPlatform(EmbeddedWindow* embedded = nullptr) : embedded_(embedded) {}
-  ~SdlPlatform() override;
-  SdlPlatform(const SdlPlatform&) = delete;
-  SdlPlatform& operator=(const SdlPlatform&) = delete;
+  explicit LinuxPlatform(EmbeddedWindow* embedded = nullptr) : embedded_(embedded) {}
+  ~LinuxPlatform() override;
+  LinuxPlatform(const LinuxPlatform&) = delete;
+  LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
   bool PreviousInstanceRunning() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
@@ -51,4 +51,4 @@ class SdlPlatform final : public shell::Platform {
   int cursorCount_ = 0;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

@@ -1,13 +1,13 @@
-// sdl_bench - what the SDL saver window costs the diagram cycle.
+// linux_bench - what the SDL saver window costs the diagram cycle.
 //
-//   pelmic_sdl_bench doevents [calls]   idle DoEvents: time per call, and the
+//   pelmic_linux_bench doevents [calls]   idle DoEvents: time per call, and the
 //                                       pause (1,276,600 yields) in seconds
-//   pelmic_sdl_bench cycle [cycles]     set-up and per-site loop of 49-site
+//   pelmic_linux_bench cycle [cycles]     set-up and per-site loop of 49-site
 //                                       cycles: DoEvents presenting, DoEvents
 //                                       without presenting, no DoEvents
 //
 // Needs a display; the window covers display 0 at its desktop size, so start
-// Xvfb at the size to measure (tools/bench/sdl_bench.sh does). Where
+// Xvfb at the size to measure (tools/bench/linux_bench.sh does). Where
 // WAYLAND_DISPLAY is set, it measures the saver's Wayland window instead.
 #include <SDL.h>
 
@@ -21,8 +21,8 @@
 #include "cycle/cycle_state.h"
 #include "cycle/diagram_cycle.h"
 #include "cycle/random_source.h"
-#include "platform/linux/sdl_platform.h"
-#include "platform/linux/x11/sdl_saver_window.h"
+#include "platform/linux/linux_platform.h"
+#include "platform/linux/x11/x11_saver_window.h"
 #include "platform/linux/wayland/wayland_saver_window.h"
 #include "shell/saver_session.h"
 
@@ -143,23 +143,23 @@ int BenchCycle(const BenchWindow& window, int cycles) {
 int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "doevents";
   try {
-    pelmic::sdl::SdlPlatform platform;  // starts video the way the program does
+    pelmic::linux_desktop::LinuxPlatform platform;  // starts video the way the program does
     platform.SetScreenSaverActive(true);
     const std::unique_ptr<pelmic::shell::SaverWindow> window = platform.CreateSaverWindow();
     window->Show();
     BenchWindow bench{*window, nullptr};
-    if (auto* sdl = dynamic_cast<pelmic::sdl::SdlSaverWindow*>(window.get())) {
+    if (auto* sdl = dynamic_cast<pelmic::linux_desktop::X11SaverWindow*>(window.get())) {
       bench.setPresenting = [sdl](bool on) { sdl->SetPresenting(on); };
     } else {
-      auto* wayland = dynamic_cast<pelmic::sdl::WaylandSaverWindow*>(window.get());
+      auto* wayland = dynamic_cast<pelmic::linux_desktop::WaylandSaverWindow*>(window.get());
       bench.setPresenting = [wayland](bool on) { wayland->SetPresenting(on); };
     }
     if (what == "doevents") return BenchDoEvents(*window, argc > 2 ? std::atol(argv[2]) : 2000000);
     if (what == "cycle") return BenchCycle(bench, argc > 2 ? std::atoi(argv[2]) : 20);
-    std::fprintf(stderr, "usage: pelmic_sdl_bench doevents [calls] | cycle [cycles]\n");
+    std::fprintf(stderr, "usage: pelmic_linux_bench doevents [calls] | cycle [cycles]\n");
     return 2;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "pelmic_sdl_bench: %s\n", error.what());
+    std::fprintf(stderr, "pelmic_linux_bench: %s\n", error.what());
     return 1;
   }
 }

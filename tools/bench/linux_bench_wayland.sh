@@ -4,17 +4,17 @@
 # `pelmic /S`, on Wayland natively and, where Xwayland is installed, through
 # XWayland on the same compositor (SDL's X11 back end), with the Xwayland
 # server's own memory; then idle DoEvents, the pause it makes and the per-site
-# loop on Wayland. tools/bench/sdl_bench.sh gives the figures on Xvfb.
+# loop on Wayland. tools/bench/linux_bench.sh gives the figures on Xvfb.
 # sway refuses to run as root: as root it runs as nobody.
-# Usage: tools/bench/sdl_bench_wayland.sh [build dir, default build/release] [WxH, default 1920x1080] [runs]
+# Usage: tools/bench/linux_bench_wayland.sh [build dir, default build/release] [WxH, default 1920x1080] [runs]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 BUILD=${1:-$ROOT/build/release}
 SIZE=${2:-1920x1080}
 RUNS=${3:-5}
 PELMIC=$BUILD/src/platform/linux/pelmic
-PROBE=$BUILD/tools/bench/sdl_bench/pelmic_saver_probe
-BENCH=$BUILD/tools/bench/sdl_bench/pelmic_sdl_bench
+PROBE=$BUILD/tools/bench/linux_bench/pelmic_saver_probe
+BENCH=$BUILD/tools/bench/linux_bench/pelmic_linux_bench
 for f in "$PELMIC" "$PROBE" "$BENCH"; do
   [ -x "$f" ] || { echo "missing $f (configure with PELMIC_BENCHMARKS=ON and build)" >&2; exit 1; }
 done

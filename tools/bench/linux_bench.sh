@@ -5,13 +5,13 @@
 #     exit latency again without the cost of starting xdotool;
 #   - idle DoEvents and the pause it makes (1,276,600 yields);
 #   - the per-site loop of 49-site cycles with presenting against without.
-# Usage: tools/bench/sdl_bench.sh [build dir, default build/release] [WxH, default 1920x1080]
+# Usage: tools/bench/linux_bench.sh [build dir, default build/release] [WxH, default 1920x1080]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 BUILD=${1:-$ROOT/build/release}
 SIZE=${2:-1920x1080}
 PELMIC=$BUILD/src/platform/linux/pelmic
-BENCH=$BUILD/tools/bench/sdl_bench/pelmic_sdl_bench
+BENCH=$BUILD/tools/bench/linux_bench/pelmic_linux_bench
 for f in "$PELMIC" "$BENCH"; do
   [ -x "$f" ] || { echo "missing $f (configure with PELMIC_BENCHMARKS=ON and build)" >&2; exit 1; }
 done
@@ -48,7 +48,7 @@ for run in 1 2 3 4 5; do
 done
 
 echo "== start-up to the first pale pixel, resident memory 2 s later, a key sent by the probe to the end"
-"$BUILD/tools/bench/sdl_bench/pelmic_saver_probe" "$PELMIC" 5
+"$BUILD/tools/bench/linux_bench/pelmic_saver_probe" "$PELMIC" 5
 
 echo "== idle DoEvents and the pause"
 "$BENCH" doevents 2000000

@@ -1,4 +1,4 @@
-#include "platform/linux/x11/sdl_saver_window.h"
+#include "platform/linux/x11/x11_saver_window.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -9,7 +9,7 @@
 #include "platform/linux/termination_signal.h"
 #include "platform/linux/x11/x11_window.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
 namespace {
 
@@ -50,15 +50,9 @@ RasterCanvas CanvasFor(SDL_Window* window) {
   return RasterCanvas(width, height);
 }
 
-// A daemon's window notes what SDL makes for its framebuffer.
-SurfacePresenter::SurfaceSource SurfaceSourceFor(EmbeddedWindow* embedded) {
-  if (embedded == nullptr) return SDL_GetWindowSurface;
-  return [embedded](SDL_Window* window) { return embedded->MakeSurface(window); };
-}
-
 }  // namespace
 
-std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
+std::unique_ptr<X11SaverWindow> X11SaverWindow::CoverDisplays() {
   // SDL lists the primary display first.
   std::vector<shell::MonitorRect> monitors{{DisplayArea(0), true}};
   for (int display = 1; display < SDL_GetNumVideoDisplays(); ++display) {
@@ -67,31 +61,31 @@ std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
   return Cover(monitors.front().area, shell::CoverRects(monitors));
 }
 
-std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Cover(const shell::ScreenRect& own,
+std::unique_ptr<X11SaverWindow> X11SaverWindow::Cover(const shell::ScreenRect& own,
                                                       const std::vector<shell::ScreenRect>& covers) {
   UniqueWindow window = CreateCoveringWindow(own);
   std::vector<UniqueWindow> coverWindows;
   for (const shell::ScreenRect& cover : covers) coverWindows.push_back(CreateCoveringWindow(cover));
-  return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(std::move(window), std::move(coverWindows), nullptr));
+  return std::unique_ptr<X11SaverWindow>(new X11SaverWindow(std::move(window), std::move(coverWindows), nullptr));
 }
 
-std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(EmbeddedWindow& window) {
-  return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(window.Adopt(), {}, &window));
+std::unique_ptr<X11SaverWindow> X11SaverWindow::Embed(EmbeddedWindow& window) {
+  return std::unique_ptr<X11SaverWindow>(new X11SaverWindow(window.Adopt(), {}, &window));
 }
 
-SdlSaverWindow::SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded)
+X11SaverWindow::X11SaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded)
     : window_(std::move(window)),
       covers_(std::move(covers)),
       embedded_(embedded),
       canvas_(CanvasFor(window_.get())),
-      presenter_(window_.get(), canvas_, SurfaceSourceFor(embedded)) {
+      presenter_(window_.get(), canvas_) {
   // Our own window starts black from its background, as the canvas does: the
   // first present need not send a screenful of black. A daemon's window may
   // show anything, so it gets the whole canvas.
   if (embedded_ == nullptr) canvas_.TakeDirtyRect();
 }
 
-void SdlSaverWindow::Show() {
+void X11SaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.
   if (embedded_ != nullptr || TerminationRequested()) return;
@@ -102,7 +96,7 @@ void SdlSaverWindow::Show() {
   SDL_RaiseWindow(window_.get());  // with a window manager: take the keyboard focus
 }
 
-void SdlSaverWindow::Hide() {
+void X11SaverWindow::Hide() {
   if (embedded_ != nullptr) {
     // The daemon's window is not ours to unmap: leave it black, as found.
     if (!embedded_->Lost()) presenter_.PresentAll();
@@ -113,28 +107,28 @@ void SdlSaverWindow::Hide() {
   for (const UniqueWindow& cover : covers_) SDL_HideWindow(cover.get());
 }
 
-void SdlSaverWindow::Refresh() { policy_.PresentNow(); }
+void X11SaverWindow::Refresh() { policy_.PresentNow(); }
 
-void SdlSaverWindow::DoEvents(shell::SaverInput& input) {
+void X11SaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
   if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
   if (presenting_) policy_.AfterEvents(canvas_.HasChanges());
 }
 
-bool SdlSaverWindow::PresentChanged() {
+bool X11SaverWindow::PresentChanged() {
   const DirtyRect changed = canvas_.TakeDirtyRect();
   if (changed.Empty()) return false;
   presenter_.Present(changed);
   return true;
 }
 
-void SdlSaverWindow::PresentAll() {
+void X11SaverWindow::PresentAll() {
   canvas_.TakeDirtyRect();
   presenter_.PresentAll();
 }
 
-void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) {
+void X11SaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) {
   if (event.type == SDL_WINDOWEVENT) {
     OnWindowEvent(event.window);
     if (event.window.event == SDL_WINDOWEVENT_CLOSE) input.CloseRequested();
@@ -165,7 +159,7 @@ void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) 
   }
 }
 
-void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
+void X11SaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   const bool exposed = event.event == SDL_WINDOWEVENT_EXPOSED;
   const bool resized = event.event == SDL_WINDOWEVENT_SIZE_CHANGED;
   if (!exposed && !resized) return;
@@ -174,7 +168,7 @@ void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   policy_.Exposed();
 }
 
-bool SdlSaverWindow::FollowDisplays() {
+bool X11SaverWindow::FollowDisplays() {
   const shell::ScreenRect own = WindowArea(window_.get());
   std::vector<shell::MonitorRect> monitors;
   for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
@@ -198,7 +192,7 @@ bool SdlSaverWindow::FollowDisplays() {
   return true;
 }
 
-void SdlSaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input) {
+void X11SaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input) {
   int x = motion.x;
   int y = motion.y;
   SDL_Window* from = SDL_GetWindowFromID(motion.windowID);
@@ -214,4 +208,4 @@ void SdlSaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::Sav
   input.Form_MouseMove(static_cast<float>(x), static_cast<float>(y));
 }
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop

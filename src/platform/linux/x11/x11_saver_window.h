@@ -1,4 +1,4 @@
-// sdl_saver_window.h - the saver window on SDL2: its own, covering every
+// x11_saver_window.h - the saver window on SDL2: its own, covering every
 // display, or a window a screen-saver daemon hands it.
 //
 // The diagram is drawn into a RasterCanvas, which draws straight into the
@@ -22,9 +22,9 @@
 #include "shell/platform.h"
 #include "shell/present_policy.h"
 
-namespace pelmic::sdl {
+namespace pelmic::linux_desktop {
 
-class SdlSaverWindow final : public shell::SaverWindow, private shell::PresentTarget {
+class X11SaverWindow final : public shell::SaverWindow, private shell::PresentTarget {
  public:
   // The saver's own hidden window over the primary display (SDL's display 0)
   // at its desktop size, and a black one over each other display that the
@@ -32,20 +32,20 @@ class SdlSaverWindow final : public shell::SaverWindow, private shell::PresentTa
   // connected while the saver runs gets a black window by the same rule; when
   // the primary display is disconnected the saver ends, as if asked to close.
   // SDL's video subsystem must be initialised. Throws std::runtime_error.
-  static std::unique_ptr<SdlSaverWindow> CoverDisplays();
+  static std::unique_ptr<X11SaverWindow> CoverDisplays();
   // The same over given areas (virtual-screen pixels): the saver's own window
   // over `own`, a black one over each of `covers`.
-  static std::unique_ptr<SdlSaverWindow> Cover(const shell::ScreenRect& own,
+  static std::unique_ptr<X11SaverWindow> Cover(const shell::ScreenRect& own,
                                                const std::vector<shell::ScreenRect>& covers);
   // Draws into `window`, which someone else owns, at the size it has now.
   // Never maps, unmaps or raises it and never reads its input: its owner
   // handles input and ends the saver with a signal, or by destroying it.
   // Throws WindowGone or std::runtime_error.
-  static std::unique_ptr<SdlSaverWindow> Embed(EmbeddedWindow& window);
+  static std::unique_ptr<X11SaverWindow> Embed(EmbeddedWindow& window);
 
-  ~SdlSaverWindow() override = default;
-  SdlSaverWindow(const SdlSaverWindow&) = delete;
-  SdlSaverWindow& operator=(const SdlSaverWindow&) = delete;
+  ~X11SaverWindow() override = default;
+  X11SaverWindow(const X11SaverWindow&) = delete;
+  X11SaverWindow& operator=(const X11SaverWindow&) = delete;
 
   void Show() override;
   void Hide() override;
@@ -59,7 +59,7 @@ class SdlSaverWindow final : public shell::SaverWindow, private shell::PresentTa
 #endif
 
  private:
-  SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded);
+  X11SaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded);
   void Dispatch(const SDL_Event& event, shell::SaverInput& input);
   void OnWindowEvent(const SDL_WindowEvent& event);
   // After a display came or went: covers for the displays there are now;
@@ -85,4 +85,4 @@ class SdlSaverWindow final : public shell::SaverWindow, private shell::PresentTa
   bool presenting_ = true;
 };
 
-}  // namespace pelmic::sdl
+}  // namespace pelmic::linux_desktop
