@@ -20,8 +20,16 @@ for f in "$PELMIC" "$PROBE" "$BENCH"; do
 done
 
 RT=$(mktemp -d /tmp/pelmic-bench-sway-XXXXXX)
+BIN=$(mktemp -d /tmp/pelmic-bench-bin-XXXXXX)
 AS=()
-if [ "$(id -u)" = 0 ]; then chown nobody "$RT"; AS=(runuser -u nobody --); fi
+if [ "$(id -u)" = 0 ]; then
+  chown nobody "$RT"
+  AS=(runuser -u nobody --)
+  # nobody may not reach the build tree (a clone in a private folder): run copies.
+  chmod 711 "$BIN"
+  cp "$PELMIC" "$PROBE" "$BENCH" "$BIN"/
+  PELMIC=$BIN/pelmic PROBE=$BIN/pelmic_saver_probe BENCH=$BIN/pelmic_linux_bench
+fi
 chmod 700 "$RT"
 XWAYLAND=disable
 command -v Xwayland >/dev/null && XWAYLAND=enable
@@ -29,7 +37,7 @@ printf 'output HEADLESS-1 mode %s\nxwayland %s\n' "$SIZE" "$XWAYLAND" > "$RT/con
 env -i PATH="$PATH" XDG_RUNTIME_DIR="$RT" HOME="$RT" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
   WLR_RENDERER=pixman "${AS[@]}" sway -c "$RT/config" >/dev/null 2>&1 &
 sway_pid=$!
-trap 'kill "$sway_pid" 2>/dev/null; wait "$sway_pid" 2>/dev/null || true; rm -rf "$RT"' EXIT
+trap 'kill "$sway_pid" 2>/dev/null; wait "$sway_pid" 2>/dev/null || true; rm -rf "$RT" "$BIN"' EXIT
 for _ in $(seq 100); do ls "$RT"/wayland-? "$RT"/sway-ipc.*.sock >/dev/null 2>&1 && break; sleep 0.05; done
 # A client of this sway, as its user: Xwayland lets only that user in.
 client() {
