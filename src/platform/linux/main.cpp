@@ -7,6 +7,7 @@
 //   pelmic -root, --root      inside a daemon: its window (XSCREENSAVER_WINDOW)
 //   pelmic -window-id ID      draw into the window ID (decimal or 0x hex)
 //   pelmic --help, --version
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -50,20 +51,27 @@ constexpr const char* kUsage =
     "The manual: man 6 pelmic\n";
 
 // A failure of the start-up ends the program with `status` and a message,
-// unless a stop was requested: that wins, with 0 and no message. A daemon that
-// sees the user come back destroys its window and sends SIGTERM at once, and
-// the loss may be noticed first.
+// unless a stop was requested: that wins, with 0 and no message.
 int Failed(int status, const char* message) {
   if (pelmic::linux_desktop::TerminationRequested()) return 0;
   std::fprintf(stderr, "pelmic: %s\n", message);
   return status;
 }
 
+// A daemon that sees the user come back destroys its window and sends
+// SIGTERM at once, and the window may be found gone before the signal has
+// arrived: it is given a moment to come, far below what a person typing a bad
+// window id would notice.
+int WindowGoneFailed(const char* message) {
+  if (pelmic::linux_desktop::TerminationRequestedWithin(std::chrono::milliseconds(250))) return 0;
+  return Failed(kBadArguments, message);
+}
+
 // The cycle, unchanged, in a window that someone else owns.
 int RunEmbedded(const pelmic::linux_desktop::DrawTarget& target) {
   std::string error;
   const std::unique_ptr<pelmic::linux_desktop::EmbeddedWindow> window = pelmic::linux_desktop::EmbeddedWindow::LookUp(target, error);
-  if (!window) return Failed(kBadArguments, error.c_str());
+  if (!window) return WindowGoneFailed(error.c_str());
   // The look-up took a round trip to the X server: look again before SDL
   // starts, which takes longer still.
   if (pelmic::linux_desktop::TerminationRequested()) return 0;
@@ -94,7 +102,7 @@ int main(int argc, char** argv) {
     pelmic::linux_desktop::LinuxPlatform platform;
     return pelmic::shell::Main(parsed.commandLine, platform);
   } catch (const pelmic::linux_desktop::WindowGone& gone) {
-    return Failed(kBadArguments, gone.what());
+    return WindowGoneFailed(gone.what());
   } catch (const std::exception& error) {
     return Failed(1, error.what());
   }

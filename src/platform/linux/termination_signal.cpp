@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 namespace pelmic::linux_desktop {
 
@@ -49,6 +51,14 @@ void InstallTerminationHandlers() {
 }
 
 bool TerminationRequested() { return requested; }
+
+bool TerminationRequestedWithin(std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!requested && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return requested;
+}
 
 ExitOnSignalScope::ExitOnSignalScope() {
   dialogOwner = getpid();

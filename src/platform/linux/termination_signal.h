@@ -19,12 +19,16 @@
 //   { ExitOnSignalScope dialog; ShowTheDialog(); }
 #pragma once
 
+#include <chrono>
+
 namespace pelmic::linux_desktop {
 
 void InstallTerminationHandlers();
 
 // True once SIGTERM or SIGINT has arrived.
 bool TerminationRequested();
+// True once one has arrived, waiting for it up to `wait`.
+bool TerminationRequestedWithin(std::chrono::milliseconds wait);
 
 // While one exists a signal ends the program at once with status 0, and so
 // does one that arrived before it. Children forked meanwhile end when the
