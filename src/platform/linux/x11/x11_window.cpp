@@ -28,7 +28,8 @@ struct {
 // the ids were given out. Reading the set-up sends no request, as a handler
 // must not.
 bool OwnResource(Display* display, XID resource) {
-  const xcb_setup_t* setup = xcb_get_setup(XGetXCBConnection(display));
+  xcb_connection_t* connection = XGetXCBConnection(display);
+  const xcb_setup_t* setup = connection != nullptr ? xcb_get_setup(connection) : nullptr;
   return setup != nullptr && (resource & ~setup->resource_id_mask) == setup->resource_id_base;
 }
 
