@@ -24,6 +24,8 @@
 
 namespace {
 
+namespace desktop = pelmic::linux_desktop;
+
 constexpr int kBadArguments = 2;
 
 constexpr const char* kUsage =
@@ -53,7 +55,7 @@ constexpr const char* kUsage =
 // A failure of the start-up ends the program with `status` and a message,
 // unless a stop was requested: that wins, with 0 and no message.
 int Failed(int status, const char* message) {
-  if (pelmic::linux_desktop::TerminationRequested()) return 0;
+  if (desktop::TerminationRequested()) return 0;
   std::fprintf(stderr, "pelmic: %s\n", message);
   return status;
 }
@@ -63,19 +65,19 @@ int Failed(int status, const char* message) {
 // arrived: it is given a moment to come, far below what a person typing a bad
 // window id would notice.
 int WindowGoneFailed(const char* message) {
-  if (pelmic::linux_desktop::TerminationRequestedWithin(std::chrono::milliseconds(250))) return 0;
+  if (desktop::TerminationRequestedWithin(std::chrono::milliseconds(250))) return 0;
   return Failed(kBadArguments, message);
 }
 
 // The cycle, unchanged, in a window that someone else owns.
-int RunEmbedded(const pelmic::linux_desktop::DrawTarget& target) {
+int RunEmbedded(const desktop::DrawTarget& target) {
   std::string error;
-  const std::unique_ptr<pelmic::linux_desktop::EmbeddedWindow> window = pelmic::linux_desktop::EmbeddedWindow::LookUp(target, error);
+  const std::unique_ptr<desktop::EmbeddedWindow> window = desktop::EmbeddedWindow::LookUp(target, error);
   if (!window) return WindowGoneFailed(error.c_str());
   // The look-up took a round trip to the X server: look again before SDL
   // starts, which takes longer still.
-  if (pelmic::linux_desktop::TerminationRequested()) return 0;
-  pelmic::linux_desktop::LinuxPlatform platform(window.get());
+  if (desktop::TerminationRequested()) return 0;
+  desktop::LinuxPlatform platform(window.get());
   pelmic::shell::RunSaver(platform);
   return 0;
 }
@@ -83,10 +85,10 @@ int RunEmbedded(const pelmic::linux_desktop::DrawTarget& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  pelmic::linux_desktop::InstallTerminationHandlers();
+  desktop::InstallTerminationHandlers();
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const pelmic::linux_desktop::ParsedArguments parsed = pelmic::linux_desktop::ParseArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
-  using Action = pelmic::linux_desktop::ParsedArguments::Action;
+  const desktop::ParsedArguments parsed = desktop::ParseArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
+  using Action = desktop::ParsedArguments::Action;
   if (parsed.action == Action::ShowUsage) return std::fputs(kUsage, stdout) < 0 ? 1 : 0;
   if (parsed.action == Action::ShowVersion) return std::puts("pelmic " PELMIC_VERSION) < 0 ? 1 : 0;
   if (!parsed.error.empty()) {
@@ -94,14 +96,14 @@ int main(int argc, char** argv) {
     return kBadArguments;
   }
   // Stopped before anything started: nothing to put back.
-  if (pelmic::linux_desktop::TerminationRequested()) return 0;
+  if (desktop::TerminationRequested()) return 0;
   try {
     if (parsed.target.Embedded()) return RunEmbedded(parsed.target);
     // The screen-saver switches arrive as separate arguments; the shell reads
     // one command line, as the system hands it to a Windows screen saver.
-    pelmic::linux_desktop::LinuxPlatform platform;
+    desktop::LinuxPlatform platform;
     return pelmic::shell::Main(parsed.commandLine, platform);
-  } catch (const pelmic::linux_desktop::WindowGone& gone) {
+  } catch (const desktop::WindowGone& gone) {
     return WindowGoneFailed(gone.what());
   } catch (const std::exception& error) {
     return Failed(1, error.what());

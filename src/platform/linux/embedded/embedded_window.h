@@ -11,9 +11,9 @@
 // A daemon may destroy its window at any moment, with or without a signal.
 // The object watches for that from the look-up on: the window's destruction
 // is heard at every yield (the saver window hands each event to Notice), and
-// the X errors that the loss explains (about the window, and about what was
-// made to draw into it) are swallowed; any other X error keeps its usual
-// effect. X error handlers are per process, so there is one such object.
+// the X errors that the loss explains (LossWatch) are swallowed; any other X
+// error keeps its usual effect. X error handlers are per process, so there is
+// one such object.
 #pragma once
 
 #include <SDL.h>

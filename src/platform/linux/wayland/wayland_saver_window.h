@@ -5,14 +5,14 @@
 // The diagram shows full screen on the first output the compositor lists,
 // which is SDL's display 0 and counts as the primary one; the other outputs
 // get black full-screen toplevels by the shared cover rule
-// (shell/monitor_covers.h).
-// The canvas takes the primary's size once, as configured when the window is
-// made. An output connected while the saver runs gets a black toplevel of its
-// own by the same rule as soon as the compositor has told its place; when the
-// primary output is disconnected the saver ends, as if asked to close. Any key, button or real pointer movement over any of them goes to
-// the saver's handlers; the cursor is hidden over all of them. As on X11,
-// DoEvents reads the connection once per yield and presents only when
-// something changed and a frame's time has passed.
+// (shell/monitor_covers.h). The canvas takes the primary's size once, as
+// configured when the window is made. An output connected while the saver
+// runs gets a black toplevel of its own by the same rule as soon as the
+// compositor has told its place; when the primary output is disconnected the
+// saver ends, as if asked to close. Any key, button or real pointer movement
+// over any of them goes to the saver's handlers; the cursor is hidden over
+// all of them. As on X11, DoEvents reads the connection once per yield and
+// presents only when something changed and a frame's time has passed.
 //
 //   std::unique_ptr<WaylandSaverWindow> window = WaylandSaverWindow::CoverOutputs();
 //   if (!window) { /* no Wayland here: SDL's back ends */ }
