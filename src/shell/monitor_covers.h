@@ -8,6 +8,7 @@
 //   // {{1920, 0, 3200, 1024}}: the second monitor only
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 namespace pelmic::shell {
@@ -28,5 +29,23 @@ struct MonitorRect {
 // display), or has no area, needs no cover; one monitor area reported twice is
 // covered once.
 std::vector<ScreenRect> CoverRects(const std::vector<MonitorRect>& monitors);
+
+// Brings a front end's cover windows in line with `wanted` (CoverRects of the
+// monitors there are now), however it keeps them: a cover over an area no
+// longer wanted goes, and `add(area)` is called for each wanted area that no
+// cover is over yet (it may leave the area uncovered if the window fails).
+//
+//   FollowCoverRects(covers, CoverRects(monitors), [](const Cover& c) { return c.area; },
+//                    [&](const ScreenRect& area) { covers.push_back(MakeCover(area)); });
+template <typename Cover, typename AreaOf, typename Add>
+void FollowCoverRects(std::vector<Cover>& covers, const std::vector<ScreenRect>& wanted, AreaOf areaOf, Add add) {
+  std::erase_if(covers, [&](const Cover& cover) {
+    return std::find(wanted.begin(), wanted.end(), areaOf(cover)) == wanted.end();
+  });
+  for (const ScreenRect& area : wanted) {
+    const auto over = [&](const Cover& cover) { return areaOf(cover) == area; };
+    if (std::none_of(covers.begin(), covers.end(), over)) add(area);
+  }
+}
 
 }  // namespace pelmic::shell

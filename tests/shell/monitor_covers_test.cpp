@@ -34,5 +34,19 @@ TEST(CoverRects, AMonitorThatOverlapsThePrimaryOnlyInPartIsCoveredOnceWhole) {
             (std::vector<ScreenRect>{overlapping}));
 }
 
+// Monitors changed while the saver runs: a cover no longer wanted goes, one
+// still wanted is kept as it is, a missing one is asked for once.
+TEST(FollowCoverRects, KeepsWhatIsStillWantedAndAsksOnlyForWhatIsMissing) {
+  const ScreenRect gone{-1280, 0, 0, 1024}, kept{1920, 0, 3840, 1080}, added{0, 1080, 1920, 2160};
+  std::vector<ScreenRect> covers{gone, kept}, asked;
+  FollowCoverRects(covers, {kept, added}, [](const ScreenRect& cover) { return cover; },
+                   [&](const ScreenRect& area) {
+                     asked.push_back(area);
+                     covers.push_back(area);
+                   });
+  EXPECT_EQ(covers, (std::vector<ScreenRect>{kept, added}));
+  EXPECT_EQ(asked, std::vector<ScreenRect>{added});
+}
+
 }  // namespace
 }  // namespace pelmic::shell

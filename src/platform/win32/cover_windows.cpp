@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -99,12 +98,7 @@ void CoverWindows::Hide() {
 }
 
 void CoverWindows::Follow(const std::vector<shell::ScreenRect>& areas) {
-  std::erase_if(windows_,
-                [&](const Cover& cover) { return std::find(areas.begin(), areas.end(), cover.area) == areas.end(); });
-  for (const shell::ScreenRect& area : areas) {
-    if (std::any_of(windows_.begin(), windows_.end(), [&](const Cover& cover) { return cover.area == area; })) {
-      continue;
-    }
+  shell::FollowCoverRects(windows_, areas, [](const Cover& cover) { return cover.area; }, [&](const auto& area) {
     try {
       UniqueWindow window = Make(area);
       SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target_));
@@ -115,7 +109,7 @@ void CoverWindows::Follow(const std::vector<shell::ScreenRect>& areas) {
     } catch (const std::runtime_error& error) {
       Trace("cover", error.what());  // called from a window procedure: nothing may escape
     }
-  }
+  });
 }
 
 }  // namespace pelmic::win32

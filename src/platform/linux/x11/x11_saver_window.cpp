@@ -1,6 +1,7 @@
 #include "platform/linux/x11/x11_saver_window.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -17,10 +18,16 @@ namespace {
   throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
 }
 
-shell::ScreenRect DisplayArea(int display) {
+std::optional<shell::ScreenRect> DisplayBounds(int display) {
   SDL_Rect bounds{};
-  if (SDL_GetDisplayBounds(display, &bounds) != 0) ThrowSdlError("SDL_GetDisplayBounds");
-  return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+  if (SDL_GetDisplayBounds(display, &bounds) != 0) return std::nullopt;
+  return shell::ScreenRect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+}
+
+shell::ScreenRect DisplayArea(int display) {
+  const std::optional<shell::ScreenRect> area = DisplayBounds(display);
+  if (!area) ThrowSdlError("SDL_GetDisplayBounds");
+  return *area;
 }
 
 shell::ScreenRect WindowArea(SDL_Window* window) {
@@ -172,23 +179,15 @@ bool X11SaverWindow::FollowDisplays() {
   const shell::ScreenRect own = WindowArea(window_.get());
   std::vector<shell::MonitorRect> monitors;
   for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
-    SDL_Rect b{};
-    if (SDL_GetDisplayBounds(display, &b) != 0) continue;
-    const shell::ScreenRect area{b.x, b.y, b.x + b.w, b.y + b.h};
-    monitors.push_back({area, area == own});
+    if (const std::optional<shell::ScreenRect> area = DisplayBounds(display)) monitors.push_back({*area, *area == own});
   }
   if (std::none_of(monitors.begin(), monitors.end(), [](const auto& m) { return m.primary; })) return false;
-  const std::vector<shell::ScreenRect> wanted = shell::CoverRects(monitors);
-  std::erase_if(covers_, [&](const UniqueWindow& cover) {
-    return std::find(wanted.begin(), wanted.end(), WindowArea(cover.get())) == wanted.end();
-  });
-  for (const shell::ScreenRect& area : wanted) {
-    const bool covered = std::any_of(covers_.begin(), covers_.end(),
-                                     [&](const UniqueWindow& cover) { return WindowArea(cover.get()) == area; });
-    if (covered) continue;
-    covers_.push_back(CreateCoveringWindow(area));
-    if (shown_) SDL_ShowWindow(covers_.back().get());
-  }
+  shell::FollowCoverRects(
+      covers_, shell::CoverRects(monitors), [](const UniqueWindow& cover) { return WindowArea(cover.get()); },
+      [&](const shell::ScreenRect& area) {
+        covers_.push_back(CreateCoveringWindow(area));
+        if (shown_) SDL_ShowWindow(covers_.back().get());
+      });
   return true;
 }
 
