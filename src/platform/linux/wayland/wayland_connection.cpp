@@ -185,6 +185,12 @@ struct WaylandConnection::Listeners {
   // The wheel is no click, as on X11 and Windows.
   static void Axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
 
+  // Asks xdg-output for the output's place and size in the layout.
+  static void AskLogical(zxdg_output_manager_v1* manager, Output& output) {
+    output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(manager, output.output);
+    zxdg_output_v1_add_listener(output.xdgOutput, &kLogical, &output);
+  }
+
   static constexpr wl_registry_listener kRegistry{Global, GlobalRemove};
   static constexpr xdg_wm_base_listener kWmBase{Ping};
   static constexpr wl_output_listener kOutput{Geometry, Mode, Done, Scale, nullptr, nullptr};
@@ -209,9 +215,7 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
     Roundtrip();  // the globals
     if (outputManager_ != nullptr) {
       for (const auto& output : outputs_) {
-        if (output->xdgOutput != nullptr) continue;
-        output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(outputManager_, output->output);
-        zxdg_output_v1_add_listener(output->xdgOutput, &Listeners::kLogical, output.get());
+        if (output->xdgOutput == nullptr) Listeners::AskLogical(outputManager_, *output);
       }
     }
     Roundtrip();  // what the outputs and the seat tell about themselves
@@ -234,10 +238,7 @@ void WaylandConnection::AddOutput(wl_registry* registry, std::uint32_t name, std
   output->output = Bind<wl_output>(registry, name, wl_output_interface, version, kOutputVersion);
   wl_output_add_listener(output->output, &Listeners::kOutput, output.get());
   // At start-up the manager may not be bound yet: the constructor asks then.
-  if (outputManager_ != nullptr) {
-    output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(outputManager_, output->output);
-    zxdg_output_v1_add_listener(output->xdgOutput, &Listeners::kLogical, output.get());
-  }
+  if (outputManager_ != nullptr) Listeners::AskLogical(outputManager_, *output);
   outputs_.push_back(std::move(output));
 }
 
