@@ -18,23 +18,14 @@ void OrderCellVertices(CellVertexTable& cells, int row) {
 
 namespace {
 
-// (dx, dy) scaled by a power of two so that its larger part lies in [1, 2):
-// the direction is unchanged, and products of differences a few double steps
-// long do not underflow to 0.
-void ToUnitScale(double& dx, double& dy) {
-  if (dx == 0 && dy == 0) return;
-  const int e = UnitExponent(dx, dy);
-  dx = std::scalbn(dx, -e);
-  dy = std::scalbn(dy, -e);
-}
-
 // True when vertex b comes before vertex a counter-clockwise on the screen
 // (y grows downwards), for two directions less than pi apart.
 bool TurnsBefore(const CellVertexTable& cells, int row, int a, int b, double siteX, double siteY) {
   double ax = cells.X(row, a) - siteX, ay = cells.Y(row, a) - siteY;
   double bx = cells.X(row, b) - siteX, by = cells.Y(row, b) - siteY;
-  ToUnitScale(ax, ay);
-  ToUnitScale(bx, by);
+  // Scaled, products of differences a few double steps long do not underflow to 0.
+  ScaleToUnit(ax, ay);
+  ScaleToUnit(bx, by);
   return ax * by - ay * bx > 0;
 }
 

@@ -14,6 +14,13 @@ double SquaredDistance(double x1, double y1, double x2, double y2) {
 
 int UnitExponent(double a, double b) { return std::ilogb(std::max(std::abs(a), std::abs(b))); }
 
+void ScaleToUnit(double& a, double& b) {
+  if (a == 0 && b == 0) return;
+  const int e = UnitExponent(a, b);
+  a = std::scalbn(a, -e);
+  b = std::scalbn(b, -e);
+}
+
 double Distance(double x1, double y1, double x2, double y2) {
   const double dx = x2 - x1;
   const double dy = y2 - y1;

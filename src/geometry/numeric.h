@@ -26,6 +26,10 @@ inline bool AreTiny(double a, double b) { return std::abs(a) < kTinyDifference &
 // differences can be squared and multiplied without underflow.
 int UnitExponent(double a, double b);
 
+// (a, b) scaled by 2^-UnitExponent(a, b), exactly: the direction is kept and
+// the larger part lies in [1, 2). (0, 0) stays as it is.
+void ScaleToUnit(double& a, double& b);
+
 // Squared Euclidean distance of (x1, y1) and (x2, y2): orders points as
 // Distance does, one rounding fewer and no root. It underflows to 0 for
 // points less than about 1e-154 apart; the callers only compare it with

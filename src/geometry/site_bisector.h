@@ -19,11 +19,7 @@ struct SiteBisector {
   SiteBisector() = default;
   SiteBisector(double ax, double ay, double bx, double by)
       : nx(bx - ax), ny(by - ay), midX((ax + bx) / 2), midY((ay + by) / 2) {
-    if (AreTiny(nx, ny) && (nx != 0 || ny != 0)) [[unlikely]] {
-      const int e = UnitExponent(nx, ny);
-      nx = std::scalbn(nx, -e);
-      ny = std::scalbn(ny, -e);
-    }
+    if (AreTiny(nx, ny)) [[unlikely]] ScaleToUnit(nx, ny);
   }
 
   double SideOf(double x, double y) const { return nx * (x - midX) + ny * (y - midY); }
