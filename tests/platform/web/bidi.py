@@ -12,11 +12,11 @@ import subprocess
 import tempfile
 import time
 
-from cdp import ProtocolError
+from cdp import Browser, ProtocolError, end
 from webdriver import WebDriverPage
 
 
-class Firefox:
+class Firefox(Browser):
     """Its headless screen is its own 1366x768: `screen` is not used."""
 
     def __init__(self, window=(1280, 800), screen=None):
@@ -50,12 +50,6 @@ class Firefox:
                 time.sleep(0.1)
         raise TimeoutError("Firefox did not start its WebDriver BiDi server")
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
     def close(self):
         if self._socket:
             try:
@@ -63,11 +57,7 @@ class Firefox:
             except (OSError, ValueError, ProtocolError):
                 pass
             self._socket.close()
-        try:
-            self._process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self._process.kill()
-            self._process.wait()
+        end(self._process)
         shutil.rmtree(self._profile, ignore_errors=True)
 
     def send(self, method, params=None):

@@ -25,7 +25,26 @@ class ProtocolError(RuntimeError):
     pass
 
 
-class Chromium:
+class Browser:
+    """What every browser driver shares: a `with` block closes it."""
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def end(process, timeout=10):
+    """Waits for `process` to end, then kills it."""
+    try:
+        process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+class Chromium(Browser):
     def __init__(self, window=(1280, 800), scale=1, extra_args=(), screen=None):
         self._profile = tempfile.mkdtemp(prefix="pelmic-chromium-")
         commands_read, self._commands = os.pipe()
@@ -54,22 +73,12 @@ class Chromium:
         self._next_id = 0
         self.events = []
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
     def close(self):
         try:
             self.send("Browser.close")
         except (OSError, ProtocolError):
             pass
-        try:
-            self._process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self._process.kill()
-            self._process.wait()
+        end(self._process)
         os.close(self._commands)
         os.close(self._replies)
         shutil.rmtree(self._profile, ignore_errors=True)

@@ -11,7 +11,7 @@ import time
 import urllib.error
 import urllib.request
 
-from cdp import Polling, ProtocolError
+from cdp import Browser, Polling, ProtocolError, end
 
 MINIBROWSER = (glob.glob("/usr/lib/*/webkit2gtk-4.*/MiniBrowser") or ["MiniBrowser"])[0]
 
@@ -28,7 +28,7 @@ class WebDriverPage(Polling):
                        "actions": [{"type": "keyDown", "value": key}, {"type": "keyUp", "value": key}]}])
 
 
-class WebKit:
+class WebKit(Browser):
     def __init__(self, window=(1280, 800), screen=(1600, 1200)):
         self._processes, self._session = [], None
         try:
@@ -55,12 +55,6 @@ class WebKit:
         self._processes.append(subprocess.Popen(command, pass_fds=pass_fds, env=getattr(self, "_environment", None),
                                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
     def close(self):
         if self._session:
             try:
@@ -69,11 +63,7 @@ class WebKit:
                 pass
         for process in reversed(self._processes):  # the display last: the MiniBrowser ends with it
             process.terminate()
-            try:
-                process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+            end(process)
 
     def _call(self, method, path, body=None):
         request = urllib.request.Request(self._url + path, data=json.dumps(body).encode() if body else None,
