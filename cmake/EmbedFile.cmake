@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns a file into a C++ source holding its bytes, so that the program carries
 # the file inside itself and looks nothing up at run time. Pure CMake (no xxd),
 # so it runs the same for native and cross builds.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The browser build: Debian's emscripten, WebAssembly run by a browser or, for
 # the tests, by node (the toolchain's cross-compiling emulator).
 include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared part of the mingw-w64 toolchain files. The including file sets
 # PELMIC_MINGW_TRIPLET (i686-w64-mingw32 or x86_64-w64-mingw32) first.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit Windows: the shipped pelmic.scr.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(PELMIC_MINGW_TRIPLET i686-w64-mingw32)

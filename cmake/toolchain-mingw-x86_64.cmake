@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 64-bit Windows: the same sources as the shipped 32-bit build, built so that
 # the tests can run under wine64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "area/angular_order.h"
 
 #include <array>

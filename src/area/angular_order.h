@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // angular_order.h - a cell's vertices in counter-clockwise order about its site.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // area_label.h - the whole number printed at a site.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "area/cell_area.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cell_area.h - a cell's area as a fan of triangles from its site.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "area/cell_finish.h"
 
 #include "area/angular_order.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cell_finish.h - what happens to a cell once all its partners are done.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // site_cell.h - the whole per-site work: every partner pair in order, then the
 // corners, the angular order and the area.
 //

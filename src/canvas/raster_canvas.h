@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // raster_canvas.h - the one software canvas every front end shows.
 //
 // A 32-bit pixel buffer (0x00RRGGBB per pixel, row-major, no padding) with its

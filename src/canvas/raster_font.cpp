@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/raster_font.h"
 
 #include <algorithm>

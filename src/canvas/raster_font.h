@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // raster_font.h - the canvas's one typeface, rasterised by stb_truetype.
 //
 // The face is the DejaVu Sans subset compiled into the program. Each size

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // raster_font_data.h - the font file compiled into the program (generated at
 // build time from assets/fonts/DejaVuSans-subset.ttf by cmake/EmbedFile.cmake).
 #pragma once

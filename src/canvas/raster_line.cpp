@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/raster_line.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // raster_line.h - 1-pixel lines, clipped to the buffer before rasterising.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // raster_target.h - the pixel buffer the raster drawing routines write into,
 // and the small pixel helpers they share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // raster_text.h - anti-aliased text on a transparent background.
 #pragma once
 

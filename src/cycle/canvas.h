@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // canvas.h - the drawing operations the diagram cycle relies on.
 //
 // The cycle draws through this interface only, so that one raster canvas

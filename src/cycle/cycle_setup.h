@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cycle_setup.h - the start of every cycle: pen colour, scale bar, sites and
 // the sites nearest to the screen corners.
 #pragma once

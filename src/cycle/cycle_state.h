@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cycle_state.h - everything one cycle has worked out, for hosts that report on it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cycle/diagram_cycle.h"
 
 #include <memory>

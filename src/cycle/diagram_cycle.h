@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // diagram_cycle.h - the saver's endless cycle: set-up, every site's cell,
 // the pause, the clear.
 //

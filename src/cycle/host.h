@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // host.h - what the diagram cycle needs from whoever runs it.
 //
 // The framework owns the event loop; the cycle only draws and, once per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cycle/printable_text.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // printable_text.h - text from outside (a file name, a line of a file, a
 // command-line argument, an environment variable, an address parameter) made
 // safe to show in a message.

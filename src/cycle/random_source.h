@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // random_source.h - Rnd and Randomize.
 //
 // Uniform in [0, 1) with 24-bit resolution, so every value is exact as a

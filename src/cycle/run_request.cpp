@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cycle/run_request.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_request.h - what a reproducible run of the cycle may ask for: a seed, a
 // screen size and a number of cycles, read from text by the same rules
 // wherever the text comes from (pelmic-render's command line, the web page's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/cell_vertex_table.h"
 
 #include "geometry/numeric.h"

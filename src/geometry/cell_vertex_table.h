@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cell_vertex_table.h - every site's cell as a list of vertices with their
 // angles about the site, collected while the cell's edges are found.
 #pragma once

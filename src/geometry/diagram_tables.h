@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // diagram_tables.h - the fixed-size working tables of one cycle.
 //
 // Allocated once when the saver starts and overwritten by every cycle; slots

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // edge_piece.h - which stretch of a pair's clipped bisector is the pair's
 // Voronoi edge.
 #pragma once

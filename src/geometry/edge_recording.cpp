@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/edge_recording.h"
 
 namespace pelmic {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // edge_recording.h - an edge's end points become vertices of the cell.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // numeric.h - Distance, ArcSin and hSort, the small helpers the geometry leans on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pair_bisector.h - the perpendicular bisector of a site pair, clipped to the
 // screen, and the points where other sites' bisectors cut it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/pair_work.h"
 
 #include "geometry/edge_recording.h"

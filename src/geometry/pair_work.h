@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pair_work.h - the work of one ordered site pair: bisector, cut points, edge
 // piece, and the edge's end points recorded in the cell of i.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // screen.h - the screen rectangle all geometry is clipped to.
 #pragma once
 

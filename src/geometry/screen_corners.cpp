@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/screen_corners.h"
 
 #include "geometry/numeric.h"

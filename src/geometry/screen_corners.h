@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // screen_corners.h - the screen corners belong to the cells of their nearest sites.
 #pragma once
 

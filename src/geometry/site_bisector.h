@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // site_bisector.h - the perpendicular bisector of two sites as a side test.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // creation_seam.h - the seam through which a test makes a platform's
 // creation of windows and other system resources fail.
 //

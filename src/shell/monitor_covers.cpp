@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/monitor_covers.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // monitor_covers.h - which screen areas get a plain black cover window while
 // the saver runs, so that no monitor keeps showing the desktop. The rule
 // reads only the monitors' rectangles; each front end lists its monitors and

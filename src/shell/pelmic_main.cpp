@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/pelmic_main.h"
 
 #include "shell/saver_session.h"

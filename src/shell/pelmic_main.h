@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic_main.h - the program's start-up: one copy at a time, then the mode
 // the command line asks for.
 //

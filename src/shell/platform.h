@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // platform.h - what the saver shell needs from a desktop platform.
 //
 // The shell (start-up mode choice, saver window lifecycle, input rules,

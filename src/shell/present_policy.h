@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // present_policy.h - when a saver window copies new drawing to the screen,
 // and how much of it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // saver_session.h - the saver window frmPelmic: its load event (prologue,
 // diagram cycle, exit path), its input handlers and its unload.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings_dialog.h - frmPelmic2, the settings dialog: there are no settings,
 // so it only offers a preview of the saver.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings_dialog_design.h - the settings dialog as designed: caption, client
 // size and controls in tab order, in twips (15 twips to a pixel).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/start_mode.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // start_mode.h - which part of the program a command line asks for.
 //
 // Screen-saver hosts pass a switch such as "/s", "/c:1234" or "/p 1234";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "area/area_label.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "area/site_cell.h"
 
 #include <gtest/gtest.h>

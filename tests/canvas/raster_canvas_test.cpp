@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel-exact tests of the raster canvas's lines, circles, points and
 // clearing. Expected pictures are ASCII art: '#' is the pen colour, '.' black.
 #include "canvas/raster_canvas.h"

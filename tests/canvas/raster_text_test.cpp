@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text on the raster canvas: size and advances from the embedded DejaVu Sans
 // metrics (2048 units per em, ascent 1901, descent 483, digits 1303 wide,
 // space 651), placement of the glyphs in their cell, blending and clipping.

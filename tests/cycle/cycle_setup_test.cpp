@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cycle/cycle_setup.h"
 
 #include <gtest/gtest.h>

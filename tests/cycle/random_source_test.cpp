@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cycle/random_source.h"
 
 #include <gtest/gtest.h>

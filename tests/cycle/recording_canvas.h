@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // recording_canvas.h - a canvas that remembers what was asked of it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Adversarial site sets through the whole per-site work: nothing may crash,
 // read out of bounds or produce a non-finite or negative area, and the cells
 // must tile the screen, exact copies of sites included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes as a sites file, the screen picked by the first
 // byte. Every file the reader accepts must give cells that tile the screen.
 #include <cstddef>

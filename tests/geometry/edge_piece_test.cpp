@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/edge_piece.h"
 
 #include <gtest/gtest.h>

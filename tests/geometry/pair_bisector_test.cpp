@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/pair_bisector.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // site_tables.h - building site tables for geometry tests.
 #pragma once
 

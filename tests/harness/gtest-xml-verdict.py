@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """gtest-xml-verdict.py RUNNER... PROGRAM [ARGS...]
 
 Runs a GoogleTest program through RUNNER (a wine wrapper) and judges it by its

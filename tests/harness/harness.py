@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The end-to-end harness: private X displays, the programs on them, their
 windows and screenshots, and the waits in between. Standard library only;
 it calls Xvfb, Xephyr, xdpyinfo, xwininfo, xdotool and xwd.

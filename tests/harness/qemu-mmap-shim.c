@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* qemu-mmap-shim.c: preloaded into 32-bit wine when it runs under qemu-i386
  * (see wine-run.sh). qemu 7.2 treats mmap's MAP_FIXED_NOREPLACE as a hint
  * and may hand back another address; wine then keeps reserving stray blocks,

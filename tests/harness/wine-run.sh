@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # wine-run.sh ARCH PREFIX [PROGRAM [ARGS...]]
 # Runs a Windows program under wine in the wine prefix PREFIX, creating and
 # configuring the prefix first if it does not exist yet. ARCH is win64 (wine64)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every cell of our construction against the exact clipped Voronoi cell.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "oracle/reference_voronoi.h"
 
 #include <algorithm>

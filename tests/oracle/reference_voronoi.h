@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // reference_voronoi.h - exact clipped Voronoi cell areas from Boost.Polygon,
 // an implementation that shares nothing with ours.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // fake_platform.h - a scripted Platform for the shell tests.
 //
 // Every call the shell makes is written to `log` in order ("Show",

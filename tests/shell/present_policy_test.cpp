@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/present_policy.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/saver_session.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/settings_dialog.h"
 
 #include <gtest/gtest.h>

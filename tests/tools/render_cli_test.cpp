@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic-render run as a process: bad input, determinism, the picture, the
 // report, the kinds of output target, stops, memory at scale; and its output
 // set on its own, for the one failure a process cannot be made to meet.

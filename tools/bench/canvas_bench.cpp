@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of the raster canvas's operations at the sizes one saver cycle uses:
 // a full-HD clear, long cell edges and six-digit area labels at 12 pt.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole 49-site cycle as the saver runs it, drawing into the raster canvas
 // at 1920x1080, without the pause; and the longest stretch between two yields.
 #include <benchmark/benchmark.h>

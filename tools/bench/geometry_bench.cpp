@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The geometry of one cycle, without drawing: all cells for 4, 25 and 49
 // sites, and the single most expensive pair (the longest the saver can run
 // without yielding inside the per-site work).

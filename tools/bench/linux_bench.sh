@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Timings of the Linux saver on a private Xvfb display (not pass/fail):
 #   - exit latency: from sending a key to the end of the process;
 #   - start-up: from exec to the first pale pixel, resident memory, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The saver probe on a private headless sway with no X server (not pass/fail):
 # start-up to the first pale pixel, resident memory and key to end of
 # `pelmic /S`, on Wayland natively and, where Xwayland is installed, through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bounded_lines.h - reads a text file line by line with a cap on line length,
 // so that a hostile file costs bounded memory whatever it holds.
 //

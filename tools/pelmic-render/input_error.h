@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // input_error.h - bad input to the renderer: reported, exit status 2, nothing written.
 #pragma once
 

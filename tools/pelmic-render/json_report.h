@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // json_report.h - the renderer's report of each cycle: sites, cells, areas,
 // labels and edges in drawing order.
 //

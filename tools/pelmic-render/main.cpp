@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic-render - the saver's cycle without a screen.
 //
 //   pelmic-render --seed 7 --out pic.png            one cycle as the saver draws it

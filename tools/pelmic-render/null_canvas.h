@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // null_canvas.h - a canvas without pixels, for runs that want only the report.
 //
 // The cycle reads back nothing but the pen colour and the screen size, so it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "output_files.h"
 
 #include <fcntl.h>

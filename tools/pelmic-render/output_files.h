@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // output_files.h - the outputs of one run, each written as the shell's `>`
 // would write it, and none touched until all are produced in full.
 //

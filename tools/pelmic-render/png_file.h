@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // png_file.h - the picture of a cycle as a PNG file.
 #pragma once
 

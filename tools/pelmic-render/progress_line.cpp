@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "progress_line.h"
 
 #include <cstdio>

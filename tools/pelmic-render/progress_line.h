@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // progress_line.h - "pelmic-render: 12 of 500 cycles" on one line of standard
 // error that updates in place, for runs long enough to wonder about. Shown
 // only when standard error is a terminal: a log or a pipe gets nothing extra.

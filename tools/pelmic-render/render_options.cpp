@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render_options.h"
 
 #include <filesystem>

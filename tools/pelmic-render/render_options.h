@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // render_options.h - the renderer's command line.
 #pragma once
 

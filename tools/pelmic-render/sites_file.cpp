@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sites_file.h"
 
 #include <array>

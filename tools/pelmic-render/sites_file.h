@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sites_file.h - reading fixed sites, one "x y" line each.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stop_signals.h - Ctrl-C, a kill or a hang-up ends a run cleanly.
 //
 // A stop signal is only noted: the cycle sees it at its next yield, PNG

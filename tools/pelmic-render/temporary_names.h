@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // temporary_names.h - the names of a run's temporaries, and their removal from
 // a signal handler.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/handle_owners.h"
 
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // handle_owners.h - owners for what this front end takes from SDL and X: each
 // gives it back when it goes, so that every error path releases what it took.
 //

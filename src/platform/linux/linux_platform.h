@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // linux_platform.h - the saver shell's platform on a Linux desktop, via SDL2.
 //
 // SDL's video subsystem is started only when the saver window needs it, so

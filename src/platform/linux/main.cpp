@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic - the Voronoi screen saver as a Linux desktop program.
 //
 //   pelmic /S                 run the saver full screen, on every display

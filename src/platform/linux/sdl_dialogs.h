@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_dialogs.h - the program's message box and its settings dialog, both as
 // SDL message boxes (SDL draws them itself on X11, so they need no toolkit).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/single_instance.h"
 
 #include <sys/socket.h>

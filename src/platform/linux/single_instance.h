@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // single_instance.h - one running copy per user and display, without files.
 //
 // The token is an abstract Unix socket (Linux's abstract namespace: nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/termination_signal.h"
 
 #include <pthread.h>

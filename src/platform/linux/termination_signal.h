@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // termination_signal.h - SIGTERM and SIGINT as a request to end the program.
 //
 // Daemons end their saver programs with SIGTERM, often milliseconds after

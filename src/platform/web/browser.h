@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // browser.h - what the web front end asks of its page (page.js), through the
 // JavaScript functions of pelmic_library.js.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/web/browser_window.h"
 
 #include "platform/web/browser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // browser_window.h - the saver window on a web page: the raster canvas, shown
 // in the page's canvas element, whose DoEvents gives the browser its turns.
 //

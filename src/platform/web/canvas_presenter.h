@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // canvas_presenter.h - copies what changed on the raster canvas to the page's
 // canvas, a band of rows at a time, so that no single turn of the browser
 // holds its main thread for long (a cleared 4K canvas is 8 million pixels).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic.js - the Voronoi screen saver on a web page.
 //
 //   index.html                              the cycle at the window's size; F or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/web/page_options.h"
 
 #include "cycle/printable_text.h"

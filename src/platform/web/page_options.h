@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // page_options.h - the page's address parameters: index.html?seed=N&size=WxH&cycles=K.
 //
 // Checked as pelmic-render checks --seed, --size and --cycles, so that a

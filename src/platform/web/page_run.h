@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // page_run.h - the picture on the page itself, outside full screen.
 //
 // The cycle runs at the size the page asks for, as the saver runs at the

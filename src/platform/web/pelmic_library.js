@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic_library.js - the JavaScript side of browser.h, linked in with
 // --js-library. Each function hands over to the page object that page.js
 // passes in as Module.page; this file only moves values across the border

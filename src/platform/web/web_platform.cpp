@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/web/web_platform.h"
 
 #include <chrono>

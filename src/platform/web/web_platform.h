@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web_platform.h - the saver shell's platform on a web page: the saver runs
 // in the page's canvas, which the page has put in full screen.
 //

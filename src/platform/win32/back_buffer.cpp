@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/back_buffer.h"
 
 #include <stdexcept>

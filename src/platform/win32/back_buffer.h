@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // back_buffer.h - the saver window's copy of the canvas: a top-down 32-bit
 // DIB section selected into a memory DC, ready to be blitted to the screen.
 #pragma once

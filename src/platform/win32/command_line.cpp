@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/command_line.h"
 
 namespace pelmic::win32 {

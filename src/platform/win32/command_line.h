@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // command_line.h - the part of the process command line that the shell reads.
 #pragma once
 

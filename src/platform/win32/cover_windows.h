@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cover_windows.h - plain black windows over the monitors the saver window
 // does not cover, so that none of them keeps showing the desktop.
 //

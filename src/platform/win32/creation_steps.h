@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // creation_steps.h - the creation seam (shell/creation_seam.h) for windows
 // and GDI objects.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // handle_owners.h - owners for the Win32 handles this front end takes: each
 // releases its handle when it goes, so that every error path gives back what
 // it took.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // main.cpp - entry point of pelmic.scr: hands the command line after the
 // program name to the shell.
 #include <windows.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes pelmic.ico: a few Voronoi cells in a pale blue on black, at 16, 32
 and 48 pixels. Run by hand when the icon should change; the .ico is committed
 so that builds need no image tools."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // owner_window_proc.h - routes a window's messages to the object that owns it.
 //
 // The owner passes `this` as CreateWindowExW's lpParam and registers

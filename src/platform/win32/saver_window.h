@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // saver_window.h - the full-screen saver window of the Win32 front end.
 //
 // A borderless top-most popup over the primary monitor showing a RasterCanvas

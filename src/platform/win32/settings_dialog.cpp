@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/settings_dialog.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings_dialog.h - the settings dialog as a plain top-level window with
 // child controls laid out from the design's twips, driven by its own message
 // loop with IsDialogMessage for Tab and the access keys.

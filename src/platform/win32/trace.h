@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // trace.h - an optional log of what the program shows, for the end-to-end
 // tests: with the environment variable PELMIC_TRACE set (to anything), the
 // texts of message boxes and dialogs go to standard error, one per line.

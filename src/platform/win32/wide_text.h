@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wide_text.h - UTF-8 <-> UTF-16 for the Win32 API's wide-character calls.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_platform.h - the shell's platform on Windows: single instance, message
 // box, settings dialog, saver window, cursor and the screen-saver setting.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/window_text.h"
 
 namespace pelmic::win32 {

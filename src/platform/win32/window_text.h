@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // window_text.h - a window's text and class name as wide strings.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/draw_target.h"
 
 #include <gtest/gtest.h>

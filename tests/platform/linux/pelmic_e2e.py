@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of the `pelmic` program on a private Xvfb display.
 
     pelmic_e2e.py PATH_TO_PELMIC CASE

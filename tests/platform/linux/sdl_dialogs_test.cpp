@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/sdl_dialogs.h"
 
 #include <gtest/gtest.h>

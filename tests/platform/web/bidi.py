@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Headless Firefox through WebDriver BiDi, which Firefox serves itself on the
 port it writes into its profile; the WebSocket is the little of RFC 6455 a
 local client needs. Standard library only."""

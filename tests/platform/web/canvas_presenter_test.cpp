@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The presenter copies exactly what changed, as RGBA, in bands of whole rows.
 #include "platform/web/canvas_presenter.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A headless Chromium driven through the DevTools protocol over a pipe.
 
     with Chromium(window=(1280, 800)) as browser:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's address parameters, checked as the renderer checks its options.
 #include "platform/web/page_options.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Reads 8-bit RGB and RGBA PNG files into RGB bytes, with the standard library.
 
     width, height, rgb = read_rgb(png_bytes)   # rgb[3 * (y * width + x)] is red

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The web page end to end, in headless Chromium driven through the DevTools protocol,
 and, for the cases that run in every engine, in Firefox or WebKit too.
 

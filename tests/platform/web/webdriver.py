@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """WebKitGTK's MiniBrowser through W3C WebDriver (WebKitWebDriver), on a private
 Xvfb whose window manager lets it take full screen. Standard library only."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks a Windows executable with objdump -p: its format, the GUI subsystem,
 and that it imports only DLLs that every Windows has (a statically linked
 program: no libstdc++, libgcc or winpthread DLL to ship alongside).

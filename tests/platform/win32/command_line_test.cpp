@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/command_line.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Compares the cell reports of the shipped i686 build with the native ones,
 so that a difference in floating-point arithmetic between the two (x87
 against SSE2, say) cannot come back unseen.

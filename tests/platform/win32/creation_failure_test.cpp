@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes each window and GDI object creation step of the saver window and the
 // settings dialog fail in turn, as the system does when it runs out of
 // resources, and checks that the failure is reported and nothing is left.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of pelmic.scr: a build runs under wine on a private X
 display with two monitors and is driven with xdotool like a user would. The
 x86_64 build runs under wine64, the shipped i686 one under 32-bit wine,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // window_probe.cpp - reads pelmic.scr's windows through the Win32 window tree
 // for the end-to-end tests, which run it in the same wine session.
 //

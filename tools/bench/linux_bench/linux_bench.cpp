@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // linux_bench - what the SDL saver window costs the diagram cycle.
 //
 //   pelmic_linux_bench doevents [calls]   idle DoEvents: time per call, and the

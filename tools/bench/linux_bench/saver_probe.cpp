@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelmic_saver_probe - start-up, memory and exit of `pelmic /S` on $DISPLAY,
 // or on the Wayland compositor $WAYLAND_DISPLAY names when that is set.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/embedded/embedded_window.h"
 
 #include "platform/linux/creation_steps.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // embedded_window.h - the window the saver draws into when it opens none of
 // its own: a screen-saver daemon's window, one a locker names, or the root
 // window. Built once in main, before SDL opens the display, and shared by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/wayland/swap_damage.h"
 
 #include "canvas/raster_target.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // swap_damage.h - what to copy when two buffers take turns on the screen.
 //
 // The compositor reads one buffer while we write the other, so a buffer

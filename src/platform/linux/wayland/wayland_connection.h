@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wayland_connection.h - the full-screen saver's own connection to a Wayland
 // compositor: the globals it needs, the outputs, and the seat's keys, buttons
 // and pointer, handed to an input sink.

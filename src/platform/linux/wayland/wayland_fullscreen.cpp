@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/wayland/wayland_fullscreen.h"
 
 #include <wayland-client.h>

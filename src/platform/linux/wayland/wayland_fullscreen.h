@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wayland_fullscreen.h - one full-screen xdg-shell toplevel on an output, and
 // the buffers it shows: black until a canvas is presented.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wayland_presenter.h - the pixels of one Wayland surface: two shared-memory
 // buffers of its size, black until a canvas is presented into them.
 //

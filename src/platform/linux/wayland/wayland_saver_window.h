@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wayland_saver_window.h - the full-screen saver window on a Wayland desktop,
 // without SDL's windows (SDL 2.26 makes each of them an OpenGL window, which
 // holds some 60 MB of Mesa and LLVM before a pixel is drawn).

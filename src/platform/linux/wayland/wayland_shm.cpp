@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/wayland/wayland_shm.h"
 
 #include <sys/mman.h>

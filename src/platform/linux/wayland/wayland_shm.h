@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wayland_shm.h - a pixel buffer that the Wayland compositor reads straight
 // from our memory (wl_shm), XRGB8888 like the canvas's pixels.
 //

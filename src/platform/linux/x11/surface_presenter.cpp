@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/x11/surface_presenter.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // surface_presenter.h - shows a RasterCanvas in an SDL window through the
 // window's own framebuffer (shared memory on X11): no GL, no renderer.
 //

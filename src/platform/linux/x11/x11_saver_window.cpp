@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/x11/x11_saver_window.h"
 
 #include <algorithm>

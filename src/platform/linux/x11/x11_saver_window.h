@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // x11_saver_window.h - the saver window on SDL2: its own, covering every
 // display, or a window a screen-saver daemon hands it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/x11/x11_window.h"
 
 #include <SDL_syswm.h>

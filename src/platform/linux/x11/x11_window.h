@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // x11_window.h - the few X11 calls SDL has no word for: checking a window
 // before drawing into it, asking for full screen without SDL's wait for a
 // window manager, hearing about a foreign window, and filtering X errors.

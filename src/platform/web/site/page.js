@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // page.js - the page around the program (pelmic.js): it measures the window,
 // sizes the canvas, offers full screen, queues input for the saver and gives
 // the program its turns of the event loop. The program draws; this file only

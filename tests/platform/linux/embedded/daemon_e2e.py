@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The installed `pelmic` run by the real screen-saver daemon (xscreensaver)
 on a private Xvfb display.
 

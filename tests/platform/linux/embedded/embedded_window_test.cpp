@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/linux/embedded/embedded_window.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of `pelmic` on a Wayland desktop with no X server: a
 private headless sway.
 

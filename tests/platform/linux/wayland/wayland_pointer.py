@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Moves and clicks on a Wayland compositor through a virtual pointer
 (wlr-virtual-pointer, which sway offers), for tests on a headless sway, which
 has no pointer device of its own.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A private headless sway (no X server) for end-to-end tests on Wayland.
 
 Each test script starts its own sway in a runtime folder of its own, runs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SDL saver window on a private Xvfb display (tests/harness/harness.py starts one).
 // Each window and framebuffer creation step fails in turn, as SDL does when
 // the display refuses: the failure is reported and nothing is left. And the
