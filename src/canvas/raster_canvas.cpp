@@ -75,23 +75,46 @@ void RasterCanvas::MoveTo(std::uint32_t* memory) {
   if (memory == nullptr ? DrawsIntoOwnMemory() : memory == pixels_) return;
   OwnMemory own = memory == nullptr ? AllocateBlack() : nullptr;
   if (own) memory = own.get();
-  std::copy_n(pixels_, PixelCount(), memory);
+  std::copy_n(Pixels(), PixelCount(), memory);
   pixels_ = memory;
   own_ = std::move(own);
 }
 
+void RasterCanvas::DrawInto(std::uint32_t* memory) {
+  assert(memory != nullptr);
+  // A clear still owed is owed to the new memory.
+  pixels_ = memory;
+  own_.reset();
+}
+
+const std::uint32_t* RasterCanvas::Pixels() const {
+  PayClear();
+  return pixels_;
+}
+
 std::uint32_t RasterCanvas::PixelAt(int x, int y) const {
   assert(x >= 0 && y >= 0 && x < width_ && y < height_);
-  return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
+  return Pixels()[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
 }
 
 DirtyRect RasterCanvas::TakeDirtyRect() {
+  // Whoever takes the damage shows the pixels next.
+  PayClear();
   const DirtyRect taken = dirty_;
   dirty_ = {};
   return taken;
 }
 
-PixelTarget RasterCanvas::Target() { return {pixels_, width_, height_}; }
+void RasterCanvas::PayClear() const {
+  if (!clearOwed_) return;
+  std::fill_n(pixels_, PixelCount(), 0u);
+  clearOwed_ = false;
+}
+
+PixelTarget RasterCanvas::Target() {
+  PayClear();
+  return {pixels_, width_, height_};
+}
 
 FontFace& RasterCanvas::CurrentFace() { return font_->Face(fontSizePoints_); }
 
@@ -142,7 +165,7 @@ void RasterCanvas::PSet(float x, float y) {
 }
 
 void RasterCanvas::Cls() {
-  std::fill_n(pixels_, PixelCount(), 0u);
+  clearOwed_ = true;
   currentX_ = 0;
   currentY_ = 0;
   dirty_ = {0, 0, width_, height_};

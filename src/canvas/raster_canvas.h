@@ -6,7 +6,12 @@
 // copy Pixels() to the screen; TakeDirtyRect() tells them which part changed
 // since they last looked, so they upload only that. Where the screen's own
 // buffer has the canvas's layout, a front end moves the canvas into it
-// (MoveTo) and the copy goes away.
+// (MoveTo, or DrawInto for memory it keeps up to date itself) and the copy
+// goes away.
+//
+// Cls fills the buffer only when the pixels are next drawn on or looked at
+// (Pixels, PixelAt, TakeDirtyRect, a move): a clear that nobody will see, the
+// last one before the window goes, costs nothing.
 //
 //   RasterCanvas canvas(1920, 1080);
 //   canvas.TakeDirtyRect();                      // {0, 0, 1920, 1080}: never shown yet
@@ -46,13 +51,17 @@ class RasterCanvas final : public Canvas {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  const std::uint32_t* Pixels() const { return pixels_; }
+  const std::uint32_t* Pixels() const;
   // From now on the canvas draws into `memory`: Width() x Height() pixels in
   // its own layout, which the caller keeps until it moves the canvas again or
   // destroys it. The picture so far is copied there. Null moves the picture
   // back into memory of the canvas's own. The memory left is never touched
   // again.
   void MoveTo(std::uint32_t* memory);
+  // As MoveTo into `memory`, but copies nothing: the caller has made it hold
+  // the picture so far (a second frame buffer it keeps up to date from the
+  // damage).
+  void DrawInto(std::uint32_t* memory);
   bool DrawsIntoOwnMemory() const { return pixels_ == own_.get(); }
   // 0x00RRGGBB; (x, y) must lie inside the buffer.
   std::uint32_t PixelAt(int x, int y) const;
@@ -93,12 +102,15 @@ class RasterCanvas final : public Canvas {
   int fontSizePoints_ = 12;
   float currentX_ = 0, currentY_ = 0;
   DirtyRect dirty_;
+  mutable bool clearOwed_ = false;  // Cls's fill, not made yet
   std::uint32_t penPixel_ = 0xFFFFFFu;  // foreColor_ as a 0x00RRGGBB pixel
   std::unique_ptr<RasterFont> font_;
 
   std::size_t PixelCount() const;
   // Black pixels for the whole buffer.
   OwnMemory AllocateBlack() const;
+  // Makes the fill a Cls owes; every use of the pixels comes through here.
+  void PayClear() const;
   PixelTarget Target();
   FontFace& CurrentFace();
   void Touch(const DirtyRect& rect);

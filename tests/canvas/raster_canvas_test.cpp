@@ -314,6 +314,16 @@ TEST(RasterCanvasMemory, DrawsWhereItWasMovedAndLeavesTheMemoryBefore) {
   canvas.Cls();
   EXPECT_EQ(given, left) << "the memory left was drawn into";
   EXPECT_EQ(Art(canvas), Art(RasterCanvas(6, 4)));
+
+  // Memory kept up to date by the caller: nothing copied, but a clear still owed is made there.
+  canvas.Line(0, 0, 5, 0);
+  std::vector<std::uint32_t> kept(6 * 4, 0xDEAD);
+  canvas.DrawInto(kept.data());
+  EXPECT_EQ(kept[0], 0xDEADu);
+  canvas.Cls();
+  canvas.DrawInto(given.data());
+  EXPECT_EQ(Art(canvas), Art(RasterCanvas(6, 4)));
+  EXPECT_EQ(given, std::vector<std::uint32_t>(6 * 4, 0));
 }
 
 TEST(RasterCanvasDirty, StartsWholeThenCollectsAndResets) {

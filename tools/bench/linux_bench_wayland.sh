@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The saver probe on a private headless sway with no X server (not pass/fail):
-# start-up to the first pale pixel, resident memory and key to end of
-# `pelmic /S`, on Wayland natively and, where Xwayland is installed, through
-# XWayland on the same compositor (SDL's X11 back end), with the Xwayland
-# server's own memory; then idle DoEvents, the pause it makes and the per-site
-# loop on Wayland. tools/bench/linux_bench.sh gives the figures on Xvfb.
+# start-up to the first pale pixel, memory held and key to end of
+# `pelmic /S` (the key typed on the probe's own virtual keyboard), on Wayland
+# natively and, where Xwayland is installed, through XWayland on the same
+# compositor (SDL's X11 back end), with the Xwayland server's own memory; then
+# idle DoEvents, the pause it makes and the per-site loop on Wayland.
+# tools/bench/linux_bench.sh gives the figures on Xvfb. With PELMIC_BASELINE
+# naming another build's pelmic, the probe's runs alternate between the two.
 # sway refuses to run as root: as root it runs as nobody.
-# Usage: tools/bench/linux_bench_wayland.sh [build dir, default build/release] [WxH, default 1920x1080] [runs]
+# Usage: [PELMIC_BASELINE=old/pelmic] tools/bench/linux_bench_wayland.sh [build dir, default build/release]
+#        [WxH, default 1920x1080] [runs]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 BUILD=${1:-$ROOT/build/release}
@@ -16,7 +19,8 @@ RUNS=${3:-5}
 PELMIC=$BUILD/src/platform/linux/pelmic
 PROBE=$BUILD/tools/bench/linux_bench/pelmic_saver_probe
 BENCH=$BUILD/tools/bench/linux_bench/pelmic_linux_bench
-for f in "$PELMIC" "$PROBE" "$BENCH"; do
+BASELINE=${PELMIC_BASELINE:-}
+for f in "$PELMIC" "$PROBE" "$BENCH" ${BASELINE:+"$BASELINE"}; do
   [ -x "$f" ] || { echo "missing $f (configure with PELMIC_BENCHMARKS=ON and build)" >&2; exit 1; }
 done
 
@@ -30,6 +34,7 @@ if [ "$(id -u)" = 0 ]; then
   chmod 711 "$BIN"
   cp "$PELMIC" "$PROBE" "$BENCH" "$BIN"/
   PELMIC=$BIN/pelmic PROBE=$BIN/pelmic_saver_probe BENCH=$BIN/pelmic_linux_bench
+  if [ -n "$BASELINE" ]; then cp "$BASELINE" "$BIN/pelmic-baseline"; BASELINE=$BIN/pelmic-baseline; fi
 fi
 chmod 700 "$RT"
 XWAYLAND=disable
@@ -45,7 +50,7 @@ client() {
   env -u DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR="$RT" WAYLAND_DISPLAY="$(ls "$RT"/wayland-?)" \
     SWAYSOCK="$(ls "$RT"/sway-ipc.*.sock)" "$@"
 }
-probe() { client "$@" "${AS[@]}" "$PROBE" "$PELMIC" "$RUNS"; }
+probe() { client "$@" "${AS[@]}" "$PROBE" "$PELMIC" "$RUNS" ${BASELINE:+"$BASELINE"}; }
 echo "headless sway at $SIZE; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo "== Wayland, natively"

@@ -2,16 +2,19 @@
 // pelmic_saver_probe - start-up, memory and exit of `pelmic /S` on $DISPLAY,
 // or on the Wayland compositor $WAYLAND_DISPLAY names when that is set.
 //
-//   pelmic_saver_probe PATH_TO_PELMIC [runs]
+//   pelmic_saver_probe PATH_TO_PELMIC [runs] [PATH_TO_BASELINE_PELMIC]
 //
 // Per run: the time from starting the program to the first look at the screen
-// that finds a pixel in the pen's pale colours; the resident memory
-// two seconds later; then a key press, and the time until the process has
-// ended. On X11 the key is sent to the saver window on this probe's own
-// connection, which leaves out what starting a program such as xdotool
-// costs. On Wayland grim looks and wtype types; wtype's keyboard must exist
-// a moment before its key reaches anyone, so wtype waits 300 ms first, and
-// the time to the end counts from then.
+// that finds a pixel in the pen's pale colours; the memory it holds two
+// seconds later (held_memory.h: resident, plus shared frame buffers in full);
+// then a key press, and the time until the process has ended, with the part
+// of it the saver spent on a CPU (the scheduler's count: its polling until
+// the key reaches it, and its exit; the time other programs on a loaded
+// machine run meanwhile is left out). The key comes
+// from a connection the probe opened before the saver started, so no program
+// start is timed: on X11 it is sent to the saver window, on Wayland it is
+// typed on a virtual keyboard of the probe's own. Given a baseline, runs
+// alternate between the two programs on the same display, baseline first.
 //
 // The first present holds the whole set-up, scale bar included, and the bar
 // and its labels lie within the top 220 rows: only that band is read, a few
@@ -27,11 +30,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include "held_memory.h"
+#include "virtual_keyboard.h"
 
 namespace {
 
@@ -48,8 +54,8 @@ class Desktop {
  public:
   virtual ~Desktop() = default;
   virtual bool HasPale() = 0;
-  // Sends a key and waits for `pid` to end: the milliseconds that took.
-  virtual double MillisecondsToExit(pid_t pid) = 0;
+  // Sends a key to the saver, at once.
+  virtual void SendKey() = 0;
 };
 
 class X11Desktop final : public Desktop {
@@ -57,7 +63,7 @@ class X11Desktop final : public Desktop {
   explicit X11Desktop(Display* display) : display_(display) {}
   ~X11Desktop() override { XCloseDisplay(display_); }
   bool HasPale() override;
-  double MillisecondsToExit(pid_t pid) override;
+  void SendKey() override;
 
  private:
   Display* display_;
@@ -65,10 +71,12 @@ class X11Desktop final : public Desktop {
 
 class WaylandDesktop final : public Desktop {
  public:
+  explicit WaylandDesktop(std::unique_ptr<pelmic::bench::VirtualKeyboard> keys) : keys_(std::move(keys)) {}
   bool HasPale() override;
-  double MillisecondsToExit(pid_t pid) override;
+  void SendKey() override { keys_->Tap(pelmic::bench::kKeyA); }
 
  private:
+  std::unique_ptr<pelmic::bench::VirtualKeyboard> keys_;
   std::string band_;  // grim's geometry of the top rows, once the screen's width is known
 };
 
@@ -115,21 +123,6 @@ bool WaylandDesktop::HasPale() {
   return GrimHasPale("grim -t ppm -g '" + band_ + "' - 2>/dev/null", width);
 }
 
-double WaylandDesktop::MillisecondsToExit(pid_t pid) {
-  constexpr double kWtypeWaitMs = 300;
-  const Clock::time_point sent = Clock::now();
-  if (std::system("wtype -s 300 a") != 0) return -1;
-  waitpid(pid, nullptr, 0);
-  return std::chrono::duration<double, std::milli>(Clock::now() - sent).count() - kWtypeWaitMs;
-}
-
-long ResidentKib(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return -1;
-}
 
 // The top-level window titled "Pelmic" (0 if none).
 Window SaverWindow(Display* display) {
@@ -148,7 +141,7 @@ Window SaverWindow(Display* display) {
   return found;
 }
 
-double X11Desktop::MillisecondsToExit(pid_t pid) {
+void X11Desktop::SendKey() {
   XKeyEvent key{};
   key.type = KeyPress;
   key.display = display_;
@@ -156,11 +149,35 @@ double X11Desktop::MillisecondsToExit(pid_t pid) {
   key.root = DefaultRootWindow(display_);
   key.keycode = XKeysymToKeycode(display_, 'a');
   key.same_screen = True;
-  const Clock::time_point sent = Clock::now();
   XSendEvent(display_, key.window, True, KeyPressMask, reinterpret_cast<XEvent*>(&key));
   XFlush(display_);
+}
+
+// Nanoseconds `pid` has run on a CPU; a process that has ended but is not
+// reaped still tells.
+double CpuNs(pid_t pid) {
+  FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/schedstat").c_str(), "r");
+  double ns = -1;
+  if (stat != nullptr && std::fscanf(stat, "%lf", &ns) != 1) ns = -1;
+  if (stat != nullptr) std::fclose(stat);
+  return ns;
+}
+
+struct ExitTimes {
+  double ms, cpuMs;
+};
+
+// Sends the key and waits for `pid` to end.
+ExitTimes TimeExit(Desktop& desktop, pid_t pid) {
+  const double cpuBefore = CpuNs(pid);
+  const Clock::time_point sent = Clock::now();
+  desktop.SendKey();
+  siginfo_t ended{};
+  waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT);
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+  const double cpuMs = (CpuNs(pid) - cpuBefore) / 1e6;
   waitpid(pid, nullptr, 0);
-  return std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+  return {ms, cpuMs};
 }
 
 double Median(std::vector<double> values) {
@@ -177,39 +194,67 @@ pid_t Start(const char* pelmic) {
   return pid;
 }
 
+std::unique_ptr<Desktop> OpenDesktop() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (wayland != nullptr && *wayland != '\0') {
+    // Made before any saver starts: the seat has its keyboard when the saver connects.
+    auto keys = pelmic::bench::VirtualKeyboard::Connect();
+    if (keys == nullptr) return nullptr;
+    return std::make_unique<WaylandDesktop>(std::move(keys));
+  }
+  if (Display* display = XOpenDisplay(nullptr)) return std::make_unique<X11Desktop>(display);
+  return nullptr;
+}
+
+// One program's runs.
+struct Runs {
+  const char* name;
+  const char* path;
+  std::vector<double> firsts, heldMb, exits, exitCpus;
+};
+
+// One run of `runs`'s program; false when it failed to show its picture.
+bool Run(Desktop& desktop, Runs& runs, int run) {
+  const Clock::time_point start = Clock::now();
+  const pid_t pid = Start(runs.path);
+  while (!desktop.HasPale()) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid || Clock::now() - start > std::chrono::seconds(20)) return false;
+  }
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const double mb = static_cast<double>(pelmic::bench::HeldKib(pid)) / 1024;
+  const ExitTimes exit = TimeExit(desktop, pid);
+  std::printf("  %s run %d: first pale pixel after %.0f ms, %.1f MB held, ended %.1f ms after a key (%.1f ms on a CPU)\n",
+              runs.name, run, ms, mb, exit.ms, exit.cpuMs);
+  runs.firsts.push_back(ms);
+  runs.heldMb.push_back(mb);
+  runs.exits.push_back(exit.ms);
+  runs.exitCpus.push_back(exit.cpuMs);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: pelmic_saver_probe PATH_TO_PELMIC [runs]\n");
+    std::fprintf(stderr, "usage: pelmic_saver_probe PATH_TO_PELMIC [runs] [PATH_TO_BASELINE_PELMIC]\n");
     return 2;
   }
-  const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
-  std::unique_ptr<Desktop> desktop;
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (wayland != nullptr && *wayland != '\0') {
-    desktop = std::make_unique<WaylandDesktop>();
-  } else if (Display* display = XOpenDisplay(nullptr)) {
-    desktop = std::make_unique<X11Desktop>(display);
-  } else {
-    return 1;
-  }
-  std::vector<double> firsts, exits;
-  for (int run = 1; run <= runs; ++run) {
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = Start(argv[1]);
-    while (!desktop->HasPale()) {
-      if (waitpid(pid, nullptr, WNOHANG) == pid || Clock::now() - start > std::chrono::seconds(20)) return 1;
+  const int count = argc > 2 ? std::atoi(argv[2]) : 5;
+  std::vector<Runs> programs;
+  if (argc > 3) programs.push_back({"old", argv[3], {}, {}, {}, {}});
+  programs.push_back({programs.empty() ? "" : "new", argv[1], {}, {}, {}, {}});
+  const std::unique_ptr<Desktop> desktop = OpenDesktop();
+  if (desktop == nullptr || count < 1) return 1;
+  for (int run = 1; run <= count; ++run) {
+    for (Runs& runs : programs) {
+      if (!Run(*desktop, runs, run)) return 1;
     }
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const double mb = static_cast<double>(ResidentKib(pid)) / 1024;
-    const double exitMs = desktop->MillisecondsToExit(pid);
-    std::printf("  run %d: first pale pixel after %.0f ms, %.1f MB resident, ended %.1f ms after a key\n", run, ms,
-                mb, exitMs);
-    firsts.push_back(ms);
-    exits.push_back(exitMs);
   }
-  std::printf("median: first pale pixel %.0f ms, key to end %.1f ms\n", Median(firsts), Median(exits));
+  for (const Runs& runs : programs) {
+    std::printf("median%s%s: first pale pixel %.0f ms, %.1f MB held, key to end %.1f ms (%.1f ms on a CPU)\n",
+                *runs.name ? " " : "", runs.name, Median(runs.firsts), Median(runs.heldMb), Median(runs.exits),
+                Median(runs.exitCpus));
+  }
   return 0;
 }

@@ -16,4 +16,11 @@ DirtyRect SwapDamage::Take(int index) {
   return copy;
 }
 
+DirtyRect SwapDamage::Bring(int index) {
+  const DirtyRect copy = UnionOf(stale_[index], owed_);
+  // It lacks nothing shown; what it lacks of the canvas is owed_, which Take adds.
+  stale_[index] = {};
+  return copy;
+}
+
 }  // namespace pelmic::linux_desktop

@@ -10,6 +10,10 @@
 //   SwapDamage damage;
 //   damage.Drawn(canvas.TakeDirtyRect());
 //   const DirtyRect copy = damage.Take(free);  // copy, attach buffer `free`, damage `copy`, commit
+//
+// Where the canvas draws straight into a buffer, that buffer is the canvas:
+// Bring(next) says what to copy into the buffer it moves to next, and a
+// present of the buffer it draws into copies nothing.
 #pragma once
 
 #include <array>
@@ -27,6 +31,9 @@ class SwapDamage {
   // Buffer `index` (0 or 1) is about to be written and shown: the area to
   // copy into it from the canvas. From then on it is what the screen shows.
   DirtyRect Take(int index);
+  // Buffer `index` is about to hold the canvas's picture: the area to copy
+  // into it from the canvas. What is drawn but not shown stays owed.
+  DirtyRect Bring(int index);
 
  private:
   DirtyRect owed_;

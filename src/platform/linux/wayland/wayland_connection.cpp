@@ -286,9 +286,15 @@ std::vector<wl_output*> WaylandConnection::TakeRemovedOutputs() { return std::ex
 
 bool WaylandConnection::DispatchPending() { return Dispatch(0); }
 
-bool WaylandConnection::Dispatch(int waitMs) {
-  while (wl_display_prepare_read(display_) != 0) {
-    if (wl_display_dispatch_pending(display_) < 0) return false;
+bool WaylandConnection::Dispatch(int waitMs, wl_event_queue* queue) {
+  const auto prepare = [&] {
+    return queue != nullptr ? wl_display_prepare_read_queue(display_, queue) : wl_display_prepare_read(display_);
+  };
+  const auto dispatch = [&] {
+    return queue != nullptr ? wl_display_dispatch_queue_pending(display_, queue) : wl_display_dispatch_pending(display_);
+  };
+  while (prepare() != 0) {
+    if (dispatch() < 0) return false;
   }
   wl_display_flush(display_);  // a full socket sends the rest next time
   pollfd ready{wl_display_get_fd(display_), POLLIN, 0};
@@ -298,7 +304,7 @@ bool WaylandConnection::Dispatch(int waitMs) {
   } else {
     wl_display_cancel_read(display_);
   }
-  return wl_display_dispatch_pending(display_) >= 0;
+  return dispatch() >= 0;
 }
 
 void WaylandConnection::Flush() { wl_display_flush(display_); }
@@ -318,7 +324,7 @@ void WaylandConnection::Roundtrip() {
   wl_callback_destroy(sync);
 }
 
-void WaylandConnection::RunUntil(const std::function<bool()>& done, const char* what) {
+void WaylandConnection::RunUntil(const std::function<bool()>& done, const char* what, wl_event_queue* queue) {
   using Clock = std::chrono::steady_clock;
   // Short waits: a signal that lands on another thread is seen within one.
   constexpr auto kSlice = std::chrono::milliseconds(50);
@@ -331,7 +337,7 @@ void WaylandConnection::RunUntil(const std::function<bool()>& done, const char* 
       throw std::runtime_error(std::string("the Wayland compositor did not ") + what + " within " +
                                std::to_string(kAnswerLimitS) + " s");
     }
-    if (!Dispatch(static_cast<int>(std::min(left, kSlice).count()))) {
+    if (!Dispatch(static_cast<int>(std::min(left, kSlice).count()), queue)) {
       throw std::runtime_error("the Wayland compositor closed the connection");
     }
   }

@@ -22,6 +22,7 @@
 
 struct wl_compositor;
 struct wl_display;
+struct wl_event_queue;
 struct wl_keyboard;
 struct wl_output;
 struct wl_pointer;
@@ -95,12 +96,13 @@ class WaylandConnection {
   // has answered. Throws as RunUntil does.
   void Roundtrip();
   // Sends what is queued and runs what the compositor sends until `done`
-  // holds. A compositor that never gets there must not keep the saver, or
-  // the daemon that started it, waiting: throws std::runtime_error when the
-  // connection breaks, when kAnswerLimitS seconds pass first ("the Wayland
-  // compositor did not " + `what`), or soon after SIGTERM or SIGINT, which
-  // end the program with status 0.
-  void RunUntil(const std::function<bool()>& done, const char* what);
+  // holds: everything, or only the events of `queue` where one is given (the
+  // rest waits for the next dispatch). A compositor that never gets there
+  // must not keep the saver, or the daemon that started it, waiting: throws
+  // std::runtime_error when the connection breaks, when kAnswerLimitS seconds
+  // pass first ("the Wayland compositor did not " + `what`), or soon after
+  // SIGTERM or SIGINT, which end the program with status 0.
+  void RunUntil(const std::function<bool()>& done, const char* what, wl_event_queue* queue = nullptr);
   static constexpr int kAnswerLimitS = 5;
 
   struct Output;  // what the compositor told about one output
@@ -108,8 +110,9 @@ class WaylandConnection {
 
  private:
   explicit WaylandConnection(wl_display* display);
-  // DispatchPending, waiting up to `waitMs` for the compositor to send.
-  bool Dispatch(int waitMs);
+  // DispatchPending, waiting up to `waitMs` for the compositor to send; of
+  // `queue` only, where one is given.
+  bool Dispatch(int waitMs, wl_event_queue* queue = nullptr);
   void AddOutput(wl_registry* registry, std::uint32_t name, std::uint32_t version);
   // Destroys what was bound and disconnects.
   void Release();

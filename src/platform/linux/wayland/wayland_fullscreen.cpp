@@ -30,8 +30,9 @@ struct FullScreenSurface::Listeners {
   static constexpr xdg_surface_listener kSurface{ConfigureSurface};
 };
 
-FullScreenSurface::FullScreenSurface(const WaylandConnection& wayland, const WaylandOutput& output)
-    : output_(output), surface_(wl_compositor_create_surface(wayland.Compositor())), shm_(wayland.Shm()) {
+FullScreenSurface::FullScreenSurface(WaylandConnection& wayland, const WaylandOutput& output)
+    : wayland_(wayland),
+      output_(output), surface_(wl_compositor_create_surface(wayland.Compositor())), shm_(wayland.Shm()) {
   if (!output.WholeScale() && wayland.Viewporter() != nullptr) {
     viewport_ = wp_viewporter_get_viewport(wayland.Viewporter(), surface_);
   } else if (wl_surface_get_version(surface_) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
@@ -106,7 +107,7 @@ int FullScreenSurface::PixelHeight() const {
 bool FullScreenSurface::MakeBuffers() {
   if (viewport_ != nullptr) wp_viewport_set_destination(viewport_, UnitWidth(), UnitHeight());
   if (presenter_ == nullptr) {
-    presenter_ = std::make_unique<WaylandPresenter>(shm_, surface_, PixelWidth(), PixelHeight());
+    presenter_ = std::make_unique<WaylandPresenter>(wayland_, surface_, PixelWidth(), PixelHeight());
     return true;
   }
   if (PixelWidth() == presenter_->Width() && PixelHeight() == presenter_->Height()) return false;
@@ -128,8 +129,8 @@ void FullScreenSurface::Unmap() {
   mapped_ = false;
 }
 
-void FullScreenSurface::Present(const RasterCanvas& canvas, const DirtyRect& changed) {
-  if (mapped_ && presenter_->Present(canvas, changed)) wl_surface_commit(surface_);
+void FullScreenSurface::Present(RasterCanvas& canvas, const DirtyRect& changed) {
+  if (mapped_) presenter_->Present(canvas, changed);
 }
 
 bool FullScreenSurface::AnswerConfigure() {

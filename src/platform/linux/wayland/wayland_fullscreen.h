@@ -33,7 +33,7 @@ namespace pelmic::linux_desktop {
 
 class FullScreenSurface {
  public:
-  FullScreenSurface(const WaylandConnection& wayland, const WaylandOutput& output);
+  FullScreenSurface(WaylandConnection& wayland, const WaylandOutput& output);
   ~FullScreenSurface();
   FullScreenSurface(const FullScreenSurface&) = delete;
   FullScreenSurface& operator=(const FullScreenSurface&) = delete;
@@ -55,7 +55,9 @@ class FullScreenSurface {
   void Map();
   void Unmap();
   // Shows `changed` of the canvas, and what an earlier call could not show.
-  void Present(const RasterCanvas& canvas, const DirtyRect& changed);
+  // The canvas may go on drawing straight into the surface's buffers: it
+  // must go before the surface.
+  void Present(RasterCanvas& canvas, const DirtyRect& changed);
   bool Behind() const { return presenter_ != nullptr && presenter_->Behind(); }
   // Commits the answer to a configuration the compositor asked for since
   // the last call: black buffers of the new size where the size changed.
@@ -74,6 +76,7 @@ class FullScreenSurface {
   int UnitHeight() const;
   void HideBeneath(const WaylandConnection& wayland);
 
+  WaylandConnection& wayland_;
   WaylandOutput output_;
   wl_surface* surface_;
   wl_shm* shm_;

@@ -4,6 +4,7 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -16,7 +17,9 @@ DirtyRect Clip(const DirtyRect& rect, int width, int height) {
   return {std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, width), std::min(rect.bottom, height)};
 }
 
+// `rect` of the canvas into `buffer`; it lies inside both.
 void CopyRect(const RasterCanvas& canvas, const DirtyRect& rect, ShmBuffer& buffer) {
+  if (rect.Empty()) return;
   const auto bytes = static_cast<std::size_t>(rect.right - rect.left) * sizeof(std::uint32_t);
   const std::uint32_t* from = canvas.Pixels() + static_cast<std::ptrdiff_t>(rect.top) * canvas.Width() + rect.left;
   for (int y = rect.top; y < rect.bottom; ++y, from += canvas.Width()) {
@@ -26,44 +29,95 @@ void CopyRect(const RasterCanvas& canvas, const DirtyRect& rect, ShmBuffer& buff
 
 }  // namespace
 
-WaylandPresenter::WaylandPresenter(wl_shm* shm, wl_surface* surface, int width, int height)
-    : shm_(shm), surface_(surface) {
+WaylandPresenter::WaylandPresenter(WaylandConnection& wayland, wl_surface* surface, int width, int height)
+    : wayland_(wayland), surface_(surface), releases_(wl_display_create_queue(wayland.Display())) {
   Resize(width, height);
 }
 
+WaylandPresenter::~WaylandPresenter() {
+  for (auto& buffer : buffers_) buffer.reset();  // before their queue
+  wl_event_queue_destroy(releases_);
+}
+
 void WaylandPresenter::Resize(int width, int height) {
-  for (auto& buffer : buffers_) buffer = std::make_unique<ShmBuffer>(shm_, std::max(width, 1), std::max(height, 1));
+  if (canvas_ != nullptr) canvas_->MoveTo(nullptr);
+  canvas_ = nullptr;
+  drawing_ = -1;
+  buffers_[1].reset();  // made when a canvas needs it
+  buffers_[0] = std::make_unique<ShmBuffer>(wayland_.Shm(), std::max(width, 1), std::max(height, 1), releases_);
   damage_ = {};
   onScreen_ = -1;
 }
 
+ShmBuffer& WaylandPresenter::Buffer(int index) {
+  // A new buffer is black, as both were when the damage started counting.
+  if (!buffers_[index]) buffers_[index] = std::make_unique<ShmBuffer>(wayland_.Shm(), Width(), Height(), releases_);
+  return *buffers_[index];
+}
+
 void WaylandPresenter::AttachBlack() {
   // Both buffers are black until the first present: either will do.
+  assert(canvas_ == nullptr);
   Attach(0, {0, 0, Width(), Height()});
 }
 
-bool WaylandPresenter::Present(const RasterCanvas& canvas, const DirtyRect& changed) {
+bool WaylandPresenter::Present(RasterCanvas& canvas, const DirtyRect& changed) {
   damage_.Drawn(changed);
-  const int index = FreeBuffer();
-  if (index < 0) return false;
-  ShmBuffer& buffer = *buffers_[index];
-  const DirtyRect copy = Clip(damage_.Take(index), std::min(canvas.Width(), buffer.Width()),
-                              std::min(canvas.Height(), buffer.Height()));
-  if (!copy.Empty()) CopyRect(canvas, copy, buffer);
-  Attach(index, copy);
+  wl_display_dispatch_queue_pending(wayland_.Display(), releases_);
+  const bool fits = canvas.Width() == Width() && canvas.Height() == Height();
+  if (fits && canvas_ == nullptr) {
+    const int index = FreeBuffer();
+    if (index < 0) return false;
+    Carry(canvas, index);
+  }
+  if (canvas_ != &canvas) return PresentCopy(canvas);
+  PresentDrawn(canvas);
   return true;
 }
 
-int WaylandPresenter::FreeBuffer() const {
+void WaylandPresenter::PresentDrawn(RasterCanvas& canvas) {
+  const int shown = drawing_;
+  Attach(shown, damage_.Take(shown));  // the buffer is the canvas: nothing to copy
+  wl_surface_commit(surface_);
+  const int next = 1 - shown;
+  // Until the compositor releases the other buffer the canvas has nowhere to
+  // draw; a compositor that keeps the buffer on the screen lets it go as it
+  // takes the new one, so this waits for one answer at most. Only releases
+  // are dispatched: input waits for the next DoEvents, where its handlers are.
+  wayland_.RunUntil([&] { return !Buffer(next).Busy(); }, "release a frame buffer", releases_);
+  Carry(canvas, next);
+}
+
+void WaylandPresenter::Carry(RasterCanvas& canvas, int index) {
+  ShmBuffer& buffer = Buffer(index);
+  CopyRect(canvas, Clip(damage_.Bring(index), Width(), Height()), buffer);
+  canvas.DrawInto(buffer.Pixels());
+  canvas_ = &canvas;
+  drawing_ = index;
+}
+
+bool WaylandPresenter::PresentCopy(const RasterCanvas& canvas) {
+  const int index = FreeBuffer();
+  if (index < 0) return false;
+  ShmBuffer& buffer = Buffer(index);
+  const DirtyRect copy = Clip(damage_.Take(index), std::min(canvas.Width(), buffer.Width()),
+                              std::min(canvas.Height(), buffer.Height()));
+  CopyRect(canvas, copy, buffer);
+  Attach(index, copy);
+  wl_surface_commit(surface_);
+  return true;
+}
+
+int WaylandPresenter::FreeBuffer() {
   const int other = onScreen_ < 0 ? 0 : 1 - onScreen_;
-  if (!buffers_[other]->Busy()) return other;
+  if (!Buffer(other).Busy()) return other;
   // A compositor that copied the buffer on the screen has let it go already.
-  if (onScreen_ >= 0 && !buffers_[onScreen_]->Busy()) return onScreen_;
+  if (onScreen_ >= 0 && !Buffer(onScreen_).Busy()) return onScreen_;
   return -1;
 }
 
 void WaylandPresenter::Attach(int index, const DirtyRect& damage) {
-  buffers_[index]->AttachTo(surface_);
+  Buffer(index).AttachTo(surface_);
   onScreen_ = index;
   if (damage.Empty()) return;
   if (wl_surface_get_version(surface_) < WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {

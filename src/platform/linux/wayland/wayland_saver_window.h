@@ -76,6 +76,7 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   std::unique_ptr<WaylandConnection> wayland_;  // first: outlives the toplevels on it
   std::unique_ptr<FullScreenSurface> primary_;
   std::vector<std::unique_ptr<FullScreenSurface>> covers_;
+  // After primary_, so destroyed before it: it may draw into the primary's buffers.
   RasterCanvas canvas_;
   shell::SaverInput* input_ = nullptr;  // while DoEvents dispatches
   shell::PresentPolicy policy_{*this, shell::PresentPolicy::kFrameMs};

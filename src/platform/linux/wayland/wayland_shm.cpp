@@ -34,7 +34,7 @@ class FileCloser {
 
 }  // namespace
 
-ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height)
+ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height, wl_event_queue* queue)
     : width_(width), height_(height), bytes_(static_cast<std::size_t>(width) * height * sizeof(std::uint32_t)) {
   const int fd = memfd_create("pelmic-frame", MFD_CLOEXEC);
   if (fd < 0) ThrowSystemError("memfd_create");
@@ -49,6 +49,7 @@ ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height)
                                       WL_SHM_FORMAT_XRGB8888);
   // The buffer keeps the pool's memory; the pool object itself is done.
   wl_shm_pool_destroy(pool);
+  if (queue != nullptr) wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(buffer_), queue);
   wl_buffer_add_listener(buffer_, &kBufferListener, this);
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 struct wl_buffer;
+struct wl_event_queue;
 struct wl_shm;
 struct wl_surface;
 
@@ -22,15 +23,17 @@ namespace pelmic::linux_desktop {
 
 class ShmBuffer {
  public:
-  // Nothing of it is resident until written. Throws std::runtime_error when
-  // the memory cannot be had.
-  ShmBuffer(wl_shm* shm, int width, int height);
+  // Nothing of it is resident until written. Its release comes on `queue`
+  // (the connection's own when null). Throws std::runtime_error when the
+  // memory cannot be had.
+  ShmBuffer(wl_shm* shm, int width, int height, wl_event_queue* queue = nullptr);
   ~ShmBuffer();
   ShmBuffer(const ShmBuffer&) = delete;
   ShmBuffer& operator=(const ShmBuffer&) = delete;
 
   int Width() const { return width_; }
   int Height() const { return height_; }
+  std::uint32_t* Pixels() { return pixels_; }
   std::uint32_t* Row(int y) { return pixels_ + static_cast<std::ptrdiff_t>(y) * width_; }
   bool Busy() const { return busy_; }
   // Attaches the buffer to `surface` at (0, 0); busy until released.
