@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Installs the Debian packages listed in scripts/packages/NAME.txt for each
 # NAME given (every list when none is) that are missing.
 pelmic_install_packages() {
-  local lists=() wanted missing=()
+  local lists=() wanted missing=() name
   if [ $# -eq 0 ]; then lists=("$ROOT"/scripts/packages/*.txt); fi
   for name in "$@"; do lists+=("$ROOT/scripts/packages/$name.txt"); done
   wanted=$(sed -e 's/#.*//' "${lists[@]}" | tr -s ' \n' '\n' | sort -u)
