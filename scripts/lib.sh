@@ -3,10 +3,13 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# Installs every Debian package listed in scripts/packages/*.txt that is missing.
+# Installs the Debian packages listed in scripts/packages/NAME.txt for each
+# NAME given (every list when none is) that are missing.
 pelmic_install_packages() {
-  local wanted missing=()
-  wanted=$(sed -e 's/#.*//' "$ROOT"/scripts/packages/*.txt | tr -s ' \n' '\n' | sort -u)
+  local lists=() wanted missing=() name
+  if [ $# -eq 0 ]; then lists=("$ROOT"/scripts/packages/*.txt); fi
+  for name in "$@"; do lists+=("$ROOT/scripts/packages/$name.txt"); done
+  wanted=$(sed -e 's/#.*//' "${lists[@]}" | tr -s ' \n' '\n' | sort -u)
   for p in $wanted; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
   done
@@ -36,6 +39,15 @@ pelmic_install_package() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall "$deb" >/dev/null
   pelmic /P
   echo "installed $(basename "$deb"); pelmic /P exited 0"
+}
+
+# Debian's checker on the package a native preset built: any error or warning
+# fails (informational tags pass).
+pelmic_check_package() {
+  local deb
+  deb=$(ls "$ROOT/build/$1"/pelmic_*.deb)
+  lintian --fail-on error,warning "$deb"
+  echo "lintian: no error or warning in $(basename "$deb")"
 }
 
 pelmic_build() {

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 #include <vector>
 
 namespace pelmic::shell {
@@ -34,7 +36,10 @@ std::vector<ScreenRect> CoverRects(const std::vector<MonitorRect>& monitors);
 // Brings a front end's cover windows in line with `wanted` (CoverRects of the
 // monitors there are now), however it keeps them: a cover over an area no
 // longer wanted goes, and `add(area)` is called for each wanted area that no
-// cover is over yet (it may leave the area uncovered if the window fails).
+// cover is over yet. A cover that cannot be made ends the saver, on every
+// front end, as one that cannot be made at start-up does: a monitor showing
+// the desktop while the saver seems to run is worse than ending. So `add`
+// throws, and the error leaves FollowCoverRects and the window's DoEvents.
 //
 //   FollowCoverRects(covers, CoverRects(monitors), [](const Cover& c) { return c.area; },
 //                    [&](const ScreenRect& area) { covers.push_back(MakeCover(area)); });
@@ -48,5 +53,30 @@ void FollowCoverRects(std::vector<Cover>& covers, const std::vector<ScreenRect>&
     if (std::none_of(covers.begin(), covers.end(), over)) add(area);
   }
 }
+
+// For a front end that hears of the monitors where nothing may escape (a
+// window procedure): the failure of a cover is kept, and raised by the
+// window's next DoEvents.
+//
+//   coverFailure.Keep([&] { FollowCoverRects(...); });   // in the window procedure
+//   coverFailure.Raise();                                  // at the end of DoEvents
+class CoverFailure {
+ public:
+  template <typename Follow>
+  void Keep(Follow follow) noexcept {
+    try {
+      follow();
+    } catch (...) {
+      if (!failure_) failure_ = std::current_exception();
+    }
+  }
+  // Throws what was kept, once.
+  void Raise() {
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+
+ private:
+  std::exception_ptr failure_;
+};
 
 }  // namespace pelmic::shell

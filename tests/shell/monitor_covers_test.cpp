@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace pelmic::shell {
 namespace {
 
@@ -47,6 +49,23 @@ TEST(FollowCoverRects, KeepsWhatIsStillWantedAndAsksOnlyForWhatIsMissing) {
                    });
   EXPECT_EQ(covers, (std::vector<ScreenRect>{kept, added}));
   EXPECT_EQ(asked, std::vector<ScreenRect>{added});
+}
+
+// A cover that cannot be made ends the saver: the error leaves the rule,
+// or, kept where nothing may escape, the next DoEvents, once.
+TEST(FollowCoverRects, ACoverThatCannotBeMadeEndsTheSaver) {
+  const ScreenRect gone{-1280, 0, 0, 1024}, kept{1920, 0, 3840, 1080}, added{0, 1080, 1920, 2160};
+  std::vector<ScreenRect> covers{gone, kept};
+  const auto follow = [&] {
+    FollowCoverRects(covers, {kept, added}, [](const ScreenRect& cover) { return cover; },
+                     [](const ScreenRect&) { throw std::runtime_error("refused"); });
+  };
+  EXPECT_THROW(follow(), std::runtime_error);
+  EXPECT_EQ(covers, std::vector<ScreenRect>{kept});
+  CoverFailure failure;
+  failure.Keep(follow);
+  EXPECT_THROW(failure.Raise(), std::runtime_error);
+  EXPECT_NO_THROW(failure.Raise());
 }
 
 }  // namespace

@@ -214,6 +214,7 @@ TEST_F(RenderCli, HelpAndVersionGoToStandardOutput) {
     const bool version = std::string(args) == "--version";
     EXPECT_EQ(run.out.rfind(version ? "pelmic-render 1." : "usage: pelmic-render", 0), 0u) << args << run.out;
     EXPECT_EQ(run.out.find("--json FILE") != std::string::npos, !version) << args;
+    EXPECT_EQ(run.out.find("\nMIT License") != std::string::npos, version) << args;
   }
 }
 
@@ -399,7 +400,9 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
   auto file = [&](const fs::path& path, mode_t mode, gid_t owner) {
     std::ofstream(path) << "old";
     ::chmod(path.c_str(), mode);
-    if (root) ::chown(path.c_str(), user, owner);
+    if (root) {
+      ASSERT_EQ(::chown(path.c_str(), user, owner), 0);
+    }
   };
   const struct {
     const char* target;
@@ -430,7 +433,9 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
          const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
          ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
          ::close(fd);
-         if (root) ::chown(address.sun_path, user, group);
+         if (root) {
+           ASSERT_EQ(::chown(address.sun_path, user, group), 0);
+         }
        }, nullptr},
   };
   for (const auto& row : rows) {
@@ -442,7 +447,9 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       const fs::path folder = Path(run == 0 ? "shell" : "render");
       fs::remove_all(folder);
       for (const char* sub : {"mine", "theirs"}) fs::create_directories(folder / sub);
-      if (root) ::chown((folder / "mine").c_str(), user, group);
+      if (root) {
+        ASSERT_EQ(::chown((folder / "mine").c_str(), user, group), 0);
+      }
       row.make(folder);
       ::chmod((folder / "theirs").c_str(), 0555);
       struct stat before {};

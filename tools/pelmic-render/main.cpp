@@ -115,7 +115,8 @@ int Run(const std::vector<std::string>& args) {
   try {
     const RenderOptions options = ParseOptions(args);
     if (options.showHelp || options.showVersion) {
-      std::cout << (options.showVersion ? "pelmic-render " PELMIC_VERSION "\n" : std::string(kUsage) + "\n" + kHelp);
+      std::cout << (options.showVersion ? "pelmic-render " PELMIC_VERSION "\n" PELMIC_LICENSE_LINE "\n"
+                                        : std::string(kUsage) + "\n" + kHelp);
       return std::cout.flush() ? 0 : 1;
     }
     if (options.sitesFile) {

@@ -91,7 +91,9 @@ int main(int argc, char** argv) {
   const desktop::ParsedArguments parsed = desktop::ParseArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
   using Action = desktop::ParsedArguments::Action;
   if (parsed.action == Action::ShowUsage) return std::fputs(kUsage, stdout) < 0 ? 1 : 0;
-  if (parsed.action == Action::ShowVersion) return std::puts("pelmic " PELMIC_VERSION) < 0 ? 1 : 0;
+  if (parsed.action == Action::ShowVersion) {
+    return std::puts("pelmic " PELMIC_VERSION "\n" PELMIC_LICENSE_LINE) < 0 ? 1 : 0;
+  }
   if (!parsed.error.empty()) {
     std::fprintf(stderr, "pelmic: %s\n", parsed.error.c_str());
     return kBadArguments;

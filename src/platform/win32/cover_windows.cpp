@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "platform/win32/creation_steps.h"
-#include "platform/win32/trace.h"
 
 namespace pelmic::win32 {
 
@@ -100,16 +99,12 @@ void CoverWindows::Hide() {
 
 void CoverWindows::Follow(const std::vector<shell::ScreenRect>& areas) {
   shell::FollowCoverRects(windows_, areas, [](const Cover& cover) { return cover.area; }, [&](const auto& area) {
-    try {
-      UniqueWindow window = Make(area);
-      SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target_));
-      // Below the saver window, should a monitor overlap the primary.
-      if (target_ != nullptr) SetWindowPos(window.get(), target_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      if (shown_) ShowWindow(window.get(), SW_SHOWNOACTIVATE);
-      windows_.push_back({area, std::move(window)});
-    } catch (const std::runtime_error& error) {
-      Trace("cover", error.what());  // called from a window procedure: nothing may escape
-    }
+    UniqueWindow window = Make(area);
+    SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target_));
+    // Below the saver window, should a monitor overlap the primary.
+    if (target_ != nullptr) SetWindowPos(window.get(), target_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (shown_) ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+    windows_.push_back({area, std::move(window)});
   });
 }
 

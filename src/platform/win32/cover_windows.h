@@ -33,7 +33,8 @@ class CoverWindows {
   void Hide();
   // Covers exactly `areas` from now on: windows over areas no longer named
   // go, new areas get one, below the input target and shown if the others
-  // are. Never throws: an area whose window cannot be made stays uncovered.
+  // are. Throws std::runtime_error when a window cannot be made (the saver
+  // then ends: shell::FollowCoverRects), keeping those made.
   void Follow(const std::vector<shell::ScreenRect>& areas);
 
  private:

@@ -85,6 +85,7 @@ void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
     DispatchMessageW(&message);
   }
   input_ = nullptr;
+  coverFailure_.Raise();
   policy_.AfterEvents(canvas_.HasChanges());
 }
 
@@ -145,7 +146,8 @@ void Win32SaverWindow::FollowMonitors() {
     RequestClose();
     return;
   }
-  covers_.Follow(shell::CoverRects(monitors));
+  // Called from the window procedure: a failure waits for DoEvents.
+  coverFailure_.Keep([&] { covers_.Follow(shell::CoverRects(monitors)); });
 }
 
 void Win32SaverWindow::Paint() {

@@ -5,8 +5,9 @@
 // through a DIB section of the same size, with a black cover window over every
 // other monitor. DoEvents pumps the thread's message queue and hands input to
 // the shell's handlers, input on the covers included. A monitor connected
-// while the saver runs is covered too; when the primary monitor changes (it
-// was disconnected, or its size changed) the saver ends, as if asked to close.
+// while the saver runs is covered too (should its cover fail, DoEvents throws,
+// as the constructor would); when the primary monitor changes (it was
+// disconnected, or its size changed) the saver ends, as if asked to close.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,7 @@
 #include "platform/win32/cover_windows.h"
 #include "platform/win32/handle_owners.h"
 #include "platform/win32/owner_window_proc.h"
+#include "shell/monitor_covers.h"
 #include "shell/platform.h"
 #include "shell/present_policy.h"
 
@@ -63,6 +65,7 @@ class Win32SaverWindow final : public shell::SaverWindow, private shell::Present
   // Set only while DoEvents dispatches, so input reaches the handlers there alone.
   shell::SaverInput* input_ = nullptr;
   bool closePending_ = false;
+  shell::CoverFailure coverFailure_;  // a monitor's cover that could not be made ends the saver
 };
 
 }  // namespace pelmic::win32

@@ -5,8 +5,8 @@
 // platform and the saver window:
 //
 //   std::string error;
-//   const auto window = EmbeddedWindow::LookUp(parsed.target, error);
-//   if (!window) { /* report, exit 2 */ }
+//   const auto window = EmbeddedWindow::LookUp(parsed.target, error);  // throws: no display (exit 1)
+//   if (!window) { /* the window is gone: report, exit 2 */ }
 //   LinuxPlatform platform(window.get());
 //
 // A daemon may destroy its window at any moment, with or without a signal.
@@ -60,8 +60,8 @@ class LossWatch {
 class EmbeddedWindow {
  public:
   // The target's window (RootWindow or ForeignWindow), watched from now on.
-  // Null with `error` set when the display cannot be opened or the window
-  // does not exist.
+  // Null with `error` set when the window does not exist; throws
+  // std::runtime_error when the display cannot be opened.
   static std::unique_ptr<EmbeddedWindow> LookUp(const DrawTarget& target, std::string& error);
   EmbeddedWindow(const EmbeddedWindow&) = delete;
   EmbeddedWindow& operator=(const EmbeddedWindow&) = delete;

@@ -52,7 +52,7 @@ namespace {
 
 // Newer versions would only add events the saver has no use for.
 constexpr std::uint32_t kCompositorVersion = 4;  // wl_surface.damage_buffer
-constexpr std::uint32_t kOutputVersion = 2;      // wl_output.scale and done
+constexpr std::uint32_t kOutputVersion = 3;      // wl_output.scale and done; release
 
 template <typename T>
 T* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface, std::uint32_t version,
@@ -89,13 +89,19 @@ struct WaylandConnection::Listeners {
       wayland.AddOutput(registry, name, version);
     }
   }
+  // An output the saver knows of is only marked gone here: the saver forgets
+  // it (ForgetRemovedOutputs) before its objects go. Any other goes at once.
   static void GlobalRemove(void* self, wl_registry*, std::uint32_t name) {
-    auto& wayland = *static_cast<WaylandConnection*>(self);
-    for (const auto& output : wayland.outputs_) {
-      if (output->name != name || output->gone) continue;
-      output->gone = true;
-      if (output->handedOut) wayland.removed_.push_back(output->output);
+    auto& outputs = static_cast<WaylandConnection*>(self)->outputs_;
+    const auto removed = std::find_if(outputs.begin(), outputs.end(),
+                                      [&](const auto& output) { return output->name == name && !output->gone; });
+    if (removed == outputs.end()) return;
+    if ((*removed)->handedOut) {
+      (*removed)->gone = true;
+      return;
     }
+    ReleaseOutput(**removed);
+    outputs.erase(removed);
   }
 
   static void Ping(void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); }
@@ -186,6 +192,17 @@ struct WaylandConnection::Listeners {
   // The wheel is no click, as on X11 and Windows.
   static void Axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
 
+  // Gives back the output's objects; the compositor forgets them too where it
+  // can be told (wl_output.release).
+  static void ReleaseOutput(Output& output) {
+    if (output.xdgOutput != nullptr) zxdg_output_v1_destroy(output.xdgOutput);
+    if (wl_output_get_version(output.output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+      wl_output_release(output.output);
+    } else {
+      wl_output_destroy(output.output);
+    }
+  }
+
   // Asks xdg-output for the output's place and size in the layout.
   static void AskLogical(zxdg_output_manager_v1* manager, Output& output) {
     output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(manager, output.output);
@@ -248,10 +265,7 @@ void WaylandConnection::Release() {
   if (keyboard_ != nullptr) wl_keyboard_destroy(keyboard_);
   if (pointer_ != nullptr) wl_pointer_destroy(pointer_);
   if (seat_ != nullptr) wl_seat_destroy(seat_);
-  for (const auto& output : outputs_) {
-    if (output->xdgOutput != nullptr) zxdg_output_v1_destroy(output->xdgOutput);
-    wl_output_destroy(output->output);
-  }
+  for (const auto& output : outputs_) Listeners::ReleaseOutput(*output);
   outputs_.clear();
   if (outputManager_ != nullptr) zxdg_output_manager_v1_destroy(outputManager_);
   if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
@@ -282,7 +296,14 @@ std::vector<WaylandOutput> WaylandConnection::TakeNewOutputs() {
   return outputs;
 }
 
-std::vector<wl_output*> WaylandConnection::TakeRemovedOutputs() { return std::exchange(removed_, {}); }
+void WaylandConnection::ForgetRemovedOutputs(const std::function<void(wl_output*)>& forget) {
+  std::erase_if(outputs_, [&](const std::unique_ptr<Output>& output) {
+    if (!output->gone) return false;
+    forget(output->output);
+    Listeners::ReleaseOutput(*output);
+    return true;
+  });
+}
 
 bool WaylandConnection::DispatchPending() { return Dispatch(0); }
 

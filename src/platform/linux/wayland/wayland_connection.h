@@ -83,8 +83,10 @@ class WaylandConnection {
   // Outputs connected since the last call (or since Connect), once the
   // compositor has told their place and size.
   std::vector<WaylandOutput> TakeNewOutputs();
-  // Outputs disconnected since the last call.
-  std::vector<wl_output*> TakeRemovedOutputs();
+  // Calls `forget` with each output disconnected since the last call and
+  // handed out before, then releases the output: `forget` drops everything
+  // that names it.
+  void ForgetRemovedOutputs(const std::function<void(wl_output*)>& forget);
 
   void SetInputSink(WaylandInputSink* sink) { sink_ = sink; }
   // Sends what is queued, then reads and runs what the compositor sent,
@@ -129,8 +131,7 @@ class WaylandConnection {
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
   wl_surface* pointerSurface_ = nullptr;  // the surface the pointer is over
-  std::vector<std::unique_ptr<Output>> outputs_;
-  std::vector<wl_output*> removed_;
+  std::vector<std::unique_ptr<Output>> outputs_;  // gone ones only until forgotten
   WaylandInputSink* sink_ = nullptr;
 };
 

@@ -132,10 +132,10 @@ void WaylandSaverWindow::PresentAll() {
 
 bool WaylandSaverWindow::FollowOutputs() {
   bool primaryThere = true;
-  for (wl_output* gone : wayland_->TakeRemovedOutputs()) {
+  wayland_->ForgetRemovedOutputs([&](wl_output* gone) {
     if (primary_->Output().output == gone) primaryThere = false;
     std::erase_if(covers_, [&](const auto& cover) { return cover->Output().output == gone; });
-  }
+  });
   const std::vector<WaylandOutput> added = wayland_->TakeNewOutputs();
   if (added.empty()) return primaryThere;
   // The rule sees every output there is now, with the primary's place.

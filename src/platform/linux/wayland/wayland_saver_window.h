@@ -9,7 +9,8 @@
 // (shell/monitor_covers.h). The canvas takes the primary's size once, as
 // configured when the window is made. An output connected while the saver
 // runs gets a black toplevel of its own by the same rule as soon as the
-// compositor has told its place; when the primary output is disconnected the
+// compositor has told its place (one that cannot be made throws from
+// DoEvents, ending the saver); when the primary output is disconnected the
 // saver ends, as if asked to close. Any key, button or real pointer movement
 // over any of them goes to the saver's handlers; the cursor is hidden over
 // all of them. As on X11, DoEvents reads the connection once per yield and

@@ -30,8 +30,9 @@ class X11SaverWindow final : public shell::SaverWindow, private shell::PresentTa
   // The saver's own hidden window over the primary display (SDL's display 0)
   // at its desktop size, and a black one over each other display that the
   // shell's cover rule names; input in any of them counts. A display
-  // connected while the saver runs gets a black window by the same rule; when
-  // the primary display is disconnected the saver ends, as if asked to close.
+  // connected while the saver runs gets a black window by the same rule (one
+  // that cannot be made throws from DoEvents, ending the saver); when the
+  // primary display is disconnected the saver ends, as if asked to close.
   // SDL's video subsystem must be initialised. Throws std::runtime_error.
   static std::unique_ptr<X11SaverWindow> CoverDisplays();
   // The same over given areas (virtual-screen pixels): the saver's own window
@@ -64,7 +65,8 @@ class X11SaverWindow final : public shell::SaverWindow, private shell::PresentTa
   void Dispatch(const SDL_Event& event, shell::SaverInput& input);
   void OnWindowEvent(const SDL_WindowEvent& event);
   // After a display came or went: covers for the displays there are now;
-  // false once the saver window's display is gone.
+  // false once the saver window's display is gone. Throws when a cover
+  // cannot be made.
   bool FollowDisplays();
   // A pointer position in one of our windows, in the saver window's pixels.
   void ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input);

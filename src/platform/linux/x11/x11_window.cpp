@@ -28,15 +28,15 @@ struct {
 // whether the program made a resource does not depend on the order in which
 // the ids were given out. Reading the set-up sends no request, as a handler
 // must not.
-bool OwnResource(Display* display, XID resource) {
+std::optional<X11IdRange> IdRangeOf(Display* display) {
   xcb_connection_t* connection = XGetXCBConnection(display);
   const xcb_setup_t* setup = connection != nullptr ? xcb_get_setup(connection) : nullptr;
-  return setup != nullptr && (resource & ~setup->resource_id_mask) == setup->resource_id_base;
+  if (setup == nullptr) return std::nullopt;
+  return X11IdRange{setup->resource_id_base, setup->resource_id_mask};
 }
 
 int FilterXError(Display* display, XErrorEvent* error) {
-  const X11Error seen{error->error_code == BadWindow || error->error_code == BadDrawable,
-                      OwnResource(display, error->resourceid), error->resourceid};
+  const X11Error seen = ReadX11Error(error->error_code, error->resourceid, IdRangeOf(display));
   if (installed.filter != nullptr && installed.filter->Explains(seen)) return 0;
   return installed.before != nullptr ? installed.before(display, error) : 0;
 }
@@ -70,6 +70,11 @@ std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& e
     return std::nullopt;
   }
   return target.window;
+}
+
+X11Error ReadX11Error(int errorCode, X11WindowId resource, const std::optional<X11IdRange>& ours) {
+  const bool own = ours && (resource & ~ours->mask) == ours->base;
+  return {errorCode == BadWindow || errorCode == BadDrawable, own, resource};
 }
 
 void PrepareCoveringWindow(SDL_Window* window) {

@@ -17,7 +17,8 @@ namespace pelmic::linux_desktop {
 // The X window the target names (the root window for RootWindow), checked on
 // a short connection of its own before SDL opens the display: drawing into a
 // window that does not exist would end the program with an X error. Empty
-// with `error` set when the display cannot be opened or the window is gone.
+// with `error` set when the window is gone; throws std::runtime_error when the
+// display cannot be opened.
 std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& error);
 
 // Prepares a window that is not yet shown to cover a display: marked full
@@ -42,6 +43,17 @@ struct X11Error {
   bool ownResource;      // `resource` is in the ids the server gave the failed request's connection
   X11WindowId resource;  // the id the failed request named
 };
+
+// The range of ids the server gives a connection at set-up: every resource
+// the connection makes has `base` in the bits outside `mask`.
+struct X11IdRange {
+  X11WindowId base = 0, mask = 0;
+};
+
+// An X error event's code and resource id read as the filter reads them,
+// `ours` being the range of the connection the failed request went through
+// (none known: no resource is ours).
+X11Error ReadX11Error(int errorCode, X11WindowId resource, const std::optional<X11IdRange>& ours);
 
 // While it lives, every X error of the process is offered to `explains`
 // first: the errors it returns true for are swallowed, the others get the
