@@ -60,13 +60,15 @@ bool PrintableOnly(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\n'; });
 }
 
-// Starts pelmic-render with `args`, standard error on `errFd` (closed: none).
-pid_t Start(const std::vector<std::string>& args, int errFd = -1) {
+// Starts pelmic-render with `args`, standard error on `errFd` (closed: none);
+// in `plantIn`, a file named as a temporary of the run might be, but not its.
+pid_t Start(const std::vector<std::string>& args, int errFd = -1, const fs::path& plantIn = {}) {
   std::vector<char*> argv{const_cast<char*>(PELMIC_RENDER_PATH)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
+    if (!plantIn.empty()) std::ofstream(plantIn / (".pelmic-render-" + std::to_string(::getpid()) + "-0.partial"));
     errFd < 0 ? ::close(2) : ::dup2(errFd, 2);
     ::execv(argv[0], argv.data());
     ::_exit(127);
@@ -477,9 +479,10 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
   const std::string pics = " --cycles 3 --size 320x240 --out " + Path("pic.png").string();
   const std::pair<std::string, std::string> cases[] = {
       {pics + " --json " + Path("report.json").string(), "pic-3.png: is a directory"},
-      {pics + " --json " + MemoryDevice("full", 7), "full: cannot be written: No space left on device"},
+      {pics + " --json -", "pic-3.png: is a directory"},  // refused before a cycle writes to the stream
+      {" --out " + Path("p.png").string() + " --json " + MemoryDevice("full", 7), "full: cannot be written: No space"},
       {" --out " + Path("pic.png").string() + " --json " + Path("no/folder.json").string(), "folder.json: cannot"},
-      {" --json '" + Path("\x1B[2J\xC2\x9B/r.json").string() + "'", "/\\x1B[2J\\xC2\\x9B/r.json: cannot"},
+      {" --json '" + Path("\x1B[2J\xC2\x9B\\x1B/r.json").string() + "'", "/\\x1B[2J\\xC2\\x9B\\\\x1B/r.json: cannot"},
   };
   const std::vector<std::string> before = Listing();
   for (const auto& [args, phrase] : cases) {
@@ -488,9 +491,11 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
     EXPECT_NE(run.err.find(phrase), std::string::npos) << args << "\nstderr: " << run.err;
     EXPECT_TRUE(PrintableOnly(run.err)) << run.err;
     EXPECT_EQ(Listing(), before) << args;
+    EXPECT_EQ(run.out, "") << args;
   }
   // Signals sent together: the handler of the second runs before the first is
-  // acted on. One picture of 8192x8192 is stopped while it is encoded.
+  // acted on. One picture of 8192x8192 is stopped while it is drawn or encoded.
+  // A name the run did not make stays, though it looks like a temporary.
   const struct {
     std::vector<int> signals;
     const char* size;
@@ -501,28 +506,38 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
                {{SIGINT}, "8192x8192", "1"}};
   for (const auto& [signals, size, cycles] : stops) {
     const std::string out = Path("p.png"), json = Path("report.json");
-    const pid_t pid = Start({"--seed", "1", "--size", size, "--cycles", cycles, "--out", out, "--json", json});
-    // Stopped once pictures wait beside their targets.
-    const std::size_t waiting = before.size() + std::min<std::size_t>(3, std::strtoul(cycles, nullptr, 10) + 1);
-    for (int ms = 0; Listing().size() < waiting && ms < 20000; ms += 10) ::usleep(10000);
+    const pid_t pid = Start({"--seed", "1", "--size", size, "--cycles", cycles, "--out", out, "--json", json}, -1, dir_);
+    const std::string planted = Path(".pelmic-render-" + std::to_string(pid) + "-0.partial");
+    // Stopped once it holds temporaries (unnamed: "(deleted)") for the report and pictures.
+    auto temporaries = [pid] {
+      std::error_code error;
+      std::size_t count = 0;
+      for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        count += fs::read_symlink(fd, error).string().ends_with("(deleted)");
+      }
+      return count;
+    };
+    const std::size_t waiting = std::min<std::size_t>(3, std::strtoul(cycles, nullptr, 10) + 1);
+    for (int ms = 0; temporaries() < waiting && ms < 20000; ms += 10) ::usleep(10000);
     for (const int signal : signals) ::kill(pid, signal);
     const auto sent = std::chrono::steady_clock::now();
     int raw = 0;
     ::waitpid(pid, &raw, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2)) << size;  // encoding alone: 4 s
     EXPECT_TRUE(WIFSIGNALED(raw) && std::count(signals.begin(), signals.end(), WTERMSIG(raw))) << "status " << raw;
+    EXPECT_TRUE(fs::remove(planted)) << signals.size() << " signals, " << size;
     EXPECT_EQ(Listing(), before) << signals.size() << " signals, " << size;
   }
   EXPECT_EQ(Read(Path("report.json")), "old");
 }
 
-// Past the checks Open makes, a rename can still fail: the run stops there,
-// names what it already replaced, and removes the temporaries left.
-TEST_F(RenderCli, ARenameThatFailsStopsAndNamesTheFilesAlreadyReplaced) {
+// Past the checks Open makes, putting one in place can still fail: the others
+// are put in place, and the message says where the complete output is kept.
+TEST_F(RenderCli, APutInPlaceThatFailsKeepsTheOutputAndSaysWhatChanged) {
   std::string message;
   {
     pelmic::render::OutputSet outputs;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) outputs.Open(Path(name)).Write(name);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) outputs.Open("--out", Path(name)).Write(name);
     EXPECT_FALSE(fs::exists(Path("a.txt"))) << "nothing is replaced before Commit";
     fs::create_directories(Path("b.txt/inside"));
     try {
@@ -531,11 +546,14 @@ TEST_F(RenderCli, ARenameThatFailsStopsAndNamesTheFilesAlreadyReplaced) {
       message = error.what();
     }
   }
-  EXPECT_NE(message.find("b.txt: cannot be replaced: "), std::string::npos) << message;
-  EXPECT_NE(message.find("; already replaced: " + Path("a.txt").string()), std::string::npos) << message;
-  EXPECT_EQ(message.find("c.txt"), std::string::npos) << message;
-  EXPECT_EQ(Read(Path("a.txt")), "a.txt");
-  EXPECT_EQ(Listing(), (std::vector<std::string>{Path("a.txt"), Path("b.txt"), Path("b.txt/inside")}));
+  const std::string kept = Path("b.txt.pelmic-render");
+  EXPECT_NE(message.find("b.txt: cannot be replaced: File exists; its complete output is kept in " + kept +
+                         "; " + Path("b.txt").string() + " is unchanged\nwritten: " + Path("a.txt").string() +
+                         ", " + Path("c.txt").string()),
+            std::string::npos)
+      << message;
+  EXPECT_EQ(Read(Path("a.txt")) + Read(kept) + Read(Path("c.txt")), "a.txtb.txtc.txt");
+  EXPECT_EQ(Listing(), (std::vector<std::string>{Path("a.txt"), Path("b.txt"), kept, Path("b.txt/inside"), Path("c.txt")}));
 }
 
 // The report is written as it goes and no pixels are kept without --out, so
