@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <grp.h>
 #include <sys/socket.h>
 #include <sys/sysmacros.h>
@@ -203,6 +205,8 @@ TEST_F(RenderCli, RejectsBadOptions) {
   ExpectRejected("--seed 1 --out ''", "--out needs a value, not an empty one");
   ExpectRejected("--seed 1 --cycles 2 --out -", "--out - holds one picture");
   ExpectRejected("--seed 1 --cycles 2 --out " + MemoryDevice("null", 3), "null holds one picture");
+  fs::create_symlink("/proc/self/fd/1", Path("stdout"));  // /dev/stdout, without risking the system's
+  ExpectRejected("--seed 1 --cycles 2 --out " + Path("stdout").string(), "stdout holds one picture");
   ExpectRejected("--seed 1 --out " + Path("out.json").string(), "--out and --json both name");
   fs::create_symlink("out.json", Path("pic-2.png"));
   ExpectRejected("--seed 1 --cycles 3 --out " + Path("pic.png").string(), "both name '" + Path("pic-2.png").string());
@@ -348,23 +352,46 @@ TEST_F(RenderCli, EachKindOfOutputTargetGetsTheReportAndKeepsItsKind) {
   for (const std::string& name : Listing()) EXPECT_EQ(name.find(".partial"), std::string::npos) << name;
 }
 
+// How a caller may start a program: standard output closed, a signal ignored.
+struct Caller {
+  bool closedOut = false;
+  int ignored = 0;
+};
+
 // Runs `argv` in `folder` as `user` (when the tests run as root) with standard
-// error in `err`; its exit status.
-int RunAs(uid_t user, gid_t group, const fs::path& folder, const std::vector<std::string>& args, int errFd) {
+// error in `err`, calling `whileRunning` with its pid; its exit status.
+int RunAs(uid_t user, gid_t group, const fs::path& folder, const std::vector<std::string>& args, int errFd,
+          const Caller& caller, const std::function<void(pid_t)>& whileRunning) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::dup2(errFd, 2);
+    ::dup2(errFd, 2), ::close_range(3, ~0U, 0);  // only what the row gives it
+    if (caller.closedOut) ::close(1);
+    if (caller.ignored != 0) ::signal(caller.ignored, SIG_IGN);
     if (::getuid() != user && (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(user) != 0)) _exit(126);
     if (::chdir(folder.c_str()) != 0) _exit(126);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  whileRunning(pid);
   int raw = 0;
   ::waitpid(pid, &raw, 0);
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+// The files `pid` holds open from descriptor 3 on, each as its path and stat.
+std::vector<std::pair<fs::path, struct stat>> OpenFiles(pid_t pid) {
+  std::vector<std::pair<fs::path, struct stat>> files;
+  std::error_code error;
+  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    struct stat info {};
+    if (std::stoi(fd.path().filename()) > 2 && ::stat(fd.path().c_str(), &info) == 0) {
+      files.emplace_back(fs::read_symlink(fd.path(), error), info);
+    }
+  }
+  return files;
 }
 
 // What a folder holds, as `>` would show a difference: names, kinds, owners,
@@ -391,7 +418,12 @@ std::string Snapshot(const fs::path& folder) {
 // file, as under sudo), pelmic-render must succeed or fail as `>` does, for
 // its reason, and leave the folder as `>` leaves it. Links are followed by the
 // kernel alone: a link to a writable file in a folder the user cannot write
-// is written, and that file keeps its inode.
+// is written, and that file keeps its inode. A row with `during` has both
+// wait at the FIFO mine/wait once they hold their target open (pelmic-render
+// writes its picture there), for `during` to act and report. A row with its
+// own `shell` line states in it what `>` cannot show: nothing written to a
+// closed standard output; the complete output kept where a full disk refuses
+// it.
 TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
   const bool root = ::geteuid() == 0;
   const uid_t user = root ? 65534 : ::geteuid();
@@ -403,11 +435,28 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
     ::chmod(path.c_str(), mode);
     if (root) ::chown(path.c_str(), user, owner);
   };
+  const std::size_t pages = (Read(Path("expected.json")).size() + 4095) / 4096;
+  auto fillUpTo = [](const fs::path& folder, std::size_t freePages) {  // leaves that much room
+    struct statvfs room {};
+    ::statvfs(folder.c_str(), &room);
+    const int fd = ::open((folder / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    ::fallocate(fd, 0, 0, static_cast<off_t>((room.f_bavail - freePages) * room.f_frsize));
+    ::close(fd);
+  };
+  auto holdsPrivate = [](const fs::path&, pid_t pid) {  // what others could read of the run's files
+    std::string readable;
+    for (const auto& [path, info] : OpenFiles(pid)) readable += S_ISREG(info.st_mode) && (info.st_mode & 077) ? "readable " : "";
+    return readable;
+  };
   const struct {
     const char* target;
     bool asRoot;
     std::function<void(const fs::path&)> make;  // in the folder the run writes in
     const char* keepsInode;
+    std::function<std::string(const fs::path&, pid_t)> during = nullptr;
+    Caller caller = {};
+    const char* shell = "cat \"$0\" >\"$1\"";
+    std::vector<std::string> renderExtra = {};
   } rows[] = {
       {"mine/new.json", false, [](const fs::path&) {}, nullptr},
       {"mine/own.json", false, [&](const fs::path& f) { file(f / "mine/own.json", 0640, group); }, nullptr},
@@ -434,10 +483,39 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
          ::close(fd);
          if (root) ::chown(address.sun_path, user, group);
        }, nullptr},
+      // A two-link target made a link to another file while the run works.
+      {"mine/t.json", false, [&](const fs::path& f) {
+         file(f / "mine/t.json", 0644, group), file(f / "mine/other.json", 0644, group);
+         fs::create_hard_link(f / "mine/t.json", f / "mine/t2.json");
+       }, nullptr, [](const fs::path& f, pid_t) {
+         fs::remove(f / "mine/t.json"), fs::create_symlink("other.json", f / "mine/t.json");
+         return std::string();
+       }},
+      {"theirs/secret.json", false, [&](const fs::path& f) { file(f / "theirs/secret.json", 0600, group); }, nullptr,
+       holdsPrivate},
+      {"mine/a.json", false, [](const fs::path&) {}, nullptr, nullptr, {.closedOut = true}, "cat \"$0\"", {"--out", "-"}},
+      {"mine/bound.json", true, [](const fs::path& f) {  // a mount of its own, as in containers
+         std::ofstream(f / "mine/bound.json"), std::ofstream(f / "mine/source.json") << "old";
+         ::mount((f / "mine/source.json").c_str(), (f / "mine/bound.json").c_str(), nullptr, MS_BIND, nullptr);
+       }, nullptr},
+      {"mine/t.json", true, [&](const fs::path& f) {  // two links: copied into, on a full disk
+         ::mount("tmpfs", (f / "mine").c_str(), "tmpfs", 0, "size=1m");
+         std::ofstream(f / "mine/t.json") << "old", fs::create_hard_link(f / "mine/t.json", f / "mine/t2.json");
+         fillUpTo(f / "mine", pages);
+       }, nullptr, nullptr, {}, "cat \"$0\" >\"$1.pelmic-render\"; echo \": No space left on device; its complete output "
+       "is kept in mine/t.json.pelmic-render; mine/t.json is unchanged\" >&2; exit 1"},
+      {"mine/hup.json", false, [&](const fs::path& f) { file(f / "mine/hup.json", 0644, group); }, nullptr,
+       [](const fs::path&, pid_t pid) {
+         ::kill(pid, SIGHUP);  // ignored by the caller, as under nohup
+         return std::string();
+       }, {.ignored = SIGHUP}},
   };
   for (const auto& row : rows) {
-    if (row.asRoot && !root) continue;
-    std::string snapshot[2], err[2];
+    if (row.asRoot && !root) {
+      std::printf("skipped %s: needs root (another owner's file, a mount)\n", row.target);
+      continue;
+    }
+    std::string snapshot[2], err[2], seen[2];
     int status[2];
     ino_t inode[2] = {};
     for (int run = 0; run < 2; ++run) {  // the shell, then pelmic-render
@@ -450,15 +528,34 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       struct stat before {};
       if (row.keepsInode) ::stat((folder / row.keepsInode).c_str(), &before);
       const int errFd = ::open(Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      const std::vector<std::string> shell{"/bin/sh", "-c", "cat \"$0\" >\"$1\"", Path("expected.json"), row.target};
-      const std::vector<std::string> render{Path("pelmic-render"), "--seed", "5", "--size", "64x48", "--json", row.target};
-      status[run] = RunAs(row.asRoot ? 0 : user, row.asRoot ? 0 : group, folder, run == 0 ? shell : render, errFd);
+      std::vector<std::string> shell{"/bin/sh", "-c", row.shell, Path("expected.json"), row.target};
+      std::vector<std::string> render{Path("pelmic-render"), "--seed", "5", "--size", "64x48", "--json", row.target};
+      render.insert(render.end(), row.renderExtra.begin(), row.renderExtra.end());
+      const fs::path wait = folder / "mine/wait";
+      if (row.during) {
+        shell[2] = "exec 3>\"$1\"; : >mine/wait; cat \"$0\" >&3";
+        render.insert(render.end(), {"--out", "mine/wait"});
+        ::mkfifo(wait.c_str(), 0666), ::chown(wait.c_str(), user, group);
+      }
+      const fs::path held = row.during ? fs::canonical(folder / row.target) : fs::path();
+      int reader = -1;  // lets it go on; the picture fits in the FIFO's buffer
+      auto whileRunning = [&](pid_t pid) {
+        if (!row.during) return;
+        auto holds = [&] { return std::ranges::any_of(OpenFiles(pid), [&](const auto& f) { return f.first == held; }); };
+        for (int ms = 0; !holds() && ms < 20000; ms += 10) ::usleep(10000);
+        seen[run] = row.during(folder, pid);
+        reader = ::open(wait.c_str(), O_RDONLY | O_NONBLOCK);
+      };
+      status[run] = RunAs(row.asRoot ? 0 : user, row.asRoot ? 0 : group, folder, run == 0 ? shell : render, errFd,
+                          row.caller, whileRunning);
+      if (reader >= 0) ::close(reader);
       ::close(errFd);
       err[run] = Read(Path("err"));
       struct stat after {};
       if (row.keepsInode) ::stat((folder / row.keepsInode).c_str(), &after);
       inode[run] = before.st_ino == after.st_ino;
       snapshot[run] = Snapshot(folder);
+      for (const char* mount : {"mine/bound.json", "mine"}) ::umount2((folder / mount).c_str(), MNT_DETACH);
       ::chmod((folder / "theirs").c_str(), 0755);  // removable again, by a user who is not root too
     }
     EXPECT_EQ(status[1] == 0, status[0] == 0) << row.target << ": " << status[1] << " " << err[1];
@@ -466,6 +563,7 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       EXPECT_NE(err[1].find(err[0].substr(err[0].rfind(": "))), std::string::npos) << err[0] << err[1];
     }
     EXPECT_EQ(snapshot[1], snapshot[0]) << row.target;
+    EXPECT_EQ(seen[1], seen[0]) << row.target;
     EXPECT_TRUE(inode[1]) << row.target;
   }
 }

@@ -264,14 +264,14 @@ OutputFile& OutputSet::Open(const std::string& option, const std::string& name) 
   if (fd >= 0 && ::fstat(fd, &status) == 0 && (name == "-" || IsStandardOutput(status))) {
     ::close(fd);
     if (gStandardOutputClosed) Fail(file.name_, "cannot be written", EBADF);
-    file.identity_ = {status.st_dev, status.st_ino};
+    file.identity_ = {S_ISCHR(status.st_mode) ? 0 : status.st_dev, status.st_ino};
   } else if (fd >= 0 && S_ISREG(status.st_mode)) {
     OpenFile(file, fd, name);
   } else if (fd >= 0) {
     file.kind_ = OutputFile::Kind::Device;
     file.target_ = Descriptor(fd);
     file.fd_ = fd;
-    file.identity_ = {S_ISCHR(status.st_mode) ? 0 : status.st_dev, status.st_ino};  // a character device takes several
+    file.identity_ = {S_ISCHR(status.st_mode) ? 0 : status.st_dev, status.st_ino};
   } else if (reason == ENOENT) {
     OpenNewName(file, name);
   } else if (reason == EISDIR) {
@@ -347,9 +347,10 @@ void OutputSet::CreateTemporary(OutputFile& file) {
 void OutputSet::CheckApart(const OutputFile& file) const {
   for (const OutputFile& other : files_) {
     const bool newName = file.kind_ == OutputFile::Kind::NewName;
+    // A character device (device 0 here: /dev/null, a terminal) takes several.
     if (&other == &file || other.kind_ != file.kind_ || other.identity_.device != file.identity_.device ||
         other.identity_.inode != file.identity_.inode || (newName && other.leaf_ != file.leaf_) ||
-        (file.kind_ == OutputFile::Kind::Device && file.identity_.device == 0)) {
+        file.identity_.device == 0) {
       continue;
     }
     const std::string who = other.option_ == file.option_ ? "two " + file.option_ + " pictures" : file.option_ + " and " + other.option_;
