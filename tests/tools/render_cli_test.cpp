@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <grp.h>
 #include <sys/socket.h>
 #include <sys/sysmacros.h>
@@ -60,13 +62,15 @@ bool PrintableOnly(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\n'; });
 }
 
-// Starts pelmic-render with `args`, standard error on `errFd` (closed: none).
-pid_t Start(const std::vector<std::string>& args, int errFd = -1) {
+// Starts pelmic-render with `args`, standard error on `errFd` (closed: none);
+// in `plantIn`, a file named as a temporary of the run might be, but not its.
+pid_t Start(const std::vector<std::string>& args, int errFd = -1, const fs::path& plantIn = {}) {
   std::vector<char*> argv{const_cast<char*>(PELMIC_RENDER_PATH)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
+    if (!plantIn.empty()) std::ofstream(plantIn / (".pelmic-render-" + std::to_string(::getpid()) + "-0.partial"));
     errFd < 0 ? ::close(2) : ::dup2(errFd, 2);
     ::execv(argv[0], argv.data());
     ::_exit(127);
@@ -201,6 +205,8 @@ TEST_F(RenderCli, RejectsBadOptions) {
   ExpectRejected("--seed 1 --out ''", "--out needs a value, not an empty one");
   ExpectRejected("--seed 1 --cycles 2 --out -", "--out - holds one picture");
   ExpectRejected("--seed 1 --cycles 2 --out " + MemoryDevice("null", 3), "null holds one picture");
+  fs::create_symlink("/proc/self/fd/1", Path("stdout"));  // /dev/stdout, without risking the system's
+  ExpectRejected("--seed 1 --cycles 2 --out " + Path("stdout").string(), "stdout holds one picture");
   ExpectRejected("--seed 1 --out " + Path("out.json").string(), "--out and --json both name");
   fs::create_symlink("out.json", Path("pic-2.png"));
   ExpectRejected("--seed 1 --cycles 3 --out " + Path("pic.png").string(), "both name '" + Path("pic-2.png").string());
@@ -347,23 +353,46 @@ TEST_F(RenderCli, EachKindOfOutputTargetGetsTheReportAndKeepsItsKind) {
   for (const std::string& name : Listing()) EXPECT_EQ(name.find(".partial"), std::string::npos) << name;
 }
 
+// How a caller may start a program: standard output closed, a signal ignored.
+struct Caller {
+  bool closedOut = false;
+  int ignored = 0;
+};
+
 // Runs `argv` in `folder` as `user` (when the tests run as root) with standard
-// error in `err`; its exit status.
-int RunAs(uid_t user, gid_t group, const fs::path& folder, const std::vector<std::string>& args, int errFd) {
+// error in `err`, calling `whileRunning` with its pid; its exit status.
+int RunAs(uid_t user, gid_t group, const fs::path& folder, const std::vector<std::string>& args, int errFd,
+          const Caller& caller, const std::function<void(pid_t)>& whileRunning) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::dup2(errFd, 2);
+    ::dup2(errFd, 2), ::close_range(3, ~0U, 0);  // only what the row gives it
+    if (caller.closedOut) ::close(1);
+    if (caller.ignored != 0) ::signal(caller.ignored, SIG_IGN);
     if (::getuid() != user && (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(user) != 0)) _exit(126);
     if (::chdir(folder.c_str()) != 0) _exit(126);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  whileRunning(pid);
   int raw = 0;
   ::waitpid(pid, &raw, 0);
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+// The files `pid` holds open from descriptor 3 on, each as its path and stat.
+std::vector<std::pair<fs::path, struct stat>> OpenFiles(pid_t pid) {
+  std::vector<std::pair<fs::path, struct stat>> files;
+  std::error_code error;
+  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    struct stat info {};
+    if (std::stoi(fd.path().filename()) > 2 && ::stat(fd.path().c_str(), &info) == 0) {
+      files.emplace_back(fs::read_symlink(fd.path(), error), info);
+    }
+  }
+  return files;
 }
 
 // What a folder holds, as `>` would show a difference: names, kinds, owners,
@@ -390,7 +419,12 @@ std::string Snapshot(const fs::path& folder) {
 // file, as under sudo), pelmic-render must succeed or fail as `>` does, for
 // its reason, and leave the folder as `>` leaves it. Links are followed by the
 // kernel alone: a link to a writable file in a folder the user cannot write
-// is written, and that file keeps its inode.
+// is written, and that file keeps its inode. A row with `during` has both
+// wait at the FIFO mine/wait once they hold their target open (pelmic-render
+// writes its picture there), for `during` to act and report. A row with its
+// own `shell` line states in it what `>` cannot show: nothing written to a
+// closed standard output; the complete output kept where a full disk refuses
+// it.
 TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
   const bool root = ::geteuid() == 0;
   const uid_t user = root ? 65534 : ::geteuid();
@@ -404,11 +438,28 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       ASSERT_EQ(::chown(path.c_str(), user, owner), 0);
     }
   };
+  const std::size_t pages = (Read(Path("expected.json")).size() + 4095) / 4096;
+  auto fillUpTo = [](const fs::path& folder, std::size_t freePages) {  // leaves that much room
+    struct statvfs room {};
+    ::statvfs(folder.c_str(), &room);
+    const int fd = ::open((folder / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    ::fallocate(fd, 0, 0, static_cast<off_t>((room.f_bavail - freePages) * room.f_frsize));
+    ::close(fd);
+  };
+  auto holdsPrivate = [](const fs::path&, pid_t pid) {  // what others could read of the run's files
+    std::string readable;
+    for (const auto& [path, info] : OpenFiles(pid)) readable += S_ISREG(info.st_mode) && (info.st_mode & 077) ? "readable " : "";
+    return readable;
+  };
   const struct {
     const char* target;
     bool asRoot;
     std::function<void(const fs::path&)> make;  // in the folder the run writes in
     const char* keepsInode;
+    std::function<std::string(const fs::path&, pid_t)> during = nullptr;
+    Caller caller = {};
+    const char* shell = "cat \"$0\" >\"$1\"";
+    std::vector<std::string> renderExtra = {};
   } rows[] = {
       {"mine/new.json", false, [](const fs::path&) {}, nullptr},
       {"mine/own.json", false, [&](const fs::path& f) { file(f / "mine/own.json", 0640, group); }, nullptr},
@@ -437,10 +488,39 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
            ASSERT_EQ(::chown(address.sun_path, user, group), 0);
          }
        }, nullptr},
+      // A two-link target made a link to another file while the run works.
+      {"mine/t.json", false, [&](const fs::path& f) {
+         file(f / "mine/t.json", 0644, group), file(f / "mine/other.json", 0644, group);
+         fs::create_hard_link(f / "mine/t.json", f / "mine/t2.json");
+       }, nullptr, [](const fs::path& f, pid_t) {
+         fs::remove(f / "mine/t.json"), fs::create_symlink("other.json", f / "mine/t.json");
+         return std::string();
+       }},
+      {"theirs/secret.json", false, [&](const fs::path& f) { file(f / "theirs/secret.json", 0600, group); }, nullptr,
+       holdsPrivate},
+      {"mine/a.json", false, [](const fs::path&) {}, nullptr, nullptr, {.closedOut = true}, "cat \"$0\"", {"--out", "-"}},
+      {"mine/bound.json", true, [](const fs::path& f) {  // a mount of its own, as in containers
+         std::ofstream(f / "mine/bound.json"), std::ofstream(f / "mine/source.json") << "old";
+         ::mount((f / "mine/source.json").c_str(), (f / "mine/bound.json").c_str(), nullptr, MS_BIND, nullptr);
+       }, nullptr},
+      {"mine/t.json", true, [&](const fs::path& f) {  // two links: copied into, on a full disk
+         ::mount("tmpfs", (f / "mine").c_str(), "tmpfs", 0, "size=1m");
+         std::ofstream(f / "mine/t.json") << "old", fs::create_hard_link(f / "mine/t.json", f / "mine/t2.json");
+         fillUpTo(f / "mine", pages);
+       }, nullptr, nullptr, {}, "cat \"$0\" >\"$1.pelmic-render\"; echo \": No space left on device; its complete output "
+       "is kept in mine/t.json.pelmic-render; mine/t.json is unchanged\" >&2; exit 1"},
+      {"mine/hup.json", false, [&](const fs::path& f) { file(f / "mine/hup.json", 0644, group); }, nullptr,
+       [](const fs::path&, pid_t pid) {
+         ::kill(pid, SIGHUP);  // ignored by the caller, as under nohup
+         return std::string();
+       }, {.ignored = SIGHUP}},
   };
   for (const auto& row : rows) {
-    if (row.asRoot && !root) continue;
-    std::string snapshot[2], err[2];
+    if (row.asRoot && !root) {
+      std::printf("skipped %s: needs root (another owner's file, a mount)\n", row.target);
+      continue;
+    }
+    std::string snapshot[2], err[2], seen[2];
     int status[2];
     ino_t inode[2] = {};
     for (int run = 0; run < 2; ++run) {  // the shell, then pelmic-render
@@ -455,15 +535,34 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       struct stat before {};
       if (row.keepsInode) ::stat((folder / row.keepsInode).c_str(), &before);
       const int errFd = ::open(Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      const std::vector<std::string> shell{"/bin/sh", "-c", "cat \"$0\" >\"$1\"", Path("expected.json"), row.target};
-      const std::vector<std::string> render{Path("pelmic-render"), "--seed", "5", "--size", "64x48", "--json", row.target};
-      status[run] = RunAs(row.asRoot ? 0 : user, row.asRoot ? 0 : group, folder, run == 0 ? shell : render, errFd);
+      std::vector<std::string> shell{"/bin/sh", "-c", row.shell, Path("expected.json"), row.target};
+      std::vector<std::string> render{Path("pelmic-render"), "--seed", "5", "--size", "64x48", "--json", row.target};
+      render.insert(render.end(), row.renderExtra.begin(), row.renderExtra.end());
+      const fs::path wait = folder / "mine/wait";
+      if (row.during) {
+        shell[2] = "exec 3>\"$1\"; : >mine/wait; cat \"$0\" >&3";
+        render.insert(render.end(), {"--out", "mine/wait"});
+        ::mkfifo(wait.c_str(), 0666), ::chown(wait.c_str(), user, group);
+      }
+      const fs::path held = row.during ? fs::canonical(folder / row.target) : fs::path();
+      int reader = -1;  // lets it go on; the picture fits in the FIFO's buffer
+      auto whileRunning = [&](pid_t pid) {
+        if (!row.during) return;
+        auto holds = [&] { return std::ranges::any_of(OpenFiles(pid), [&](const auto& f) { return f.first == held; }); };
+        for (int ms = 0; !holds() && ms < 20000; ms += 10) ::usleep(10000);
+        seen[run] = row.during(folder, pid);
+        reader = ::open(wait.c_str(), O_RDONLY | O_NONBLOCK);
+      };
+      status[run] = RunAs(row.asRoot ? 0 : user, row.asRoot ? 0 : group, folder, run == 0 ? shell : render, errFd,
+                          row.caller, whileRunning);
+      if (reader >= 0) ::close(reader);
       ::close(errFd);
       err[run] = Read(Path("err"));
       struct stat after {};
       if (row.keepsInode) ::stat((folder / row.keepsInode).c_str(), &after);
       inode[run] = before.st_ino == after.st_ino;
       snapshot[run] = Snapshot(folder);
+      for (const char* mount : {"mine/bound.json", "mine"}) ::umount2((folder / mount).c_str(), MNT_DETACH);
       ::chmod((folder / "theirs").c_str(), 0755);  // removable again, by a user who is not root too
     }
     EXPECT_EQ(status[1] == 0, status[0] == 0) << row.target << ": " << status[1] << " " << err[1];
@@ -471,6 +570,7 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       EXPECT_NE(err[1].find(err[0].substr(err[0].rfind(": "))), std::string::npos) << err[0] << err[1];
     }
     EXPECT_EQ(snapshot[1], snapshot[0]) << row.target;
+    EXPECT_EQ(seen[1], seen[0]) << row.target;
     EXPECT_TRUE(inode[1]) << row.target;
   }
 }
@@ -484,9 +584,10 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
   const std::string pics = " --cycles 3 --size 320x240 --out " + Path("pic.png").string();
   const std::pair<std::string, std::string> cases[] = {
       {pics + " --json " + Path("report.json").string(), "pic-3.png: is a directory"},
-      {pics + " --json " + MemoryDevice("full", 7), "full: cannot be written: No space left on device"},
+      {pics + " --json -", "pic-3.png: is a directory"},  // refused before a cycle writes to the stream
+      {" --out " + Path("p.png").string() + " --json " + MemoryDevice("full", 7), "full: cannot be written: No space"},
       {" --out " + Path("pic.png").string() + " --json " + Path("no/folder.json").string(), "folder.json: cannot"},
-      {" --json '" + Path("\x1B[2J\xC2\x9B/r.json").string() + "'", "/\\x1B[2J\\xC2\\x9B/r.json: cannot"},
+      {" --json '" + Path("\x1B[2J\xC2\x9B\\x1B/r.json").string() + "'", "/\\x1B[2J\\xC2\\x9B\\\\x1B/r.json: cannot"},
   };
   const std::vector<std::string> before = Listing();
   for (const auto& [args, phrase] : cases) {
@@ -495,9 +596,11 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
     EXPECT_NE(run.err.find(phrase), std::string::npos) << args << "\nstderr: " << run.err;
     EXPECT_TRUE(PrintableOnly(run.err)) << run.err;
     EXPECT_EQ(Listing(), before) << args;
+    EXPECT_EQ(run.out, "") << args;
   }
   // Signals sent together: the handler of the second runs before the first is
-  // acted on. One picture of 8192x8192 is stopped while it is encoded.
+  // acted on. One picture of 8192x8192 is stopped while it is drawn or encoded.
+  // A name the run did not make stays, though it looks like a temporary.
   const struct {
     std::vector<int> signals;
     const char* size;
@@ -508,28 +611,38 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
                {{SIGINT}, "8192x8192", "1"}};
   for (const auto& [signals, size, cycles] : stops) {
     const std::string out = Path("p.png"), json = Path("report.json");
-    const pid_t pid = Start({"--seed", "1", "--size", size, "--cycles", cycles, "--out", out, "--json", json});
-    // Stopped once pictures wait beside their targets.
-    const std::size_t waiting = before.size() + std::min<std::size_t>(3, std::strtoul(cycles, nullptr, 10) + 1);
-    for (int ms = 0; Listing().size() < waiting && ms < 20000; ms += 10) ::usleep(10000);
+    const pid_t pid = Start({"--seed", "1", "--size", size, "--cycles", cycles, "--out", out, "--json", json}, -1, dir_);
+    const std::string planted = Path(".pelmic-render-" + std::to_string(pid) + "-0.partial");
+    // Stopped once it holds temporaries (unnamed: "(deleted)") for the report and pictures.
+    auto temporaries = [pid] {
+      std::error_code error;
+      std::size_t count = 0;
+      for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        count += fs::read_symlink(fd, error).string().ends_with("(deleted)");
+      }
+      return count;
+    };
+    const std::size_t waiting = std::min<std::size_t>(3, std::strtoul(cycles, nullptr, 10) + 1);
+    for (int ms = 0; temporaries() < waiting && ms < 20000; ms += 10) ::usleep(10000);
     for (const int signal : signals) ::kill(pid, signal);
     const auto sent = std::chrono::steady_clock::now();
     int raw = 0;
     ::waitpid(pid, &raw, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2)) << size;  // encoding alone: 4 s
     EXPECT_TRUE(WIFSIGNALED(raw) && std::count(signals.begin(), signals.end(), WTERMSIG(raw))) << "status " << raw;
+    EXPECT_TRUE(fs::remove(planted)) << signals.size() << " signals, " << size;
     EXPECT_EQ(Listing(), before) << signals.size() << " signals, " << size;
   }
   EXPECT_EQ(Read(Path("report.json")), "old");
 }
 
-// Past the checks Open makes, a rename can still fail: the run stops there,
-// names what it already replaced, and removes the temporaries left.
-TEST_F(RenderCli, ARenameThatFailsStopsAndNamesTheFilesAlreadyReplaced) {
+// Past the checks Open makes, putting one in place can still fail: the others
+// are put in place, and the message says where the complete output is kept.
+TEST_F(RenderCli, APutInPlaceThatFailsKeepsTheOutputAndSaysWhatChanged) {
   std::string message;
   {
     pelmic::render::OutputSet outputs;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) outputs.Open(Path(name)).Write(name);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) outputs.Open("--out", Path(name)).Write(name);
     EXPECT_FALSE(fs::exists(Path("a.txt"))) << "nothing is replaced before Commit";
     fs::create_directories(Path("b.txt/inside"));
     try {
@@ -538,11 +651,14 @@ TEST_F(RenderCli, ARenameThatFailsStopsAndNamesTheFilesAlreadyReplaced) {
       message = error.what();
     }
   }
-  EXPECT_NE(message.find("b.txt: cannot be replaced: "), std::string::npos) << message;
-  EXPECT_NE(message.find("; already replaced: " + Path("a.txt").string()), std::string::npos) << message;
-  EXPECT_EQ(message.find("c.txt"), std::string::npos) << message;
-  EXPECT_EQ(Read(Path("a.txt")), "a.txt");
-  EXPECT_EQ(Listing(), (std::vector<std::string>{Path("a.txt"), Path("b.txt"), Path("b.txt/inside")}));
+  const std::string kept = Path("b.txt.pelmic-render");
+  EXPECT_NE(message.find("b.txt: cannot be replaced: File exists; its complete output is kept in " + kept +
+                         "; " + Path("b.txt").string() + " is unchanged\nwritten: " + Path("a.txt").string() +
+                         ", " + Path("c.txt").string()),
+            std::string::npos)
+      << message;
+  EXPECT_EQ(Read(Path("a.txt")) + Read(kept) + Read(Path("c.txt")), "a.txtb.txtc.txt");
+  EXPECT_EQ(Listing(), (std::vector<std::string>{Path("a.txt"), Path("b.txt"), kept, Path("b.txt/inside"), Path("c.txt")}));
 }
 
 // The report is written as it goes and no pixels are kept without --out, so

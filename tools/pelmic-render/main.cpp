@@ -24,8 +24,8 @@
 #include "progress_line.h"
 #include "render_options.h"
 #include "sites_file.h"
+#include "text/printable_text.h"
 #include "stop_signals.h"
-#include "temporary_names.h"
 
 namespace pelmic::render {
 namespace {
@@ -41,18 +41,35 @@ void RenderFixedSites(const RenderOptions& options) {
   std::vector<DrawnEdge> edges;
   BuildAllCells(*tables, screen, [&edges](int i, int k, const Edge& edge) { edges.push_back({i, k, edge}); });
   OutputSet outputs;
-  JsonReport report(outputs.Open(*options.jsonPath), options.width, options.height);
+  JsonReport report(outputs.Open("--json", *options.jsonPath), options.width, options.height);
   report.AddCycle(*tables, edges, std::nullopt);
   report.Finish();
   if (StopSignal() == 0) outputs.Commit();
+}
+
+// Every numbered picture, each checked now, so that one that cannot be
+// written is refused before any cycle runs. A stream has no name to number.
+std::vector<OutputFile*> OpenPictures(const RenderOptions& options, OutputSet& outputs) {
+  std::vector<OutputFile*> pictures;
+  if (!options.pngPath) return pictures;
+  if (options.cycles > 1 && NamesStream(*options.pngPath)) {
+    throw InputError("--out " + Printable(*options.pngPath) +
+                     " holds one picture: give --out a file name to number for --cycles above 1");
+  }
+  for (int cycle = 1; cycle <= options.cycles; ++cycle) {
+    pictures.push_back(&outputs.Open("--out", NumberedPath(*options.pngPath, cycle, options.cycles)));
+  }
+  return pictures;
 }
 
 // Runs K cycles, writing each finished picture and each cycle's report as it
 // comes, and stops the cycle in the pause after the last one.
 class RenderHost final : public Host, public CycleObserver {
  public:
-  RenderHost(const RenderOptions& options, OutputSet& outputs, const RasterCanvas* picture, JsonReport* report)
-      : options_(options), outputs_(outputs), picture_(picture), report_(report), progress_(options.cycles) {}
+  RenderHost(const RenderOptions& options, std::vector<OutputFile*> pictures, const RasterCanvas* picture,
+             JsonReport* report)
+      : options_(options), pictures_(std::move(pictures)), picture_(picture), report_(report),
+        progress_(options.cycles) {}
 
   void DoEvents() override {}
   std::int16_t QuitFlag() const override {
@@ -65,11 +82,7 @@ class RenderHost final : public Host, public CycleObserver {
 
   void OnCycleDrawn(const CycleState& state) override {
     ++cyclesDone_;
-    if (picture_) {
-      OutputFile& png = outputs_.Open(NumberedPath(*options_.pngPath, cyclesDone_, options_.cycles));
-      png.Write(EncodePng(*picture_));
-      png.Close();
-    }
+    if (picture_) pictures_[static_cast<std::size_t>(cyclesDone_ - 1)]->Write(EncodePng(*picture_));
     if (report_) report_->AddCycle(state.tables, edges_, CycleLook{state.colour, state.scaleBarLeft, state.scaleBarY});
     edges_.clear();
     progress_.Update(cyclesDone_);
@@ -77,7 +90,7 @@ class RenderHost final : public Host, public CycleObserver {
 
  private:
   const RenderOptions& options_;
-  OutputSet& outputs_;
+  std::vector<OutputFile*> pictures_;  // one for each cycle
   const RasterCanvas* picture_;  // null when no picture is asked for
   JsonReport* report_;           // null when no report is asked for
   ProgressLine progress_;
@@ -95,14 +108,16 @@ void RenderRandomCycles(const RenderOptions& options) {
   }
   OutputSet outputs;
   std::optional<JsonReport> report;
-  if (options.jsonPath) report.emplace(outputs.Open(*options.jsonPath), options.width, options.height);
+  OutputFile* json = options.jsonPath ? &outputs.Open("--json", *options.jsonPath) : nullptr;
+  std::vector<OutputFile*> pictures = OpenPictures(options, outputs);
+  if (json) report.emplace(*json, options.width, options.height);  // only once every output is checked
   // Pixels only for a picture: the report is the same without them.
   std::unique_ptr<RasterCanvas> picture;
   if (options.pngPath) picture = std::make_unique<RasterCanvas>(options.width, options.height);
   NullCanvas noPixels(options.width, options.height);
   Canvas& canvas = picture ? static_cast<Canvas&>(*picture) : noPixels;
   {
-    RenderHost host(options, outputs, picture.get(), report ? &*report : nullptr);
+    RenderHost host(options, std::move(pictures), picture.get(), report ? &*report : nullptr);
     RandomSource random(seed);
     RunDiagramCycles(canvas, host, random, ScreenOf(options), &host);
   }
@@ -140,7 +155,8 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace pelmic::render;
-  CatchStopSignals(RemoveEveryTemporary);
+  GuardStandardDescriptors();
+  CatchStopSignals();
   const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
   if (StopSignal() != 0) EndByStopSignal();
   return status;

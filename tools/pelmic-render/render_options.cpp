@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "render_options.h"
 
-#include <filesystem>
-
-#include "cycle/printable_text.h"
 #include "cycle/run_request.h"
 #include "input_error.h"
-#include "output_files.h"
-#include "png_file.h"
+#include "text/printable_text.h"
 
 namespace pelmic::render {
 
@@ -29,48 +25,24 @@ const char* const kHelp =
     "  --version       the version\n"
     "\n"
     "Each output is written as the shell's '>' would write it, and only once every\n"
-    "output of the run is complete: a run that fails or is stopped touches none of\n"
-    "them and leaves no temporary. Where '>' is refused, so is the run, at once.\n"
+    "output of the run is complete. All are checked when the run starts: where '>'\n"
+    "would be refused, so is the run, at once, and nothing is written.\n"
     "  new name         created (not in a folder you cannot write)\n"
     "  regular file     rewritten, keeping its owner, group, mode and hard links;\n"
     "                   a read-only file is refused (unless you are root). Your own\n"
     "                   file with one name, in a folder you can write, is replaced\n"
-    "                   at once by a rename, synced to disk first.\n"
+    "                   at once by a swap of names, synced to disk first.\n"
     "  symbolic link    followed by the system, under its guards; stays a link\n"
-    "  device, FIFO     written in place (/dev/null; a FIFO waits for its reader)\n"
+    "  device, FIFO     written in place as the run goes (a FIFO waits for a reader)\n"
     "  socket           refused: No such device or address\n"
-    "  -                standard output, as is /dev/stdout\n"
+    "  -                standard output, as is /dev/stdout; refused if it is closed\n"
+    "A run that fails or is stopped before its end changes no file (a stream or\n"
+    "device has what was written to it) and leaves no temporary. Should a finished output fail to be put in place (a full disk),\n"
+    "the others still are, and the message names the file that keeps its complete\n"
+    "output (NAME.pelmic-render beside it, or in $TMPDIR), says whether the target\n"
+    "was changed (cut short) or not, and lists the outputs written.\n"
     "Two outputs may not name one file; --out names a file, not a stream, for K > 1.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
-
-namespace {
-namespace fs = std::filesystem;
-
-// Each output its own file, so that none overwrites another: one picture
-// cannot be numbered into several on standard output, and the report cannot
-// share a name (or, through a link, a file) with any of the pictures.
-void CheckOutputsApart(const RenderOptions& options) {
-  if (!options.pngPath) return;
-  // A stream (standard output, a device, a FIFO) has no name to number: the
-  // pictures would be new files beside it, /dev/null-1 and on.
-  std::error_code error;
-  const fs::file_status kind = fs::status(*options.pngPath, error);
-  const bool stream =
-      *options.pngPath == "-" || (fs::exists(kind) && !fs::is_regular_file(kind) && !fs::is_directory(kind));
-  if (stream && options.cycles > 1) {
-    throw InputError("--out " + Printable(*options.pngPath) +
-                     " holds one picture: give --out a file name to number for --cycles above 1");
-  }
-  if (!options.jsonPath) return;
-  for (int cycle = 1; cycle <= options.cycles; ++cycle) {
-    const std::string png = NumberedPath(*options.pngPath, cycle, options.cycles);
-    if (SameOutputFile(png, *options.jsonPath)) {
-      throw InputError("--out and --json both name '" + Printable(png) + "': give each its own file");
-    }
-  }
-}
-
-}  // namespace
 
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
   RenderOptions options;
@@ -115,7 +87,6 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
   }
   if (options.sitesFile && !options.jsonPath) throw InputError("--sites needs --json");
   if (!options.pngPath && !options.jsonPath) throw InputError("nothing to write: give --out or --json");
-  CheckOutputsApart(options);
   return options;
 }
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "bounded_lines.h"
-#include "cycle/printable_text.h"
+#include "text/printable_text.h"
 #include "input_error.h"
 
 namespace pelmic::render {

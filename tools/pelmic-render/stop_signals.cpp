@@ -15,11 +15,9 @@ namespace {
 // Set in a handler, read by the run (and on Windows by another thread).
 std::atomic<int> gStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
-void (*gAtSecondSignal)() = nullptr;
 
 extern "C" void OnStopSignal(int signal) {
   if (gStopSignal.exchange(signal) != 0) {
-    if (gAtSecondSignal != nullptr) gAtSecondSignal();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
   }
@@ -28,29 +26,47 @@ extern "C" void OnStopSignal(int signal) {
 #endif
 }
 
-void Catch(int signal) {
 #if defined(_WIN32)
-  std::signal(signal, OnStopSignal);
+void Catch(int signal, bool) { std::signal(signal, OnStopSignal); }
 #else
-  // Without SA_RESTART, so that a write blocked on a FIFO nobody reads returns.
-  struct sigaction action {};
+// A signal the caller set to be ignored (nohup, a script's background job)
+// stays ignored unless `always`. Without SA_RESTART, so that a write blocked
+// on a FIFO nobody reads returns.
+void Catch(int signal, bool always) {
+  struct sigaction action {}, before {};
+  if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN && !always) return;
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(signal, &action, nullptr);
-#endif
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, signal);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);  // nor may a blocked one stay deaf
 }
+
+void HoldStopSignals(int how, sigset_t* before) {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+  pthread_sigmask(how, &stops, before);
+}
+#endif
 
 }  // namespace
 
-void CatchStopSignals(void (*atSecondSignal)()) {
-  gAtSecondSignal = atSecondSignal;
-  Catch(SIGINT);
-  Catch(SIGTERM);
+void CatchStopSignals() {
+  Catch(SIGINT, false);
+  Catch(SIGTERM, true);  // how anyone stops a program, whatever its caller did
 #if !defined(_WIN32)
-  Catch(SIGHUP);
+  Catch(SIGHUP, false);
   std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
+
+#if !defined(_WIN32)
+StopSignalsHeld::StopSignalsHeld() { HoldStopSignals(SIG_BLOCK, &before_); }
+StopSignalsHeld::~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+#endif
 
 int StopSignal() { return gStopSignal.load(); }
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "cycle/printable_text.h"
+#include "text/printable_text.h"
 
 namespace pelmic::linux_desktop {
 

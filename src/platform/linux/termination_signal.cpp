@@ -48,6 +48,13 @@ void InstallTerminationHandlers() {
   action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  // A daemon must be able to stop the saver whatever its parent did: a
+  // blocked signal mask is inherited across exec, as an ignored one is (the
+  // handler above replaces that).
+  sigset_t term;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  pthread_sigmask(SIG_UNBLOCK, &term, nullptr);
   pthread_atfork(nullptr, nullptr, OnForkedChild);
 }
 

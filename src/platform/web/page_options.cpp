@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/web/page_options.h"
 
-#include "cycle/printable_text.h"
+#include "text/printable_text.h"
 #include "cycle/run_request.h"
 
 namespace pelmic::web {

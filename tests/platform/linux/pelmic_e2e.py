@@ -232,13 +232,16 @@ def case_signal_any_moment(x):
     """SIGTERM or SIGINT at any moment from the start of main (nothing can
     catch a signal while the system is still loading the program): start-up,
     window creation, the cycle, a dialog, a daemon's window destroyed as the
-    signal comes. The program ends with status 0 and leaves nothing behind."""
-    for args, lost in ((["-root"], 0), (["/S"], 0), (["/c"], 0), (["/a"], 0), (["--root"], 1)):
+    signal comes; a parent that blocked and ignored SIGTERM. The program ends
+    with status 0 and leaves nothing behind."""
+    deaf = (sys.executable, "-c", "import os, signal, sys; signal.pthread_sigmask(signal.SIG_BLOCK, [signal.SIGTERM]); "
+            "signal.signal(signal.SIGTERM, signal.SIG_IGN); os.execv(sys.argv[1], sys.argv[1:])", PELMIC)
+    for args, lost in ((["-root"], 0), (["/S"], 0), (["/c"], 0), (["/a"], 0), (["--root"], 1), (["/S"], "deaf")):
         for n, delay in enumerate((0.0, 0.005, 0.02, 0.2)):
             signum = (signal.SIGTERM, signal.SIGINT)[n % 2]
-            what = f"{signum.name} {1e3 * delay:.0f} ms into {' '.join(args)}{' as its window goes' * lost}"
-            daemon = foreign_window(x, "200x150+0+0", "daemon") if lost else None
-            proc = start_embedded(x, *args, window=daemon[1] if daemon else None)
+            what = f"{signum.name} {1e3 * delay:.0f} ms into {' '.join(args)}{' as its window goes' * (lost == 1)}{' (SIGTERM blocked)' * (lost == 'deaf')}"
+            daemon = foreign_window(x, "200x150+0+0", "daemon") if lost == 1 else None
+            proc = x.start(*deaf, *args) if lost == "deaf" else start_embedded(x, *args, window=daemon[1] if daemon else None)
             wait_for_handler(proc)
             time.sleep(delay)
             if daemon:

@@ -6,8 +6,9 @@
 // Such text can hold any bytes: an escape or a C1 control (0x9B is CSI to many
 // terminals) would drive the terminal a message is shown on, and invisible
 // ones (a byte-order mark, a no-break space) would make the message lie. Every
-// byte outside printable ASCII is shown as \xNN, and an excerpt is cut short
-// so that a long value cannot flood the screen.
+// byte outside printable ASCII is shown as \xNN, and a backslash as \\, so
+// that the text "\x1B" cannot pass for an escaped byte; an excerpt is cut
+// short so that a long value cannot flood the screen.
 //
 //   Printable("caf\xC3\xA9.txt")     // "caf\xC3\xA9.txt", escapes spelled out
 //   Excerpt(std::string(5000, '7'))  // the first 40 characters and "..."
@@ -19,7 +20,7 @@
 
 namespace pelmic {
 
-// All of `text`, each byte outside 0x20..0x7E as \xNN.
+// All of `text`, each byte outside 0x20..0x7E as \xNN, a backslash as \\.
 std::string Printable(std::string_view text);
 
 // The start of `text`, printable as above, in at most `maxChars` characters

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cycle/printable_text.h"
+#include "text/printable_text.h"
 
 #include <cstdio>
 
@@ -10,7 +10,9 @@ std::string Printable(std::string_view text) {
   out.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
+    if (c == '\\') {
+      out += "\\\\";  // so that a name holding the text \x1B is not taken for an escape
+    } else if (byte >= 0x20 && byte < 0x7F) {
       out += c;
     } else {
       char escaped[8];
