@@ -1,17 +1,16 @@
 # SPDX-License-Identifier: MIT
 """Headless Firefox through WebDriver BiDi, which Firefox serves itself on the
-port it writes into its profile; the WebSocket is the little of RFC 6455 a
-local client needs. Standard library only."""
+port it writes into its profile, over a WebSocket (Debian's python3-websocket)."""
 
 import base64
 import json
 import os
 import shutil
-import socket
-import struct
 import subprocess
 import tempfile
 import time
+
+import websocket
 
 from cdp import Browser, ProtocolError, end
 from webdriver import WebDriverPage
@@ -19,6 +18,7 @@ from webdriver import WebDriverPage
 
 class Firefox(Browser):
     """Its headless screen is its own 1366x768: `screen` is not used."""
+    sends_touch = True
 
     def __init__(self, window=(1280, 800), screen=None):
         self._profile = tempfile.mkdtemp(prefix="pelmic-firefox-")
@@ -27,15 +27,9 @@ class Firefox(Browser):
              f"--window-size={window[0]},{window[1]}"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._socket, self._next_id = None, 0
         try:
-            port = self._port()
-            self._socket = socket.create_connection(("127.0.0.1", port), timeout=120)
-            key = base64.b64encode(os.urandom(16)).decode()
-            self._socket.sendall(f"GET /session HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nUpgrade: websocket\r\n"
-                                 f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\n"
-                                 "Sec-WebSocket-Version: 13\r\n\r\n".encode())
-            self._file = self._socket.makefile("rb")
-            while self._file.readline() not in (b"\r\n", b""):
-                pass
+            # Firefox refuses a WebSocket whose request names an origin.
+            self._socket = websocket.create_connection(f"ws://127.0.0.1:{self._port()}/session", timeout=120,
+                                                       suppress_origin=True)
             self.send("session.new", {"capabilities": {}})
         except BaseException:
             self.close()
@@ -55,7 +49,7 @@ class Firefox(Browser):
         if self._socket:
             try:
                 self.send("browser.close")
-            except (OSError, ValueError, ProtocolError):
+            except (OSError, websocket.WebSocketException, ProtocolError):
                 pass
             self._socket.close()
         end(self._process)
@@ -63,26 +57,13 @@ class Firefox(Browser):
 
     def send(self, method, params=None):
         self._next_id += 1
-        data, mask = json.dumps({"id": self._next_id, "method": method, "params": params or {}}).encode(), os.urandom(4)
-        size = (struct.pack("!B", 0x80 | len(data)) if len(data) < 126 else struct.pack("!BH", 0xFE, len(data))
-                if len(data) < 1 << 16 else struct.pack("!BQ", 0xFF, len(data)))
-        self._socket.sendall(b"\x81" + size + mask + bytes(b ^ mask[i & 3] for i, b in enumerate(data)))
+        self._socket.send(json.dumps({"id": self._next_id, "method": method, "params": params or {}}))
         while True:
-            reply = self._receive()
+            reply = json.loads(self._socket.recv())
             if reply.get("id") == self._next_id:
                 if reply.get("type") == "error":
                     raise ProtocolError(f"{method}: {reply.get('error')}: {reply.get('message')}")
                 return reply["result"]
-
-    def _receive(self):
-        """One text message; Firefox sends them unfragmented and unmasked."""
-        header = self._file.read(2)
-        if len(header) < 2 or header[0] & 0x0F == 8:
-            raise ProtocolError("Firefox closed the WebSocket")
-        size = header[1] & 0x7F
-        if size >= 126:
-            size = int.from_bytes(self._file.read(2 if size == 126 else 8), "big")
-        return json.loads(self._file.read(size))
 
     def sized_page(self, width=None, height=None):
         """A page of width x height CSS pixels, or as large as the window."""

@@ -35,6 +35,10 @@ class Browser:
     def __exit__(self, *exc):
         self.close()
 
+    def park_pointer(self, x, y):
+        """Where the system's own pointer rests, in CSS pixels of a full-screen
+        page: a headless engine has none."""
+
 
 def end(process, timeout=10):
     """Waits for `process` to end, then kills it."""
@@ -133,7 +137,13 @@ class Chromium(Browser):
 
 
 class Polling:
-    """What every engine's page offers on top of its own evaluate()."""
+    """What every engine's page offers on top of its own evaluate(), key_down()
+    and key_up() (of "f", "a" or "Shift"; a key already down repeats), and
+    pointer("down" | "move" | "up", x, y, touch) in CSS pixels."""
+
+    def key(self, key):
+        self.key_down(key)
+        self.key_up(key)
 
     def wait_for(self, expression, timeout=120, poll=0.05):
         deadline = time.monotonic() + timeout
@@ -150,6 +160,7 @@ class Page(Polling):
         self.browser = browser
         self.session = session
         self.target = target
+        self._keys_down, self._touch = set(), False
         for domain in ("Page", "Runtime", "Network", "Log"):
             self.send(f"{domain}.enable")
 
@@ -179,11 +190,32 @@ class Page(Polling):
         reply = self.send("Page.captureScreenshot", {"format": "png", "clip": clip})
         return base64.b64decode(reply["data"])
 
-    def key(self, key="a", code="KeyA", key_code=65):
-        for kind in ("keyDown", "keyUp"):
-            self.send("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code,
-                                                 "windowsVirtualKeyCode": key_code})
+    def key_down(self, key):
+        code, key_code = KEYS[key]
+        self.send("Input.dispatchKeyEvent", {"type": "rawKeyDown", "key": key, "code": code,
+                                             "windowsVirtualKeyCode": key_code, "autoRepeat": key in self._keys_down,
+                                             "modifiers": 8 if key == "Shift" else 0})
+        self._keys_down.add(key)
 
-    def mouse(self, kind, x, y, button="none", clicks=0):
-        self.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": button,
-                                               "clickCount": clicks})
+    def key_up(self, key):
+        code, key_code = KEYS[key]
+        self.send("Input.dispatchKeyEvent", {"type": "keyUp", "key": key, "code": code,
+                                             "windowsVirtualKeyCode": key_code})
+        self._keys_down.discard(key)
+
+    def pointer(self, kind, x, y, touch=False):
+        if not touch:
+            pressed = kind != "move"
+            self.send("Input.dispatchMouseEvent", {"type": MOUSE[kind], "x": x, "y": y,
+                                                   "button": "left" if pressed else "none", "clickCount": int(pressed)})
+            return
+        if not self._touch:
+            self.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+            self._touch = True
+        self.send("Input.dispatchTouchEvent", {"type": TOUCH[kind],
+                                               "touchPoints": [] if kind == "up" else [{"x": x, "y": y}]})
+
+
+KEYS = {"f": ("KeyF", 70), "a": ("KeyA", 65), "Shift": ("ShiftLeft", 16)}
+MOUSE = {"down": "mousePressed", "move": "mouseMoved", "up": "mouseReleased"}
+TOUCH = {"down": "touchStart", "move": "touchMove", "up": "touchEnd"}

@@ -24,12 +24,35 @@ class WebDriverPage(Polling):
         value = self.run(f"return JSON.stringify(await ({expression}));")
         return None if value is None else json.loads(value)
 
-    def key(self, key="a", code=None, key_code=None):
-        self.perform([{"type": "key", "id": "keyboard",
-                       "actions": [{"type": "keyDown", "value": key}, {"type": "keyUp", "value": key}]}])
+    def key_down(self, key):
+        self.perform([{"type": "key", "id": "keyboard", "actions": [{"type": "keyDown", "value": KEYS.get(key, key)}]}])
+
+    def key_up(self, key):
+        self.perform([{"type": "key", "id": "keyboard", "actions": [{"type": "keyUp", "value": KEYS.get(key, key)}]}])
+
+    def pointer(self, kind, x, y, touch=False):
+        """Raises TouchRefused where the automation sends no touch. The engines
+        take whole CSS pixels: a fraction is lost."""
+        if touch and not self.browser.sends_touch:
+            raise TouchRefused(f"{type(self.browser).__name__}'s automation sends touch as a mouse")
+        moves = [] if kind == "up" else [{"type": "pointerMove", "x": x, "y": y, "duration": 0}]
+        presses = [] if kind == "move" else [{"type": "pointer" + kind.capitalize(), "button": 0}]
+        source = {"type": "pointer", "id": "finger" if touch else "mouse",
+                  "parameters": {"pointerType": "touch" if touch else "mouse"}, "actions": moves + presses}
+        self.perform([source])
+
+
+class TouchRefused(ProtocolError):
+    pass
+
+
+KEYS = {"Shift": "\ue008"}
 
 
 class WebKit(Browser):
+    # WebKitWebDriver delivers touch actions as a mouse's (measured: pointerType "mouse").
+    sends_touch = False
+
     def __init__(self, window=(1280, 800), screen=(1600, 1200)):
         self._processes, self._session = [], None
         try:
@@ -51,6 +74,11 @@ class WebKit(Browser):
         except BaseException:
             self.close()
             raise
+
+    def park_pointer(self, x, y):
+        """Moves the X server's pointer, which the page sees whenever the window
+        changes under it, as on entering full screen (the window is then at 0, 0)."""
+        subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=self._environment, check=True)
 
     def _start(self, command, pass_fds=()):
         self._processes.append(subprocess.Popen(command, pass_fds=pass_fds, env=getattr(self, "_environment", None),

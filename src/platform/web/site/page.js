@@ -8,10 +8,9 @@
 (function () {
   const RunKind = { page: 0, saver: 1 };
   const Input = { key: 1, click: 2, pointerMove: 3, close: 4 };
-  // A resize settles before the picture starts again at the new size.
+  // A burst of resizes (a dragged edge, toolbars sliding in, a rotation)
+  // settles before the picture starts again, at the size reported last.
   const resizeSettleMs = 150;
-  // The longest wait for full screen to reach the screen's size.
-  const fullScreenSettleMs = 500;
 
   const canvas = document.getElementById('picture');
   const context = canvas.getContext('2d', { alpha: false });
@@ -29,8 +28,6 @@
   let inputQueue = [];
   let frameDue = true;
   let resizeTimer = 0;
-  let fullScreenSettling = false;
-  let fullScreenTimer = 0;
 
   // One turn of the event loop per yield: the program resumes in a task of
   // its own, after the input and painting already waiting, without the 4 ms
@@ -151,9 +148,7 @@
       const size = deviceSize(entries[entries.length - 1]);
       const first = viewport === null;
       viewport = size;
-      if (fullScreenSettling) {
-        settleFullScreen();
-      } else if (first) {
+      if (first) {
         want(RunKind.page);
       } else {
         clearTimeout(resizeTimer);
@@ -167,13 +162,15 @@
     }
   }
 
-  // A fresh picture at the new size; the saver keeps the screen it measured,
-  // and a picture of a given size keeps that size.
+  // A fresh picture, or a fresh saver, at the new size. The saver measures
+  // its screen once, when it starts: full screen that grows late (WebKit,
+  // under load) or a phone's window that turns starts it afresh. A run on its
+  // way takes the size reported last; a picture of a given size keeps it.
   function resized() {
-    if (fullScreenSettling || activeRun === RunKind.saver || wantedRun === RunKind.saver) return;
-    if (reproducible && parameters.has('size')) return;
+    resizeTimer = 0;
+    if (wantedRun !== null || (reproducible && parameters.has('size'))) return;
     if (pictureSize && pictureSize.width === viewport.width && pictureSize.height === viewport.height) return;
-    want(RunKind.page);
+    want(activeRun === RunKind.saver ? RunKind.saver : RunKind.page);
   }
 
   // Phones mostly give full screen to videos only: there the saver fills the
@@ -194,39 +191,10 @@
     });
   }
 
-  // The saver measures the screen once, when it starts, so it starts once
-  // full screen has its size. Chromium and Firefox have it when they report
-  // the change; WebKit reports the change first and grows the window to the
-  // screen a moment later: then the saver waits for the size the browser
-  // reports next, until it is the screen's or has held for a moment.
-  function screenFilled() {
-    return viewport.width === Math.round(screen.width * devicePixelRatio)
-        && viewport.height === Math.round(screen.height * devicePixelRatio);
-  }
-  function settleFullScreen() {
-    clearTimeout(fullScreenTimer);
-    if (screenFilled()) {
-      startSaver();
-    } else {
-      fullScreenTimer = setTimeout(startSaver, fullScreenSettleMs);
-    }
-  }
-  function startSaver() {
-    clearTimeout(fullScreenTimer);
-    fullScreenSettling = false;
-    want(RunKind.saver);
-  }
+  // The saver starts at the size the browser reports when it takes the
+  // program's next turn; a size it reports later restarts it (resized).
   document.addEventListener('fullscreenchange', function () {
-    const box = viewportElement.getBoundingClientRect();
-    viewport = { width: Math.max(1, Math.round(box.width * devicePixelRatio)),
-                 height: Math.max(1, Math.round(box.height * devicePixelRatio)) };
-    clearTimeout(fullScreenTimer);
-    fullScreenSettling = document.fullscreenElement === canvas;
-    if (fullScreenSettling) {
-      settleFullScreen();
-    } else {
-      want(RunKind.page);
-    }
+    want(document.fullscreenElement === canvas ? RunKind.saver : RunKind.page);
   });
 
   fullScreenButton.addEventListener('click', enterSaver);
@@ -236,9 +204,15 @@
     document.getElementById('no-full-screen').hidden = false;
   }
 
-  // The saver's input; on the page itself only F means something.
+  // The saver's input; on the page itself only F means something. A key or a
+  // click while the saver restarts at a new size leaves it instead. While a
+  // new size settles, the pointer's place in the old layout is no move: the
+  // saver that starts afresh records where it rests.
   function queueInput(kind, x, y) {
-    if (activeRun === RunKind.saver) inputQueue.push({ kind: kind, x: x, y: y });
+    if (activeRun !== RunKind.saver) return;
+    if (kind === Input.pointerMove && (resizeTimer !== 0 || wantedRun !== null)) return;
+    inputQueue.push({ kind: kind, x: x, y: y });
+    if (kind !== Input.pointerMove && wantedRun === RunKind.saver) wantedRun = null;
   }
   window.addEventListener('keydown', function (event) {
     if (activeRun === RunKind.saver) {
@@ -316,6 +290,8 @@
       canvas.style.cursor = hidden ? 'none' : '';
     },
     leaveFullScreen: function () {
+      // A saver that ends to start afresh at a new size keeps the screen.
+      if (wantedRun === RunKind.saver) return;
       if (windowedSaver) {
         windowedSaver = false;
         document.body.classList.remove('saver');
