@@ -2,75 +2,133 @@
 #include "area/angular_order.h"
 
 #include <array>
-#include <cmath>
 #include <span>
-#include <utility>
 
+#include "geometry/exact_sign.h"
 #include "geometry/numeric.h"
 
 namespace pelmic {
-
-void OrderCellVertices(CellVertexTable& cells, int row) {
-  const std::int16_t n = cells.VertexCount(row);
-  const std::size_t count = static_cast<std::size_t>(n);
-  hSort(n, std::span<double>(cells.AngleRow(row)).first(count), std::span<double>(cells.XRow(row)).first(count),
-        std::span<double>(cells.YRow(row)).first(count));
-}
-
 namespace {
 
-// True when vertex b comes before vertex a counter-clockwise on the screen
-// (y grows downwards), for two directions less than pi apart.
-bool TurnsBefore(const CellVertexTable& cells, int row, int a, int b, double siteX, double siteY) {
-  double ax = cells.X(row, a) - siteX, ay = cells.Y(row, a) - siteY;
-  double bx = cells.X(row, b) - siteX, by = cells.Y(row, b) - siteY;
-  // Scaled, products of differences a few double steps long do not underflow to 0.
-  ScaleToUnit(ax, ay);
-  ScaleToUnit(bx, by);
-  return ax * by - ay * bx > 0;
+// A vertex's direction from the site: bounded, and its place in the order of
+// angle keys: 0 straight up, 1 the left half, 2 straight down, 3 the right half.
+struct Direction {
+  Bounded dx, dy;
+  int rank = 0;
+  bool atSite = false;
+  const VertexExact* exact = nullptr;
+  double x = 0, y = 0;
+};
+
+struct SiteView {
+  const CellVertexTable& cells;
+  int row;
+  double sx, sy;
+};
+
+// The exact direction, as rationals.
+void ExactDirection(const Direction& d, const SiteView& s, Rational& dx, Rational& dy) {
+  if (d.atSite) {
+    dx = Rational(d.dx.v);
+    dy = Rational(d.dy.v);
+    return;
+  }
+  SourcePoint<Rational>(d.exact->source, s.sx, s.sy, d.x, d.y, dx, dy);
+  dx -= Rational(s.sx);
+  dy -= Rational(s.sy);
 }
 
-void SwapVertices(CellVertexTable& cells, int row, int a, int b) {
-  std::swap(cells.XRow(row).at(a), cells.XRow(row).at(b));
-  std::swap(cells.YRow(row).at(a), cells.YRow(row).at(b));
-  std::swap(cells.AngleRow(row).at(a), cells.AngleRow(row).at(b));
+int Rank(int sgx, int sgy) {
+  if (sgx < 0) return 1;
+  if (sgx > 0) return 3;
+  return sgy < 0 ? 0 : 2;
+}
+
+Direction DirectionOf(const SiteView& s, int v) {
+  Direction d;
+  d.exact = &s.cells.Exact(s.row, v);
+  d.x = s.cells.X(s.row, v);
+  d.y = s.cells.Y(s.row, v);
+  d.dx = d.exact->x - Bounded(s.sx);
+  d.dy = d.exact->y - Bounded(s.sy);
+  Rational ex, ey;
+  bool exactDone = false;
+  const auto exactly = [&](bool wantX) {
+    if (!exactDone) ExactDirection(d, s, ex, ey);
+    exactDone = true;
+    return wantX ? ex : ey;
+  };
+  int sgx = SignWith(d.dx, [&] { return exactly(true); });
+  int sgy = SignWith(d.dy, [&] { return exactly(false); });
+  if (sgx == 0 && sgy == 0) {
+    // Only a screen corner can be the site itself: point out of the screen.
+    d.atSite = true;
+    d.dx = Bounded(s.sx == 0 ? -1.0 : 1.0);
+    d.dy = Bounded(s.sy == 0 ? -1.0 : 1.0);
+    sgx = SignOfBounded(d.dx);
+    sgy = SignOfBounded(d.dy);
+  }
+  d.rank = Rank(sgx, sgy);
+  return d;
+}
+
+// Whether a comes strictly before b counter-clockwise on the screen from
+// straight up (y grows downwards, so that is a negative cross product).
+bool Before(const Direction& a, const Direction& b, const SiteView& s) {
+  if (a.rank != b.rank) return a.rank < b.rank;
+  if (a.rank == 0 || a.rank == 2) return false;
+  return SignWith(a.dx * b.dy - a.dy * b.dx, [&] {
+           Rational ax, ay, bx, by;
+           ExactDirection(a, s, ax, ay);
+           ExactDirection(b, s, bx, by);
+           return Rational(ax * by - ay * bx);
+         }) < 0;
+}
+
+// Rewrites the row in the order `order` gives.
+void Permute(CellVertexTable& cells, int row, std::span<const int> order) {
+  std::array<double, kVertexSlots> x, y, angle;
+  std::array<VertexExact, kVertexSlots> exact;
+  for (std::size_t v = 0; v < order.size(); ++v) {
+    x.at(v) = cells.X(row, order[v]);
+    y.at(v) = cells.Y(row, order[v]);
+    angle.at(v) = cells.Angle(row, order[v]);
+    exact.at(v) = cells.Exact(row, order[v]);
+  }
+  for (std::size_t v = 0; v < order.size(); ++v) {
+    cells.XRow(row).at(v) = x.at(v);
+    cells.YRow(row).at(v) = y.at(v);
+    cells.AngleRow(row).at(v) = angle.at(v);
+    cells.ExactRowOf(row).at(v) = exact.at(v);
+  }
 }
 
 }  // namespace
 
-void SettleNearAngles(CellVertexTable& cells, int row, double siteX, double siteY) {
-  const int n = cells.VertexCount(row);
+void OrderCellVertices(CellVertexTable& cells, int row, double siteX, double siteY) {
+  const std::int16_t n = cells.VertexCount(row);
+  const std::size_t count = static_cast<std::size_t>(n);
+  std::array<double, kVertexSlots> keys{}, index{}, unused{};
+  for (int v = 0; v < n; ++v) {
+    keys.at(v) = cells.Angle(row, v);
+    index.at(v) = v;
+  }
+  hSort(n, std::span<double>(keys).first(count), std::span<double>(index).first(count),
+        std::span<double>(unused).first(count));
+  const SiteView view{cells, row, siteX, siteY};
+  std::array<Direction, kVertexSlots> directions;
+  std::array<int, kVertexSlots> order{};
+  for (int v = 0; v < n; ++v) {
+    order.at(v) = static_cast<int>(index.at(v));
+    directions.at(order.at(v)) = DirectionOf(view, order.at(v));
+  }
+  // Insertion sort: the keys leave the row in order but for near neighbours.
   for (int v = 1; v < n; ++v) {
-    for (int at = v; at > 0 && cells.Angle(row, at) - cells.Angle(row, at - 1) <= kNearAngle &&
-                     TurnsBefore(cells, row, at - 1, at, siteX, siteY);
-         --at) {
-      SwapVertices(cells, row, at - 1, at);
+    for (int at = v; at > 0 && Before(directions.at(order.at(at)), directions.at(order.at(at - 1)), view); --at) {
+      std::swap(order.at(at), order.at(at - 1));
     }
   }
-}
-
-void AngleVerticesAtTheSite(CellVertexTable& cells, int row, double siteX, double siteY) {
-  const int n = cells.VertexCount(row);
-  double sumX = 0, sumY = 0;
-  bool any = false;
-  for (int v = 0; v < n; ++v) {
-    const double dx = cells.X(row, v) - siteX, dy = cells.Y(row, v) - siteY;
-    const double r2 = dx * dx + dy * dy;
-    if (r2 < kSameVertexSquaredDistance) {
-      any = true;
-      continue;
-    }
-    const double r = std::sqrt(r2);
-    sumX += dx / r;
-    sumY += dy / r;
-  }
-  if (!any || (sumX == 0 && sumY == 0)) return;
-  const double gap = AngleAboutSite(siteX - sumX, siteY - sumY, siteX, siteY);
-  for (int v = 0; v < n; ++v) {
-    if (SquaredDistance(cells.X(row, v), cells.Y(row, v), siteX, siteY) < kSameVertexSquaredDistance) {
-      cells.AngleRow(row).at(v) = gap;
-    }
-  }
+  Permute(cells, row, std::span<const int>(order).first(count));
 }
 
 }  // namespace pelmic

@@ -6,14 +6,16 @@
 
 namespace pelmic {
 
-// Area of the triangle (s, p, q) from its side lengths (Heron, arranged after
-// Kahan so that flat triangles keep their digits). Three points on a line,
-// where rounding can leave the sides a hair from closing, give 0.
+// Area of the triangle (s, p, q) in doubles. Unlike a formula on the side
+// lengths, a triangle with s in line with p and q comes out as 0 however long.
 double TriangleArea(double sx, double sy, double px, double py, double qx, double qy);
 
 // Area in px^2 of the cell in row `row`, whose vertices are in angular order
 // about the site (siteX, siteY): one triangle per pair of consecutive
-// vertices and one closing the fan. A cell without vertices has area 0.
+// vertices and one closing the fan, on the vertices' exact points. The result
+// is the exact area to within rounding and always rounds to the same label as
+// the exact area does: where the bound on its rounding leaves the label open,
+// the area is computed exactly. A cell without vertices has area 0.
 double ComputeCellArea(const CellVertexTable& cells, int row, double siteX, double siteY);
 
 }  // namespace pelmic

@@ -9,11 +9,10 @@ namespace pelmic {
 
 void FinishCell(DiagramTables& tables, int i, ScreenSize screen) {
   const int row = i - 1;
+  const double sx = tables.sites.X(i), sy = tables.sites.Y(i);
   AddScreenCorners(tables.sites, tables.corners, i, screen, tables.cells);
-  AngleVerticesAtTheSite(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
-  OrderCellVertices(tables.cells, row);
-  SettleNearAngles(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
-  tables.cellArea.at(row) = ComputeCellArea(tables.cells, row, tables.sites.X(i), tables.sites.Y(i));
+  OrderCellVertices(tables.cells, row, sx, sy);
+  tables.cellArea.at(row) = ComputeCellArea(tables.cells, row, sx, sy);
 }
 
 }  // namespace pelmic

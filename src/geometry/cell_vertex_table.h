@@ -6,46 +6,55 @@
 #include <array>
 #include <cstdint>
 
+#include "geometry/bounded.h"
+#include "geometry/vertex_source.h"
+
 namespace pelmic {
 
 inline constexpr int kVertexSlots = 101;
-
-// Points nearer than this (squared, in px^2) to a recorded vertex are the same
-// vertex: 1e-6 px, far above the rounding noise of a vertex found again from
-// another pair (about 1e-10 px), and far below the spacing of distinct
-// vertices even where many sites lie almost on one circle.
-inline constexpr double kSameVertexSquaredDistance = 1e-12;
 
 // Angle of (px, py) about the site (sx, sy), radians in [0, 2pi]: 0 straight
 // above, pi/2 left, pi straight below, 3pi/2 right (counter-clockwise on the
 // screen, y downwards). A point on the site itself gets 0.
 double AngleAboutSite(double px, double py, double sx, double sy);
 
+// A vertex's exact source and its exact point bounded in doubles, worked out
+// once when it is recorded.
+struct VertexExact {
+  VertexSource source;
+  Bounded x, y;
+};
+
 class CellVertexTable {
  public:
   using Row = std::array<double, kVertexSlots>;
+  using ExactRow = std::array<VertexExact, kVertexSlots>;
 
   std::int16_t VertexCount(int site) const { return vertexCount_.at(site); }
   void ResetCell(int site) { vertexCount_.at(site) = 0; }
 
-  // True when a recorded vertex of the cell lies within the duplicate limit of (x, y).
-  bool IsCellVertex(int site, double x, double y) const;
+  // True when the cell of (siteX, siteY) already holds the exact point of
+  // `source` recorded at (x, y): a vertex found from two pairs is one vertex.
+  bool IsCellVertex(int site, double x, double y, double siteX, double siteY, const VertexSource& source = {}) const;
   // Appends (x, y) with its angle about (siteX, siteY); no duplicate test.
-  void AddCellVertex(int site, double x, double y, double siteX, double siteY);
+  void AddCellVertex(int site, double x, double y, double siteX, double siteY, const VertexSource& source = {});
 
   double X(int site, int v) const { return vertexX_.at(site).at(v); }
   double Y(int site, int v) const { return vertexY_.at(site).at(v); }
   double Angle(int site, int v) const { return vertexAngle_.at(site).at(v); }
+  const VertexExact& Exact(int site, int v) const { return vertexExact_.at(site).at(v); }
 
   Row& XRow(int site) { return vertexX_.at(site); }
   Row& YRow(int site) { return vertexY_.at(site); }
   Row& AngleRow(int site) { return vertexAngle_.at(site); }
+  ExactRow& ExactRowOf(int site) { return vertexExact_.at(site); }
 
  private:
   std::array<std::int16_t, kVertexSlots> vertexCount_{};
   std::array<Row, kVertexSlots> vertexX_{};
   std::array<Row, kVertexSlots> vertexY_{};
   std::array<Row, kVertexSlots> vertexAngle_{};
+  std::array<ExactRow, kVertexSlots> vertexExact_{};
 };
 
 }  // namespace pelmic

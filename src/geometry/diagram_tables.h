@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "geometry/cell_vertex_table.h"
-#include "geometry/site_bisector.h"
+#include "geometry/place_order.h"
 
 namespace pelmic {
 
@@ -42,23 +42,26 @@ struct CornerSites {
   std::int32_t cornerSiteBR = 0;
 };
 
-// The cut points of the current pair, sorted by cutAux, their position along
-// the bisector (for a non-vertical bisector that is the order of cutX).
+// The cut points of the current pair: the drawn point (cutX, cutY), its
+// position along the rounded bisector (cutAux) and the exact place it stands
+// for (cutPlace), by which they are sorted and told apart.
 struct CutList {
   std::int16_t cutCount = 0;
   std::array<double, kCutSlots> cutX{};
   std::array<double, kCutSlots> cutY{};
   std::array<double, kCutSlots> cutAux{};
-  // Per third site (slot m - 1): its bisector with whichever of the pair's
-  // sites it is nearer to. On the pair's bisector both tell the same side,
-  // and the nearer one tells it to the last digit. A site that takes no part
-  // keeps a zero normal, which never finds it nearer.
-  std::array<SiteBisector, kSiteSlots> thirdSite{};
+  std::array<Place, kCutSlots> cutPlace{};
+  // Per third site (slot m - 1): where its bisector with i crosses the pair's
+  // bisector, and whether it takes part at all (a later copy of i or k does
+  // not).
+  std::array<Place, kSiteSlots> thirdPlace{};
+  std::array<bool, kSiteSlots> takesPart{};
 
-  void Append(double along, double x, double y) {
+  void Append(double along, double x, double y, const Place& place) {
     cutX.at(cutCount) = x;
     cutY.at(cutCount) = y;
     cutAux.at(cutCount) = along;
+    cutPlace.at(cutCount) = place;
     ++cutCount;
   }
 };

@@ -1,68 +1,59 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/edge_piece.h"
 
-#include <span>
-
-#include "geometry/numeric.h"
+#include <stdexcept>
 
 namespace pelmic {
 namespace {
 
-// True when no site other than i and k is strictly nearer than i to the
-// midpoint of the piece between cuts `from` and `to`, judged by each third
-// site's bisector that BuildPairCuts chose. k is never asked: the midpoint is
-// on its bisector with i.
-bool PieceQualifies(const SiteTable& sites, int i, int k, const PairBisector& bisector, const CutList& cuts, int from,
-                    int to) {
-  const double probeAlong = (cuts.cutAux.at(from) + cuts.cutAux.at(to)) / 2;
-  const double probeX = bisector.PointX(probeAlong);
-  const double probeY = bisector.PointY(probeAlong);
-  for (int q = 1; q <= sites.siteCount; ++q) {
-    if (q == i || q == k) continue;
-    if (cuts.thirdSite.at(q - 1).SideOf(probeX, probeY) > 0) return false;
+// The part of the segment where no third site is strictly nearer than i runs
+// from the latest place where some site stops being nearer (or the start) to
+// the earliest where one starts (or the end): each site is nearer on one side
+// of its crossing only, and not at all or everywhere where its bisector runs
+// parallel. Ties keep the place found first, the border before any crossing.
+struct Stretch {
+  const Place* from;
+  const Place* to;
+  bool empty = false;
+};
+
+Stretch QualifyingStretch(const SiteTable& sites, int i, int k, const PairBisector& bisector, const CutList& cuts) {
+  const PairFrame& frame = bisector.frame;
+  Stretch s{&bisector.start, &bisector.end};
+  for (int q = 1; q <= sites.siteCount && !s.empty; ++q) {
+    if (q == i || q == k || !cuts.takesPart.at(q - 1)) continue;
+    const Place& place = cuts.thirdPlace.at(q - 1);
+    if (place.denSign == 0) {
+      s.empty = NumSign(frame, place) < 0;
+    } else if (place.denSign < 0 ? ComparePlaces(frame, place, *s.from) > 0 : ComparePlaces(frame, place, *s.to) < 0) {
+      (place.denSign < 0 ? s.from : s.to) = &place;
+      // Once the stretch is no longer than a point, no later site can give it length.
+      s.empty = ComparePlaces(frame, *s.from, *s.to) >= 0;
+    }
   }
-  return true;
+  // An edge has length: where the stretch is a point, the cells only touch.
+  s.empty = s.empty || ComparePlaces(frame, *s.from, *s.to) >= 0;
+  return s;
 }
 
-// The last cut of the run of cuts from `first` on that lie within the bisector's
-// same-cut distance of their predecessor: together they are one point.
-int LastOfPoint(const CutList& cuts, const PairBisector& bisector, int first) {
-  int last = first;
-  while (last + 1 < cuts.cutCount && cuts.cutAux.at(last + 1) - cuts.cutAux.at(last) <= bisector.sameCutAlong) ++last;
-  return last;
+bool SamePlace(const LinePlace& a, const LinePlace& b) { return a.kind == b.kind && a.a == b.a && a.b == b.b; }
+
+// The cut standing for `place`: every end of the stretch is a cut, since a
+// crossing strictly inside the segment is always appended.
+int CutAt(const CutList& cuts, const Place& place) {
+  for (int c = 0; c < cuts.cutCount; ++c) {
+    if (SamePlace(cuts.cutPlace.at(c).where, place.where)) return c;
+  }
+  throw std::logic_error("an end of the edge is no cut point");
 }
 
 }  // namespace
 
 std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts) {
-  // Sorting on the position along the bisector, x and y travel along.
-  hSort(cuts.cutCount, std::span<double>(cuts.cutAux), std::span<double>(cuts.cutX), std::span<double>(cuts.cutY));
-  const int cutCount = cuts.cutCount;
-  const int firstLast = LastOfPoint(cuts, bisector, 0);
-  if (firstLast == cutCount - 1) {
-    // The whole bisector within the screen is one point: sites a few double
-    // steps apart at a corner. It is still their edge if no site is nearer
-    // there, and the cell needs it as a vertex beside its site.
-    if (!PieceQualifies(sites, i, k, bisector, cuts, 0, firstLast)) return std::nullopt;
-    return Edge{cuts.cutX.at(0), cuts.cutY.at(0), cuts.cutX.at(firstLast), cuts.cutY.at(firstLast)};
-  }
-  // A piece runs from the last cut of one point to the first cut of the next.
-  for (int from = firstLast; from + 1 < cutCount;) {
-    const int to = from + 1;
-    const int toLast = LastOfPoint(cuts, bisector, to);
-    if (!PieceQualifies(sites, i, k, bisector, cuts, from, to)) {
-      from = toLast;
-      continue;
-    }
-    int end = to;
-    for (int endLast = toLast; endLast + 1 < cutCount;) {
-      if (!PieceQualifies(sites, i, k, bisector, cuts, endLast, endLast + 1)) break;
-      end = endLast + 1;
-      endLast = LastOfPoint(cuts, bisector, end);
-    }
-    return Edge{cuts.cutX.at(from), cuts.cutY.at(from), cuts.cutX.at(end), cuts.cutY.at(end)};
-  }
-  return std::nullopt;
+  const Stretch s = QualifyingStretch(sites, i, k, bisector, cuts);
+  if (s.empty) return std::nullopt;
+  const int a = CutAt(cuts, *s.from), b = CutAt(cuts, *s.to);
+  return Edge{cuts.cutX.at(a), cuts.cutY.at(a), cuts.cutX.at(b), cuts.cutY.at(b), s.from->where, s.to->where};
 }
 
 }  // namespace pelmic

@@ -13,17 +13,15 @@ namespace pelmic {
 struct Edge {
   double x1, y1;  // the end met first along the bisector (smaller x)
   double x2, y2;
+  LinePlace place1, place2;  // the exact places of the two ends on the pair's bisector
 };
 
-// Sorts the pair's cut points along the bisector and returns the edge of the
-// cell of i shared with k: the first piece from the left whose midpoint has
-// no site strictly nearer than i, run on through the pieces right after it
-// that qualify too. Cuts within the bisector's same-cut distance of each
-// other are one point: where several bisectors meet at a vertex their cuts
-// scatter by rounding, and the slivers between them would otherwise stand in
-// for the edge or end the search before it. Exactly one piece qualifies in
-// exact arithmetic; running on keeps rounding at a nearly degenerate vertex
-// from splitting the edge.
+// Returns the edge of the cell of i shared with k: the pieces between the
+// pair's cut points on which no site is strictly nearer than i. They form
+// one run (the part of a line in a convex cell), found exactly from where
+// each third site's bisector crosses the line, without sorting the cuts or
+// probing each piece: every piece of the run qualifies however short, and a
+// run that is a single point (cells touching at a vertex) is no edge.
 std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts);
 
 }  // namespace pelmic

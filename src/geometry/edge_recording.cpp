@@ -2,11 +2,22 @@
 #include "geometry/edge_recording.h"
 
 namespace pelmic {
+namespace {
 
-void RecordEdgeEndPoints(const SiteTable& sites, int i, const Edge& edge, CellVertexTable& cells) {
+void RecordEnd(const SiteTable& sites, int i, int k, double x, double y, const LinePlace& place,
+               CellVertexTable& cells) {
   const int row = i - 1;
-  if (!cells.IsCellVertex(row, edge.x1, edge.y1)) cells.AddCellVertex(row, edge.x1, edge.y1, sites.X(i), sites.Y(i));
-  if (!cells.IsCellVertex(row, edge.x2, edge.y2)) cells.AddCellVertex(row, edge.x2, edge.y2, sites.X(i), sites.Y(i));
+  const VertexSource source{sites.X(k), sites.Y(k), place};
+  if (!cells.IsCellVertex(row, x, y, sites.X(i), sites.Y(i), source)) {
+    cells.AddCellVertex(row, x, y, sites.X(i), sites.Y(i), source);
+  }
+}
+
+}  // namespace
+
+void RecordEdgeEndPoints(const SiteTable& sites, int i, int k, const Edge& edge, CellVertexTable& cells) {
+  RecordEnd(sites, i, k, edge.x1, edge.y1, edge.place1, cells);
+  RecordEnd(sites, i, k, edge.x2, edge.y2, edge.place2, cells);
 }
 
 }  // namespace pelmic

@@ -8,8 +8,9 @@
 
 namespace pelmic {
 
-// Records both end points of `edge` in the cell of site i (1-based), each
-// unless the cell already holds it, first end first.
-void RecordEdgeEndPoints(const SiteTable& sites, int i, const Edge& edge, CellVertexTable& cells);
+// Records both end points of `edge`, the edge of sites i and k (1-based), in
+// the cell of i, each unless the cell already holds its exact point, first
+// end first.
+void RecordEdgeEndPoints(const SiteTable& sites, int i, int k, const Edge& edge, CellVertexTable& cells);
 
 }  // namespace pelmic

@@ -10,7 +10,7 @@ std::optional<Edge> DoPairWork(DiagramTables& tables, int i, int k, ScreenSize s
   PairBisector bisector;
   if (!BuildPairCuts(tables.sites, i, k, screen, bisector, tables.cuts)) return std::nullopt;
   std::optional<Edge> edge = FindEdgePiece(tables.sites, i, k, bisector, tables.cuts);
-  if (edge) RecordEdgeEndPoints(tables.sites, i, *edge, tables.cells);
+  if (edge) RecordEdgeEndPoints(tables.sites, i, k, *edge, tables.cells);
   return edge;
 }
 

@@ -1,22 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/screen_corners.h"
 
+#include "geometry/exact_sign.h"
 #include "geometry/numeric.h"
 
 namespace pelmic {
+namespace {
+
+// Whether (x, y) is strictly nearer to the corner than (bx, by), exactly.
+bool CornerNearer(double cx, double cy, double x, double y, double bx, double by) {
+  return SignOf([&](auto zero) {
+           using T = decltype(zero);
+           const T dx = T(x) - T(cx), dy = T(y) - T(cy), ex = T(bx) - T(cx), ey = T(by) - T(cy);
+           return (ex * ex + ey * ey) - (dx * dx + dy * dy);
+         }) > 0;
+}
+
+}  // namespace
 
 std::int32_t NearestSiteSlot(const SiteTable& sites, double cornerX, double cornerY, double startDist) {
   std::int32_t bestIndex = kNoSite;
   for (int j = 0; j < sites.siteCount; ++j) {
     const double x = sites.siteX.at(j);
     const double y = sites.siteY.at(j);
-    // Against the best so far the side of their bisector decides: distances
+    // Against the best so far the exact squared distances decide: distances
     // rounded alike cannot part two sites a hair apart, and a corner given
     // to the wrong one of them would lie outside its cell.
-    const bool nearer = bestIndex == kNoSite
-                            ? Distance(cornerX, cornerY, x, y) < startDist
-                            : SiteBisector(sites.siteX.at(bestIndex), sites.siteY.at(bestIndex), x, y)
-                                      .SideOf(cornerX, cornerY) > 0;
+    const bool nearer = bestIndex == kNoSite ? Distance(cornerX, cornerY, x, y) < startDist
+                                             : CornerNearer(cornerX, cornerY, x, y, sites.siteX.at(bestIndex),
+                                                            sites.siteY.at(bestIndex));
     if (nearer) bestIndex = j;
   }
   return bestIndex;

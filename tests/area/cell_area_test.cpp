@@ -28,7 +28,7 @@ TEST(CellArea, SquareIsFourFanTriangles) {
 TEST(CellArea, TriangleAreaDoesNotDependOnTheSitesPlace) {
   for (auto [sx, sy] : {std::pair{30.0, 20.0}, std::pair{10.0, 5.0}, std::pair{45.0, 8.0}}) {
     auto cells = Cell(sx, sy, {{0, 0}, {60, 0}, {30, 40}});
-    OrderCellVertices(*cells, 0);
+    OrderCellVertices(*cells, 0, sx, sy);
     EXPECT_NEAR(ComputeCellArea(*cells, 0, sx, sy), 1200, 1e-9) << sx << "," << sy;
   }
 }
@@ -44,15 +44,12 @@ TEST(CellArea, DegenerateCellsOfZeroOneAndTwoVertices) {
 }
 
 TEST(CellArea, FlatTrianglesKeepTheirAreaAndCollinearPointsGiveZero) {
-  // Rounding can make Heron's product slightly negative here.
   for (double t : {0.1, 1.0 / 3, 0.7, 12345.678}) {
     const double area = TriangleArea(0, 0, t, 3 * t, 2 * t, 6 * t);
     EXPECT_GE(area, 0);
     EXPECT_LT(area, 1e-6);
   }
-  // A fan triangle of a cell on a screen one pixel high, either way up: the
-  // half perimeter less the longest side cancels 8 digits here, Kahan's
-  // grouping none.
+  // A fan triangle of a cell on a screen one pixel high, either way up.
   EXPECT_NEAR(TriangleArea(13207, 0.525390625, 7680, 1, 2270, 1), 1283.818359375, 1e-12 * 1283.818359375);
   EXPECT_NEAR(TriangleArea(0.525390625, 13207, 1, 7680, 1, 2270), 1283.818359375, 1e-12 * 1283.818359375);
 }
@@ -60,7 +57,7 @@ TEST(CellArea, FlatTrianglesKeepTheirAreaAndCollinearPointsGiveZero) {
 TEST(AngularOrder, SortsARowByAngleCarryingCoordinates) {
   // Edge ends first, then the top-left corner appended last.
   auto cells = Cell(100, 100, {{150, 100}, {100, 150}, {0, 0}});
-  OrderCellVertices(*cells, 0);
+  OrderCellVertices(*cells, 0, 100, 100);
   ASSERT_EQ(cells->VertexCount(0), 3);
   EXPECT_EQ(cells->X(0, 0), 0);    // pi/4, up-left
   EXPECT_EQ(cells->Y(0, 1), 150);  // pi, below
@@ -71,10 +68,10 @@ TEST(AngularOrder, SortsARowByAngleCarryingCoordinates) {
 
 TEST(AngularOrder, LeavesEmptyAndSingleRowsAlone) {
   auto none = Cell(0, 0, {});
-  OrderCellVertices(*none, 0);
+  OrderCellVertices(*none, 0, 0, 0);
   EXPECT_EQ(none->VertexCount(0), 0);
   auto one = Cell(0, 0, {{3, 4}});
-  OrderCellVertices(*one, 0);
+  OrderCellVertices(*one, 0, 0, 0);
   EXPECT_EQ(one->X(0, 0), 3);
   EXPECT_EQ(one->Y(0, 0), 4);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "geometry/numeric.h"
@@ -37,7 +38,7 @@ class CellVertexTableTest : public ::testing::Test {
 
 TEST_F(CellVertexTableTest, AnEmptyCellHoldsNoVertex) {
   cells->ResetCell(3);
-  EXPECT_FALSE(cells->IsCellVertex(3, 0, 0));
+  EXPECT_FALSE(cells->IsCellVertex(3, 0, 0, 1, 1));
 }
 
 TEST_F(CellVertexTableTest, AppendsInOrderWithTheirAngles) {
@@ -51,13 +52,18 @@ TEST_F(CellVertexTableTest, AppendsInOrderWithTheirAngles) {
   EXPECT_EQ(cells->Angle(0, 1), kHalfPi);
 }
 
-TEST_F(CellVertexTableTest, SameVertexOnlyWithinTheDuplicateLimit) {
+TEST_F(CellVertexTableTest, SameVertexExactlyWhereTheExactPointsAreOne) {
+  using Kind = LinePlace::Kind;
   cells->ResetCell(0);
-  cells->AddCellVertex(0, 10, 10, 0, 0);
-  EXPECT_TRUE(cells->IsCellVertex(0, 10, 10));
-  EXPECT_TRUE(cells->IsCellVertex(0, 10 + 5e-7, 10 - 5e-7));  // the same vertex from another pair's arithmetic
-  EXPECT_FALSE(cells->IsCellVertex(0, 10 + 2e-6, 10));        // a vertex of its own
-  EXPECT_FALSE(cells->IsCellVertex(0, 10.3, 10));             // two Voronoi vertices 0.3 px apart stay two
+  // Site (0, 0): the bisector with (10, 0) is crossed at (5, 5) by the
+  // bisectors with (0, 10) and with (10, 10), four sites on one circle.
+  cells->AddCellVertex(0, 5, 5, 0, 0, {10, 0, {Kind::kCrossing, 0, 10}});
+  EXPECT_TRUE(cells->IsCellVertex(0, 5 + 1e-13, 5, 0, 0, {10, 0, {Kind::kCrossing, 10, 10}}));
+  EXPECT_TRUE(cells->IsCellVertex(0, 5, 5, 0, 0, {0, 10, {Kind::kCrossing, 10, 0}}));  // from the other pair
+  // One double step off the circle is a vertex of its own, however close.
+  EXPECT_FALSE(cells->IsCellVertex(0, 5, 5, 0, 0, {10, 0, {Kind::kCrossing, 10, std::nextafter(10.0, 11.0)}}));
+  EXPECT_FALSE(cells->IsCellVertex(0, 5, std::nextafter(5.0, 6.0), 0, 0));
+  EXPECT_TRUE(cells->IsCellVertex(0, 5, 5, 0, 0));
 }
 
 TEST_F(CellVertexTableTest, ResetForgetsTheCellButNotOthers) {
@@ -67,8 +73,8 @@ TEST_F(CellVertexTableTest, ResetForgetsTheCellButNotOthers) {
   cells->AddCellVertex(1, 2, 2, 0, 0);
   cells->ResetCell(0);
   EXPECT_EQ(cells->VertexCount(0), 0);
-  EXPECT_FALSE(cells->IsCellVertex(0, 1, 1));
-  EXPECT_TRUE(cells->IsCellVertex(1, 2, 2));
+  EXPECT_FALSE(cells->IsCellVertex(0, 1, 1, 0, 0));
+  EXPECT_TRUE(cells->IsCellVertex(1, 2, 2, 0, 0));
 }
 
 TEST_F(CellVertexTableTest, RefusesToWritePastItsSlots) {

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "area/site_cell.h"
+#include "geometry/bounded.h"
 #include "geometry/pair_work.h"
 
 namespace pelmic {
@@ -32,10 +33,14 @@ std::unique_ptr<DiagramTables> RandomTables(int count, unsigned seed) {
 void BM_CycleGeometry(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   auto tables = RandomTables(count, 42);
+  const DecisionCounts before = decisionCounts;
   for (auto _ : state) {
     BuildAllCells(*tables, kScreen);
     benchmark::DoNotOptimize(tables->cellArea.data());
   }
+  // The share of signs that needed exact arithmetic.
+  const double fast = double(decisionCounts.fast - before.fast), exact = double(decisionCounts.exact - before.exact);
+  state.counters["exact_share"] = exact / (fast + exact);
 }
 BENCHMARK(BM_CycleGeometry)->Arg(4)->Arg(25)->Arg(49)->Unit(benchmark::kMicrosecond);
 

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// exact_sign.h - the sign of a predicate, decided from its bounded double
+// value where that settles it and in exact rational arithmetic where not.
+//
+// A predicate is written once, as a generic function of a number type, and
+// evaluated first with Bounded and, only when its sign is not proven, exactly:
+// with Dyadic where it only adds, subtracts and multiplies, with Rational
+// where it divides. Every double converts to either exactly, so the second
+// answer is the sign of the exact expression on the given doubles, whatever
+// their size.
+#pragma once
+
+#include <boost/multiprecision/cpp_int.hpp>
+#include <cstdint>
+
+#include "geometry/bounded.h"
+#include "geometry/dyadic.h"
+
+namespace pelmic {
+
+// Without expression templates: the predicates are generic code, where every
+// intermediate must be a number of its type.
+using Rational = boost::multiprecision::number<boost::multiprecision::cpp_rational_backend,
+                                               boost::multiprecision::et_off>;
+
+inline Rational Abs(const Rational& r) { return boost::multiprecision::abs(r); }
+
+inline DecisionCounts& Decisions() { return decisionCounts; }
+
+inline int SignOfBounded(const Bounded& b) { return b.v > 0 ? 1 : -1; }
+
+// The sign of the exact value that `fast` bounds; `exact` computes it as a
+// Rational when the bound leaves the sign open.
+template <class Exact>
+int SignWith(const Bounded& fast, const Exact& exact) {
+  if (fast.SignKnown()) [[likely]] {
+    ++Decisions().fast;
+    return SignOfBounded(fast);
+  }
+  ++Decisions().exact;
+  return exact().sign();
+}
+
+// The sign of expr(T{}) for exact arithmetic, expr a generic callable that
+// does not divide.
+template <class Expr>
+int SignOf(const Expr& expr) {
+  return SignWith(expr(Bounded{}), [&] { return expr(Dyadic{}); });
+}
+
+}  // namespace pelmic

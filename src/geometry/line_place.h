@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: MIT
+// line_place.h - a place on the bisector of a site pair, kept as the border
+// or the third site that makes it rather than as rounded coordinates, so that
+// every decision about it can be made on the sites' own doubles.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/bounded.h"
+
+namespace pelmic {
+
+struct LinePlace {
+  enum class Kind : std::int8_t { kNone, kBorderX, kBorderY, kCrossing };
+  Kind kind = Kind::kNone;
+  // kBorderX: the border's x; kBorderY: its y; kCrossing: the third site m,
+  // whose bisector with i (or with k, the same line on the pair's bisector)
+  // crosses the pair's bisector here.
+  double a = 0, b = 0;
+};
+
+// The pair (i, k) whose bisector the places lie on. The bisector runs
+// through the sites' midpoint along d0 = (iy - ky, kx - ix); `turn` is +1 or
+// -1 so that turn * d0 points towards growing x (growing y when vertical),
+// the order in which the construction walks the line.
+struct PairFrame {
+  double ix = 0, iy = 0, kx = 0, ky = 0;
+  int turn = 1;
+
+  PairFrame() = default;
+  PairFrame(double iX, double iY, double kX, double kY)
+      : ix(iX), iy(iY), kx(kX), ky(kY), turn(iY > kY || (iY == kY && kX > iX) ? 1 : -1) {}
+};
+
+template <class T>
+struct Fraction {
+  T num, den;
+};
+
+// The place as num / den, its position along turn * d0 from the midpoint:
+// positions order the places along the line. A crossing's den is 0 where the
+// third site lies on the line through i and k (the bisectors are parallel).
+template <class T>
+Fraction<T> PlaceFraction(const PairFrame& f, const LinePlace& p) {
+  const T ix(f.ix), iy(f.iy), kx(f.kx), ky(f.ky);
+  Fraction<T> t;
+  if (p.kind == LinePlace::Kind::kBorderX) {
+    const T x(p.a);
+    t = {(x + x) - (ix + kx), (iy - ky) + (iy - ky)};
+  } else if (p.kind == LinePlace::Kind::kBorderY) {
+    const T y(p.a);
+    t = {(y + y) - (iy + ky), (kx - ix) + (kx - ix)};
+  } else {
+    const T mx(p.a), my(p.b);
+    const T ax = mx - ix, ay = my - iy;
+    const T cross = (kx - ix) * ay - (ky - iy) * ax;
+    t = {ax * (mx - kx) + ay * (my - ky), cross + cross};
+  }
+  if (f.turn < 0) t.den = -t.den;
+  return t;
+}
+
+// The point of the line at a place (den != 0).
+template <class T>
+void PlacePoint(const PairFrame& f, const LinePlace& p, T& x, T& y) {
+  const Fraction<T> t = PlaceFraction<T>(f, p);
+  const T ix(f.ix), iy(f.iy), kx(f.kx), ky(f.ky);
+  T along = t.num / t.den;
+  if (f.turn < 0) along = -along;
+  const T half(0.5);
+  x = (ix + kx) * half + along * (iy - ky);
+  y = (iy + ky) * half + along * (kx - ix);
+}
+
+}  // namespace pelmic

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+// place_order.h - exact order of places along a pair's bisector.
+#pragma once
+
+#include <memory>
+
+#include "geometry/bounded.h"
+#include "geometry/line_place.h"
+
+namespace pelmic {
+
+struct ExactFraction;
+
+// A place with its position bounded in doubles, worked out once, and the
+// exact sign of its den (0 for a crossing by a bisector parallel to the line).
+// Its exact position is worked out the first time a decision needs it and
+// kept: where many bisectors meet at one vertex, every decision there does.
+struct Place {
+  LinePlace where;
+  Fraction<Bounded> approx;
+  int denSign = 0;
+  mutable std::shared_ptr<const ExactFraction> exact;
+};
+
+Place MakePlace(const PairFrame& frame, const LinePlace& where);
+
+// The exact comparison, where the bounded one leaves the order open.
+int ComparePlacesExactly(const PairFrame& frame, const Place& a, const Place& b);
+
+// -1, 0 or +1 as a comes before, at or after b along the line; both dens nonzero.
+inline int ComparePlaces(const PairFrame& frame, const Place& a, const Place& b) {
+  const Bounded fast = a.approx.num * b.approx.den - b.approx.num * a.approx.den;
+  if (!fast.SignKnown()) [[unlikely]] return ComparePlacesExactly(frame, a, b);
+  ++decisionCounts.fast;
+  return (fast.v > 0 ? 1 : -1) * a.denSign * b.denSign;
+}
+
+// For a crossing whose den is 0: the sign of num, exactly. The third site is
+// then nearer than i to every point of the line where num < 0, and to none
+// where num > 0.
+int NumSign(const PairFrame& frame, const Place& p);
+
+// The sign, at place `at`, of the third site m's side of its bisector with i:
+// +1 where m is strictly nearer than i, 0 on the bisector, -1 where farther.
+int ThirdSiteSide(const PairFrame& frame, const Place& m, const Place& at);
+
+}  // namespace pelmic

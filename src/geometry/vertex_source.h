@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+// vertex_source.h - how a cell vertex arises, so that the exact point behind
+// its rounded coordinates can be worked out when a decision needs it.
+#pragma once
+
+#include "geometry/bounded.h"
+#include "geometry/line_place.h"
+
+namespace pelmic {
+
+// A vertex of the cell of a site on the site's bisector with partner (kx, ky),
+// at `place`; with place kind kNone, the vertex is exactly its recorded
+// coordinates (a screen corner).
+struct VertexSource {
+  double kx = 0, ky = 0;
+  LinePlace place;
+};
+
+// The exact point of a vertex recorded at (x, y) in the cell of (sx, sy).
+template <class T>
+void SourcePoint(const VertexSource& s, double sx, double sy, double x, double y, T& px, T& py) {
+  if (s.place.kind == LinePlace::Kind::kNone) {
+    px = T(x);
+    py = T(y);
+    return;
+  }
+  PlacePoint<T>(PairFrame(sx, sy, s.kx, s.ky), s.place, px, py);
+}
+
+// Whether two sources name one point without arithmetic: the same place on
+// the same bisector, or the crossing of the same two bisectors from either.
+bool SameSource(const VertexSource& a, const VertexSource& b);
+
+}  // namespace pelmic
