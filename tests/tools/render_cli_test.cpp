@@ -542,7 +542,8 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       if (row.during) {
         shell[2] = "exec 3>\"$1\"; : >mine/wait; cat \"$0\" >&3";
         render.insert(render.end(), {"--out", "mine/wait"});
-        ::mkfifo(wait.c_str(), 0666), ::chown(wait.c_str(), user, group);
+        ASSERT_EQ(::mkfifo(wait.c_str(), 0666), 0);
+        ASSERT_EQ(::chown(wait.c_str(), user, group), 0);
       }
       const fs::path held = row.during ? fs::canonical(folder / row.target) : fs::path();
       int reader = -1;  // lets it go on; the picture fits in the FIFO's buffer
