@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
 
 #include "geometry/dyadic.h"
 
@@ -91,23 +92,25 @@ TEST(PairBisector, CoincidentSitesHaveNoEdge) {
   EXPECT_FALSE(BuildPairCuts(tables->sites, 1, 2, kScreen, line, tables->cuts));
 }
 
-// Where the bounded crossing claims a sign, it is the exact one: sites a few
-// double steps apart, mid-screen and where products leave the normal range.
+// Where the bounded crossing claims a sign, it is the exact one: third sites
+// nearly in line with the pair (den near 0) or on the circle over it (num
+// near 0), at sizes where products stay normal and where they underflow.
 TEST(PairBisector, BoundedCrossingSignsAreTheExactOnes) {
   std::mt19937_64 rng(26);
-  for (const double base : {677.0213001548244, 4.59e-285, 1e-160, 0.0}) {
-    const double step = std::nextafter(base, 1.0) - base;
-    const auto near = [&](int reach) { return base + step * double(rng() % reach); };
-    for (int n = 0; n < 20000; ++n) {
-      const PairFrame f(near(3), near(3), near(3), near(3));
-      const LinePlace m{LinePlace::Kind::kCrossing, near(n % 2 ? 3 : 1 << 20), near(3)};
+  std::uniform_real_distribution<double> at(0, 1366), turn(0, 6.283185307179586);
+  for (const double scale : {1.0, 0x1p-530, 0x1p-545}) {
+    for (int n = 0; n < 40000; ++n) {
+      const double ix = at(rng), iy = at(rng), kx = at(rng), ky = at(rng), t = turn(rng), r = std::hypot(kx - ix, ky - iy) / 2;
+      const double mx = n % 2 ? ix + t * (kx - ix) : (ix + kx) / 2 + r * std::cos(t);
+      const double my = n % 2 ? iy + t * (ky - iy) : (iy + ky) / 2 + r * std::sin(t);
+      const PairFrame f(ix * scale, iy * scale, kx * scale, ky * scale);
+      const LinePlace m{LinePlace::Kind::kCrossing, mx * scale, my * scale};
       const auto fast = PlaceFraction<Bounded>(f, m);
       const auto exact = PlaceFraction<Dyadic>(f, m);
-      if (fast.num.SignKnown()) {
-        ASSERT_EQ(fast.num.v > 0 ? 1 : -1, exact.num.sign()) << n;
-      }
-      if (fast.den.SignKnown()) {
-        ASSERT_EQ(fast.den.v > 0 ? 1 : -1, exact.den.sign()) << n;
+      for (const auto& [bounded, sign] : {std::pair{fast.num, exact.num.sign()}, std::pair{fast.den, exact.den.sign()}}) {
+        if (bounded.SignKnown()) {
+          ASSERT_EQ(bounded.v > 0 ? 1 : -1, sign) << n << " at scale " << scale;
+        }
       }
     }
   }
