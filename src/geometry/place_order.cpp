@@ -38,9 +38,4 @@ int NumSign(const PairFrame& frame, const Place& p) {
   return SignWith(p.approx.num, [&] { return ExactOf(frame, p).num; });
 }
 
-int ThirdSiteSide(const PairFrame& frame, const Place& m, const Place& at) {
-  if (m.denSign == 0) return -NumSign(frame, m);
-  return m.denSign * ComparePlaces(frame, at, m);
-}
-
 }  // namespace pelmic

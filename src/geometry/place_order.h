@@ -42,6 +42,10 @@ int NumSign(const PairFrame& frame, const Place& p);
 
 // The sign, at place `at`, of the third site m's side of its bisector with i:
 // +1 where m is strictly nearer than i, 0 on the bisector, -1 where farther.
-int ThirdSiteSide(const PairFrame& frame, const Place& m, const Place& at);
+// Inline: it runs twice per pair and third site.
+inline int ThirdSiteSide(const PairFrame& frame, const Place& m, const Place& at) {
+  if (m.denSign == 0) [[unlikely]] return -NumSign(frame, m);
+  return m.denSign * ComparePlaces(frame, at, m);
+}
 
 }  // namespace pelmic

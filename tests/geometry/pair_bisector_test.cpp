@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+#include <utility>
+
+#include "geometry/dyadic.h"
+
 #include "geometry/site_tables.h"
 
 namespace pelmic {
@@ -84,6 +90,30 @@ TEST(PairBisector, CoincidentSitesHaveNoEdge) {
   auto tables = testing::TablesWithSites({{200, 200}, {200, 200}, {400, 300}});
   PairBisector line;
   EXPECT_FALSE(BuildPairCuts(tables->sites, 1, 2, kScreen, line, tables->cuts));
+}
+
+// Where the bounded crossing claims a sign, it is the exact one: third sites
+// nearly in line with the pair (den near 0) or on the circle over it (num
+// near 0), at sizes where products stay normal and where they underflow.
+TEST(PairBisector, BoundedCrossingSignsAreTheExactOnes) {
+  std::mt19937_64 rng(26);
+  std::uniform_real_distribution<double> at(0, 1366), turn(0, 6.283185307179586);
+  for (const double scale : {1.0, 0x1p-530, 0x1p-545}) {
+    for (int n = 0; n < 40000; ++n) {
+      const double ix = at(rng), iy = at(rng), kx = at(rng), ky = at(rng), t = turn(rng), r = std::hypot(kx - ix, ky - iy) / 2;
+      const double mx = n % 2 ? ix + t * (kx - ix) : (ix + kx) / 2 + r * std::cos(t);
+      const double my = n % 2 ? iy + t * (ky - iy) : (iy + ky) / 2 + r * std::sin(t);
+      const PairFrame f(ix * scale, iy * scale, kx * scale, ky * scale);
+      const LinePlace m{LinePlace::Kind::kCrossing, mx * scale, my * scale};
+      const auto fast = PlaceFraction<Bounded>(f, m);
+      const auto exact = PlaceFraction<Dyadic>(f, m);
+      for (const auto& [bounded, sign] : {std::pair{fast.num, exact.num.sign()}, std::pair{fast.den, exact.den.sign()}}) {
+        if (bounded.SignKnown()) {
+          ASSERT_EQ(bounded.v > 0 ? 1 : -1, sign) << n << " at scale " << scale;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
