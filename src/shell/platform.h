@@ -27,6 +27,9 @@ class SaverInput {
   virtual void Form_MouseMove(float x, float y) = 0;
   // The window was asked to close (window manager, end of session).
   virtual void CloseRequested() = 0;
+  // True once a handler has asked the saver to end: nothing drawn after that
+  // is ever seen, so the window need not present it.
+  virtual bool Ending() const { return false; }
 };
 
 // The full-screen saver window. Created hidden; black; borderless; covering the

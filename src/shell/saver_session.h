@@ -54,6 +54,7 @@ class SaverSession final : public Host, public SaverInput {
   void Form_Click() override { quitFlag_ = kQuitRequested; }
   void Form_MouseMove(float x, float y) override;
   void CloseRequested() override { quitFlag_ = kQuitRequested; }
+  bool Ending() const override { return quitFlag_ == kQuitRequested; }
 
  private:
   Platform& platform_;

@@ -19,6 +19,7 @@
 #include "platform/linux/draw_target.h"
 #include "platform/linux/embedded/embedded_window.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/process_end.h"
 #include "platform/linux/termination_signal.h"
 #include "shell/pelmic_main.h"
 #include "shell/saver_session.h"
@@ -104,8 +105,12 @@ int main(int argc, char** argv) {
     if (parsed.target.Embedded()) return RunEmbedded(parsed.target);
     // The screen-saver switches arrive as separate arguments; the shell reads
     // one command line, as the system hands it to a Windows screen saver.
+    desktop::EndProgramWhenScreenGivenBack();
     desktop::LinuxPlatform platform;
-    return pelmic::shell::Main(parsed.commandLine, platform);
+    const int status = pelmic::shell::Main(parsed.commandLine, platform);
+    // The user is back: the rest of the clean-up goes with the process.
+    if (desktop::ScreenGivenBack()) desktop::EndProgramNow(status);
+    return status;
   } catch (const desktop::WindowGone& gone) {
     return WindowGoneFailed(gone.what());
   } catch (const std::exception& error) {

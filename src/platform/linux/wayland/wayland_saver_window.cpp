@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/linux/process_end.h"
 #include "platform/linux/termination_signal.h"
 #include "shell/monitor_covers.h"
 
@@ -81,6 +82,16 @@ WaylandSaverWindow::WaylandSaverWindow(std::unique_ptr<WaylandConnection> waylan
   wayland_->SetInputSink(this);
 }
 
+WaylandSaverWindow::~WaylandSaverWindow() {
+  if (!ScreenGivenBack()) return;
+  // Unmapping two frame buffers page by page costs more than the end of the
+  // process takes for them, and the compositor drops the rest when the
+  // connection closes.
+  static_cast<void>(wayland_.release());
+  static_cast<void>(primary_.release());
+  for (auto& cover : covers_) static_cast<void>(cover.release());
+}
+
 void WaylandSaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.
@@ -98,6 +109,7 @@ void WaylandSaverWindow::Hide() {
   primary_->Unmap();
   for (const auto& cover : covers_) cover->Unmap();
   wayland_->Flush();
+  MarkScreenGivenBack();
 }
 
 void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
@@ -113,7 +125,9 @@ void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
   // New buffers after a configure: present all of them.
   if (primary_->AnswerConfigure()) policy_.Exposed();
   // A present the compositor held back is owed even when nothing changed.
-  if (presenting_) policy_.AfterEvents(canvas_.HasChanges() || primary_->Behind());
+  // Not once the saver is ending: at 4K a present waits up to a frame for the
+  // compositor to let the other buffer go.
+  if (presenting_ && !input.Ending()) policy_.AfterEvents(canvas_.HasChanges() || primary_->Behind());
 }
 
 void WaylandSaverWindow::Refresh() { policy_.PresentNow(); }

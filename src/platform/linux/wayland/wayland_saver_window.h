@@ -45,6 +45,10 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   // environment) or no compositor answers. Throws std::runtime_error.
   static std::unique_ptr<WaylandSaverWindow> CoverOutputs();
 
+  // Once Hide has given the screen back, leaves the surfaces, their buffers
+  // and the connection to the end of the program (process_end.h).
+  ~WaylandSaverWindow() override;
+
   void Show() override;
   void Hide() override;
   void Refresh() override;

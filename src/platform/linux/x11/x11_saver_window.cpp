@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/linux/creation_steps.h"
+#include "platform/linux/process_end.h"
 #include "platform/linux/termination_signal.h"
 #include "platform/linux/x11/x11_window.h"
 
@@ -93,6 +94,16 @@ X11SaverWindow::X11SaverWindow(UniqueWindow window, std::vector<UniqueWindow> co
   if (embedded_ == nullptr) canvas_.TakeDirtyRect();
 }
 
+X11SaverWindow::~X11SaverWindow() {
+  if (embedded_ != nullptr || !ScreenGivenBack()) return;
+  // The program ends next: what the settings' restore queued goes out, and
+  // the windows and their frame memory, where the canvas draws, are left to
+  // the end of the process, or to SDL_Quit should the program go on.
+  FlushDisplayOf(window_.get());
+  static_cast<void>(window_.release());
+  for (UniqueWindow& cover : covers_) static_cast<void>(cover.release());
+}
+
 void X11SaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.
@@ -110,9 +121,14 @@ void X11SaverWindow::Hide() {
     if (!embedded_->Lost()) presenter_.PresentAll();
     return;
   }
+  // The saver's last act on its own windows: off the screen, and the program
+  // may end without taking them down (process_end.h). SDL's wait for the
+  // server to confirm each unmap would only make the end wait for the server
+  // to repaint what they covered.
   shown_ = false;
-  SDL_HideWindow(window_.get());
-  for (const UniqueWindow& cover : covers_) SDL_HideWindow(cover.get());
+  UnmapNow(window_.get());
+  for (const UniqueWindow& cover : covers_) UnmapNow(cover.get());
+  MarkScreenGivenBack();
 }
 
 void X11SaverWindow::Refresh() { policy_.PresentNow(); }
@@ -121,7 +137,7 @@ void X11SaverWindow::DoEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
   if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
-  if (presenting_) policy_.AfterEvents(canvas_.HasChanges());
+  if (presenting_ && !input.Ending()) policy_.AfterEvents(canvas_.HasChanges());
 }
 
 bool X11SaverWindow::PresentChanged() {

@@ -45,7 +45,9 @@ class X11SaverWindow final : public shell::SaverWindow, private shell::PresentTa
   // Throws WindowGone or std::runtime_error.
   static std::unique_ptr<X11SaverWindow> Embed(EmbeddedWindow& window);
 
-  ~X11SaverWindow() override = default;
+  // Once Hide has given the screen back, leaves SDL's windows to the end of
+  // the program (process_end.h).
+  ~X11SaverWindow() override;
   X11SaverWindow(const X11SaverWindow&) = delete;
   X11SaverWindow& operator=(const X11SaverWindow&) = delete;
 

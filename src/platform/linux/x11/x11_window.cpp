@@ -88,6 +88,20 @@ void PrepareCoveringWindow(SDL_Window* window) {
                   reinterpret_cast<const unsigned char*>(states), 2);
 }
 
+void UnmapNow(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!X11Handles(window, display, xwindow)) return;
+  XUnmapWindow(display, xwindow);
+  XFlush(display);
+}
+
+void FlushDisplayOf(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (X11Handles(window, display, xwindow)) XFlush(display);
+}
+
 void WatchForeignWindow(SDL_Window* window) {
   Display* display = nullptr;
   Window xwindow = 0;

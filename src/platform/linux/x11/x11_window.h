@@ -29,6 +29,14 @@ std::optional<X11WindowId> LookUpWindow(const DrawTarget& target, std::string& e
 // exposure, so that black never has to be sent as pixels.
 void PrepareCoveringWindow(SDL_Window* window);
 
+// Unmaps `window` and sends the request at once, without SDL's wait for the
+// server's confirmation: what the user sees happens in the server either
+// way, and the program that ends next need not wait for it.
+void UnmapNow(SDL_Window* window);
+
+// Sends what the window's display connection still buffers.
+void FlushDisplayOf(SDL_Window* window);
+
 // A window wrapped with SDL_CreateWindowFrom gets no events of its own; this
 // asks for its exposures, size changes and destruction (never input, which
 // its owner handles), and waits for the server's answer, so that an error
