@@ -157,7 +157,8 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
       if (m < (copiesI ? i : k)) return false;
       continue;
     }
-    const Place& place = cuts.thirdPlace.at(m - 1) = MakePlace(line.frame, {LinePlace::Kind::kCrossing, mx, my});
+    Place& place = cuts.thirdPlace.at(m - 1);
+    SetCrossing(place, line.frame, mx, my);
     cuts.takesPart.at(m - 1) = true;
     const int product = ThirdSiteSide(line.frame, place, line.start) * ThirdSiteSide(line.frame, place, line.end);
     const bool nearerAlike = product >= 0 && SameQuadrant(sites, i, k, m) && PartnerFarther(sites, i, k, m);

@@ -16,11 +16,18 @@ const Fraction<Dyadic>& ExactOf(const PairFrame& frame, const Place& p) {
 
 }  // namespace
 
+int CrossingDenSignExactly(const PairFrame& frame, const Place& p) {
+  ++Decisions().exact;
+  return ExactOf(frame, p).den.sign();
+}
+
 Place MakePlace(const PairFrame& frame, const LinePlace& where) {
-  Place p{where, PlaceFraction<Bounded>(frame, where), 0, nullptr};
+  Place p;
   if (where.kind == LinePlace::Kind::kCrossing) {
-    p.denSign = SignWith(p.approx.den, [&] { return ExactOf(frame, p).den; });
+    SetCrossing(p, frame, where.a, where.b);
   } else {
+    p.where = where;
+    p.approx = PlaceFraction<Bounded>(frame, where);
     // A border's den is a difference of two doubles: its sign is the exact one.
     p.denSign = p.approx.den.v > 0 ? 1 : (p.approx.den.v < 0 ? -1 : 0);
   }

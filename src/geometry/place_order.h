@@ -24,6 +24,23 @@ struct Place {
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where);
 
+// The exact sign of a crossing's den, where the bounded one leaves it open.
+int CrossingDenSignExactly(const PairFrame& frame, const Place& p);
+
+// MakePlace for the crossing of third site (mx, my), written over `p`: once
+// per pair and third site, the hottest path of the construction.
+inline void SetCrossing(Place& p, const PairFrame& frame, double mx, double my) {
+  p.where = {LinePlace::Kind::kCrossing, mx, my};
+  p.approx = PlaceFraction<Bounded>(frame, p.where);
+  p.exact.reset();
+  if (p.approx.den.SignKnown()) [[likely]] {
+    ++decisionCounts.fast;
+    p.denSign = p.approx.den.v > 0 ? 1 : -1;
+  } else {
+    p.denSign = CrossingDenSignExactly(frame, p);
+  }
+}
+
 // The exact comparison, where the bounded one leaves the order open.
 int ComparePlacesExactly(const PairFrame& frame, const Place& a, const Place& b);
 
