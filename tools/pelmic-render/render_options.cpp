@@ -37,10 +37,11 @@ const char* const kHelp =
     "  socket           refused: No such device or address\n"
     "  -                standard output, as is /dev/stdout; refused if it is closed\n"
     "A run that fails or is stopped before its end changes no file (a stream or\n"
-    "device has what was written to it) and leaves no temporary. Should a finished output fail to be put in place (a full disk),\n"
-    "the others still are, and the message names the file that keeps its complete\n"
-    "output (NAME.pelmic-render beside it, or in $TMPDIR), says whether the target\n"
-    "was changed (cut short) or not, and lists the outputs written.\n"
+    "device has what was written to it) and leaves no temporary. Should a finished\n"
+    "output fail to be put in place (a full disk), the others still are, and the\n"
+    "message names the file that keeps its complete output (NAME.pelmic-render\n"
+    "beside it, or in $TMPDIR), says whether the target was changed (cut short) or\n"
+    "not, and lists the outputs written.\n"
     "Two outputs may not name one file; --out names a file, not a stream, for K > 1.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
