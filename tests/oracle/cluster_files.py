@@ -3,7 +3,8 @@
 """Clusters of sites a few double steps apart, checked against exact cells.
 
 Run by hand, not in CI, with the checker the release build makes:
-  cluster_files.py build/release/tests/oracle/pelmic_cluster_check [--count N] [--seed S] [--jobs J] [--keep DIR]
+  cluster_files.py build/release/tests/oracle/pelmic_cluster_check [--count N] [--seed S] [--jobs J]
+                   [--keep DIR] [--from N]
 Each file holds three to six sites a few double steps apart (in the interior,
 at a corner, along a border, at tiny magnitudes near the origin, or on a
 rounded circle) and up to three far sites, on one of five screens. The files
@@ -13,7 +14,8 @@ every cell's area must lie within 0.5 px^2 of the exact clipped cell's
 (half-planes in rational arithmetic) and carry its label (nearest whole
 number, a half to the even neighbour). Files that fail are kept in --keep with
 the reason; the slowest files to build are listed; the exit status says
-whether any failed.
+whether any failed. Ctrl-C stops the run with that report; --from N resumes
+it at file N.
 """
 import argparse
 import math
@@ -74,17 +76,25 @@ def sites_for(rng):
     return family, w, h, sites
 
 
-def feed(checkers, rng, count):
-    """Sends file n of the seeded stream to checker n % len(checkers)."""
-    for number in range(count):
-        family, w, h, sites = sites_for(rng)
-        if len(sites) >= 2:
-            lines = "".join(f"{x!r} {y!r}\n" for x, y in sites)
-            checkers[number % len(checkers)].stdin.write(f"{number} {family} {w} {h} {len(sites)}\n{lines}")
-        if (number + 1) % 50000 == 0:
-            print(f"{number + 1} files sent", flush=True)
+def feed(checkers, rng, first, count):
+    """Sends files first to count - 1 of the seeded stream, file n to checker
+    n % len(checkers); returns the end of what was sent, less than count when
+    stopped by Ctrl-C."""
+    number = first
+    try:
+        for number in range(count):
+            family, w, h, sites = sites_for(rng)
+            if number >= first and len(sites) >= 2:
+                lines = "".join(f"{x!r} {y!r}\n" for x, y in sites)
+                checkers[number % len(checkers)].stdin.write(f"{number} {family} {w} {h} {len(sites)}\n{lines}")
+            if (number + 1) % 50000 == 0:
+                print(f"{number + 1} files sent", flush=True)
+        number = count
+    except KeyboardInterrupt:
+        print(f"stopped: files {first} to {number - 1} sent", flush=True)
     for checker in checkers:
         checker.stdin.close()
+    return number
 
 
 def collect(checker, keep, summary):
@@ -108,25 +118,27 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("checker")
     parser.add_argument("--count", type=int, default=1000)
+    parser.add_argument("--from", dest="first", type=int, default=0, help="resume a stopped run at this file")
     parser.add_argument("--seed", type=int, default=26)
     parser.add_argument("--jobs", type=int, default=1)
     parser.add_argument("--keep", default="cluster-failures")
     args = parser.parse_args()
     started = time.monotonic()
-    checkers = [subprocess.Popen([args.checker], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-                for _ in range(args.jobs)]
+    # Their own session: Ctrl-C stops the feeding, and they still report what they checked.
+    checkers = [subprocess.Popen([args.checker], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                 start_new_session=True) for _ in range(args.jobs)]
     summary = []
     readers = [threading.Thread(target=collect, args=(c, args.keep, summary)) for c in checkers]
     for reader in readers:
         reader.start()
-    feed(checkers, random.Random(args.seed), args.count)
+    end = feed(checkers, random.Random(args.seed), args.first, args.count)
     for reader in readers:
         reader.join()
     codes = [checker.wait() for checker in checkers]
     slowest = sorted((s for s in summary if s.startswith("slowest ")), key=lambda s: -float(s.split()[1]))
     for line in slowest[:5] + [s for s in summary if s.startswith("checked ")]:
         print(line)
-    print(f"{args.count} files, seed {args.seed}: {time.monotonic() - started:.0f} s, checker exits {codes}")
+    print(f"files {args.first} to {end - 1}, seed {args.seed}: {time.monotonic() - started:.0f} s, checker exits {codes}")
     return 1 if any(codes) else 0
 
 
