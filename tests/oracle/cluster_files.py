@@ -87,7 +87,7 @@ def feed(checkers, rng, first, count):
             if number >= first and len(sites) >= 2:
                 lines = "".join(f"{x!r} {y!r}\n" for x, y in sites)
                 checkers[number % len(checkers)].stdin.write(f"{number} {family} {w} {h} {len(sites)}\n{lines}")
-            if (number + 1) % 50000 == 0:
+            if number >= first and (number + 1) % 50000 == 0:
                 print(f"{number + 1} files sent", flush=True)
         number = count
     except KeyboardInterrupt:
