@@ -2,25 +2,29 @@
 # SPDX-License-Identifier: MIT
 """Clusters of sites a few double steps apart, checked against exact cells.
 
-Run by hand, not in CI:  cluster_files.py PELMIC_RENDER [--count N] [--seed S]
+Run by hand, not in CI, with the checker the release build makes:
+  cluster_files.py build/release/tests/oracle/pelmic_cluster_check [--count N] [--seed S] [--jobs J]
+                   [--keep DIR] [--from N]
 Each file holds three to six sites a few double steps apart (in the interior,
 at a corner, along a border, at tiny magnitudes near the origin, or on a
-rounded circle) and up to three far sites, on one of five screens. Every file
-goes through pelmic-render --sites, and every cell's area must lie within
-0.5 px^2 of the exact clipped cell's (half-planes in rational arithmetic) and
-carry its label (nearest whole number, a half to the even neighbour). Files
-that fail are kept in --keep with the reason; the exit status says whether any
-did.
+rounded circle) and up to three far sites, on one of five screens. The files
+go to the checker (--jobs of them, file n to checker n % J, so the files are
+the same for any J), which builds the cells as pelmic-render --sites does:
+every cell's area must lie within 0.5 px^2 of the exact clipped cell's
+(half-planes in rational arithmetic) and carry its label (nearest whole
+number, a half to the even neighbour). Files that fail are kept in --keep with
+the reason; the slowest files to build are listed; the exit status says
+whether any failed. Ctrl-C stops the run with that report; --from N resumes
+it at file N.
 """
 import argparse
-import json
 import math
 import os
 import random
 import subprocess
 import sys
-import tempfile
-from fractions import Fraction
+import threading
+import time
 
 SCREENS = [(1366, 768), (64, 48), (16384, 16384), (1920, 1080), (1, 16384)]
 FAMILIES = ["interior", "corner", "border", "tiny", "circle"]
@@ -72,78 +76,70 @@ def sites_for(rng):
     return family, w, h, sites
 
 
-def clip(polygon, a, b, c):
-    """The part of a convex polygon where a*x + b*y <= c."""
-    out = []
-    for n, p in enumerate(polygon):
-        q = polygon[(n + 1) % len(polygon)]
-        fp, fq = a * p[0] + b * p[1] - c, a * q[0] + b * q[1] - c
-        if fp <= 0:
-            out.append(p)
-        if (fp < 0 < fq) or (fq < 0 < fp):
-            t = fp / (fp - fq)
-            out.append((p[0] + (q[0] - p[0]) * t, p[1] + (q[1] - p[1]) * t))
-    return out
+def feed(checkers, rng, first, count):
+    """Sends files first to count - 1 of the seeded stream, file n to checker
+    n % len(checkers); returns the end of what was sent, less than count when
+    stopped by Ctrl-C."""
+    number = first
+    try:
+        for number in range(count):
+            family, w, h, sites = sites_for(rng)
+            if number >= first and len(sites) >= 2:
+                lines = "".join(f"{x!r} {y!r}\n" for x, y in sites)
+                checkers[number % len(checkers)].stdin.write(f"{number} {family} {w} {h} {len(sites)}\n{lines}")
+            if number >= first and (number + 1) % 50000 == 0:
+                print(f"{number + 1} files sent", flush=True)
+        number = count
+    except KeyboardInterrupt:
+        print(f"stopped: files {first} to {number - 1} sent", flush=True)
+    for checker in checkers:
+        checker.stdin.close()
+    return number
 
 
-def exact_areas(sites, w, h):
-    exact = [(Fraction(x), Fraction(y)) for x, y in sites]
-    areas = []
-    for s in exact:
-        cell = [(Fraction(0), Fraction(0)), (Fraction(w), Fraction(0)), (Fraction(w), Fraction(h)),
-                (Fraction(0), Fraction(h))]
-        for m in exact:
-            if m is not s and cell:
-                a, b = m[0] - s[0], m[1] - s[1]
-                cell = clip(cell, a, b, (a * (m[0] + s[0]) + b * (m[1] + s[1])) / 2)
-        twice = sum(p[0] * q[1] - q[0] * p[1] for p, q in zip(cell, cell[1:] + cell[:1])) if cell else 0
-        areas.append(abs(Fraction(twice)) / 2)
-    return areas
-
-
-def check(render, sites, w, h, folder):
-    path = os.path.join(folder, "sites.txt")
-    with open(path, "w") as f:
-        f.writelines(f"{x!r} {y!r}\n" for x, y in sites)
-    result = subprocess.run([render, "--sites", path, "--size", f"{w}x{h}", "--json", "-"], capture_output=True,
-                            text=True)
-    if result.returncode != 0:
-        return f"exit {result.returncode}: {result.stderr.strip()}"
-    ours = json.loads(result.stdout)["cycles"][0]["sites"]
-    for n, (cell, exact) in enumerate(zip(ours, exact_areas(sites, w, h))):
-        if abs(Fraction(cell["area"]) - exact) > Fraction(1, 2) or cell["label"] != round(exact):
-            return f"site {n + 1}: area {cell['area']} label {cell['label']}, exact {float(exact)} ({round(exact)})"
-    return None
+def collect(checker, keep, summary):
+    """Keeps each file the checker reports failing; gathers its summary."""
+    for line in checker.stdout:
+        if line.startswith(("slowest ", "checked ")):
+            summary.append(line.rstrip("\n"))
+            continue
+        print(line, end="", flush=True)
+        head, reason, sites = line.rstrip("\n").split(" | ")
+        number, family, size = head.split()
+        os.makedirs(keep, exist_ok=True)
+        name = f"{number}-{family}-{size}.txt"
+        with open(os.path.join(keep, name), "w") as f:
+            f.writelines(site + "\n" for site in sites.split(", "))
+        with open(os.path.join(keep, "reasons.txt"), "a") as f:
+            f.write(f"{name}: {reason}\n")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("render")
+    parser.add_argument("checker")
     parser.add_argument("--count", type=int, default=1000)
+    parser.add_argument("--from", dest="first", type=int, default=0, help="resume a stopped run at this file")
     parser.add_argument("--seed", type=int, default=26)
+    parser.add_argument("--jobs", type=int, default=1)
     parser.add_argument("--keep", default="cluster-failures")
     args = parser.parse_args()
-    rng = random.Random(args.seed)
-    failures = 0
-    with tempfile.TemporaryDirectory() as folder:
-        for number in range(args.count):
-            family, w, h, sites = sites_for(rng)
-            if len(sites) < 2:
-                continue
-            reason = check(args.render, sites, w, h, folder)
-            if reason:
-                failures += 1
-                os.makedirs(args.keep, exist_ok=True)
-                name = f"{number}-{family}-{w}x{h}.txt"
-                with open(os.path.join(args.keep, name), "w") as f:
-                    f.writelines(f"{x!r} {y!r}\n" for x, y in sites)
-                with open(os.path.join(args.keep, "reasons.txt"), "a") as f:
-                    f.write(f"{name}: {reason}\n")
-                print(f"file {number} ({family}, {w}x{h}): {reason}", flush=True)
-            if (number + 1) % 500 == 0:
-                print(f"{number + 1} files checked, {failures} failed", flush=True)
-    print(f"{args.count} files, seed {args.seed}: {failures} failed")
-    return 1 if failures else 0
+    started = time.monotonic()
+    # Their own session: Ctrl-C stops the feeding, and they still report what they checked.
+    checkers = [subprocess.Popen([args.checker], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                 start_new_session=True) for _ in range(args.jobs)]
+    summary = []
+    readers = [threading.Thread(target=collect, args=(c, args.keep, summary)) for c in checkers]
+    for reader in readers:
+        reader.start()
+    end = feed(checkers, random.Random(args.seed), args.first, args.count)
+    for reader in readers:
+        reader.join()
+    codes = [checker.wait() for checker in checkers]
+    slowest = sorted((s for s in summary if s.startswith("slowest ")), key=lambda s: -float(s.split()[1]))
+    for line in slowest[:5] + [s for s in summary if s.startswith("checked ")]:
+        print(line)
+    print(f"files {args.first} to {end - 1}, seed {args.seed}: {time.monotonic() - started:.0f} s, checker exits {codes}")
+    return 1 if any(codes) else 0
 
 
 if __name__ == "__main__":

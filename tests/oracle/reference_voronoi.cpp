@@ -2,16 +2,16 @@
 #include "oracle/reference_voronoi.h"
 
 #include <algorithm>
-#include <boost/multiprecision/cpp_int.hpp>
 #include <boost/polygon/voronoi.hpp>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace pelmic::testing {
 namespace {
 
 using BoostPoint = boost::polygon::point_data<int>;
-using Rational = boost::multiprecision::cpp_rational;
+using Rational = boost::multiprecision::mpq_rational;
 
 BoostPoint Scaled(double x, double y, double scale) {
   const double sx = x * scale;
@@ -88,11 +88,15 @@ std::vector<TaggedCell> HalfPlaneCells(const std::vector<ReferencePoint>& sites,
       if (k != i) cell = NearerPart(cell, sites[i], sites[k], static_cast<int>(k));
     }
     TaggedCell tagged;
-    for (const ExactVertex& v : cell) {
-      tagged.polygon.push_back({static_cast<double>(v.x), static_cast<double>(v.y)});
-      tagged.sideSite.push_back(v.side);
+    for (std::size_t v = 0; v < cell.size(); ++v) {
+      const ExactVertex& p = cell[v];
+      const ExactVertex& q = cell[(v + 1) % cell.size()];
+      tagged.polygon.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
+      tagged.sideSite.push_back(p.side);
+      tagged.area += p.x * q.y - q.x * p.y;
     }
-    cells.push_back(tagged);
+    tagged.area = abs(tagged.area) / 2;
+    cells.push_back(std::move(tagged));
   }
   return cells;
 }

@@ -11,6 +11,7 @@
 // grid holds, HalfPlaneCells clips the screen in exact rational arithmetic.
 #pragma once
 
+#include <boost/multiprecision/gmp.hpp>
 #include <vector>
 
 #include "geometry/screen.h"
@@ -39,17 +40,22 @@ std::vector<ReferencePoint> ClipToScreen(std::vector<ReferencePoint> polygon, Sc
 double PolygonArea(const std::vector<ReferencePoint>& polygon);
 
 // A cell whose side v, from polygon[v] to the next vertex, lies on the
-// bisector with site sideSite[v] (0-based), or on the screen's border (-1).
+// bisector with site sideSite[v] (0-based), or on the screen's border (-1);
+// area is the exact area of the exact polygon, before it was rounded.
 struct TaggedCell {
   std::vector<ReferencePoint> polygon;
   std::vector<int> sideSite;
+  boost::multiprecision::mpq_rational area;
 };
 
 // The clipped cell of each site as the screen cut down by every other site's
 // half-plane, in exact rational arithmetic, rounded to doubles at the end. It
 // holds what Boost's integer grid cannot: sites a double step apart next to
 // coordinate 0, and detail finer than the grid on the largest screens. Slow;
-// for a few sites. Sites must be distinct.
+// for a few sites. Sites must be distinct. The rationals are GMP's: sites
+// near 1e-300 make numerators of thousands of bits, whose greatest common
+// divisors GMP finds over ten times faster than cpp_rational, which matters
+// for a million cluster files.
 std::vector<TaggedCell> HalfPlaneCells(const std::vector<ReferencePoint>& sites, ScreenSize screen);
 
 }  // namespace pelmic::testing
