@@ -22,6 +22,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -153,14 +154,14 @@ void X11Desktop::SendKey() {
   XFlush(display_);
 }
 
-// Nanoseconds `pid` has run on a CPU; a process that has ended but is not
-// reaped still tells.
+// Nanoseconds `pid` has run on a CPU, all its threads; a process that has
+// ended but is not reaped still tells. Its CPU clock brings a running task's
+// count up to date, where /proc's schedstat lags by up to a scheduler tick.
 double CpuNs(pid_t pid) {
-  FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/schedstat").c_str(), "r");
-  double ns = -1;
-  if (stat != nullptr && std::fscanf(stat, "%lf", &ns) != 1) ns = -1;
-  if (stat != nullptr) std::fclose(stat);
-  return ns;
+  clockid_t clock{};
+  timespec t{};
+  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &t) != 0) return -1;
+  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
 
 struct ExitTimes {
