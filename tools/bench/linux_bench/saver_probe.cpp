@@ -155,8 +155,8 @@ void X11Desktop::SendKey() {
 }
 
 // Nanoseconds `pid` has run on a CPU, all its threads; a process that has
-// ended but is not reaped still tells. Its CPU clock brings a running task's
-// count up to date, where /proc's schedstat lags by up to a scheduler tick.
+// ended but is not reaped still tells. The count of a task that is running
+// is only brought up to date at the scheduler's next tick.
 double CpuNs(pid_t pid) {
   clockid_t clock{};
   timespec t{};
@@ -170,7 +170,13 @@ struct ExitTimes {
 
 // Sends the key and waits for `pid` to end.
 ExitTimes TimeExit(Desktop& desktop, pid_t pid) {
+  // Stopped, the saver is off every CPU and its count exact; it resumes just
+  // before the key.
+  kill(pid, SIGSTOP);
+  siginfo_t stopped{};
+  waitid(P_PID, static_cast<id_t>(pid), &stopped, WSTOPPED);
   const double cpuBefore = CpuNs(pid);
+  kill(pid, SIGCONT);
   const Clock::time_point sent = Clock::now();
   desktop.SendKey();
   siginfo_t ended{};
