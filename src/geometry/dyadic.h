@@ -2,7 +2,7 @@
 // dyadic.h - exact sums, differences and products of doubles.
 #pragma once
 
-#include <boost/multiprecision/cpp_int.hpp>
+#include "geometry/cpp_int_without_streams.h"
 
 namespace pelmic {
 

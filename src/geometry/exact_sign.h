@@ -10,10 +10,10 @@
 // their size.
 #pragma once
 
-#include <boost/multiprecision/cpp_int.hpp>
 #include <cstdint>
 
 #include "geometry/bounded.h"
+#include "geometry/cpp_int_without_streams.h"
 #include "geometry/dyadic.h"
 
 namespace pelmic {

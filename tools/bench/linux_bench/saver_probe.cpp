@@ -22,6 +22,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -153,14 +154,14 @@ void X11Desktop::SendKey() {
   XFlush(display_);
 }
 
-// Nanoseconds `pid` has run on a CPU; a process that has ended but is not
-// reaped still tells.
+// Nanoseconds `pid` has run on a CPU, all its threads; a process that has
+// ended but is not reaped still tells. The count of a task that is running
+// is only brought up to date at the scheduler's next tick.
 double CpuNs(pid_t pid) {
-  FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/schedstat").c_str(), "r");
-  double ns = -1;
-  if (stat != nullptr && std::fscanf(stat, "%lf", &ns) != 1) ns = -1;
-  if (stat != nullptr) std::fclose(stat);
-  return ns;
+  clockid_t clock{};
+  timespec t{};
+  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &t) != 0) return -1;
+  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
 
 struct ExitTimes {
@@ -169,7 +170,13 @@ struct ExitTimes {
 
 // Sends the key and waits for `pid` to end.
 ExitTimes TimeExit(Desktop& desktop, pid_t pid) {
+  // Stopped, the saver is off every CPU and its count exact; it resumes just
+  // before the key.
+  kill(pid, SIGSTOP);
+  siginfo_t stopped{};
+  waitid(P_PID, static_cast<id_t>(pid), &stopped, WSTOPPED);
   const double cpuBefore = CpuNs(pid);
+  kill(pid, SIGCONT);
   const Clock::time_point sent = Clock::now();
   desktop.SendKey();
   siginfo_t ended{};
