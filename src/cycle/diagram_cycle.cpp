@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cycle/diagram_cycle.h"
 
-
 #include "area/area_label.h"
 #include "area/site_cell.h"
 #include "cycle/cycle_setup.h"
