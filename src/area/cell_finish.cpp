@@ -8,7 +8,7 @@
 namespace pelmic {
 
 void FinishCell(DiagramTables& tables, int i, ScreenSize screen) {
-  const int row = i - 1;
+  const int row = SlotOf(i);
   const double sx = tables.sites.X(i), sy = tables.sites.Y(i);
   AddScreenCorners(tables.sites, tables.corners, i, screen, tables.cells);
   OrderCellVertices(tables.cells, row, sx, sy);

@@ -8,7 +8,7 @@
 namespace pelmic {
 
 bool BuildSiteCell(DiagramTables& tables, int i, ScreenSize screen, const SiteCellHooks& hooks) {
-  tables.cells.ResetCell(i - 1);
+  tables.cells.ResetCell(SlotOf(i));
   const int siteCount = tables.sites.siteCount;
   for (int k = 1; k <= siteCount; ++k) {
     if (k == i) continue;

@@ -49,10 +49,10 @@ float RandomCoordinate(float r, float extentTwips) {
 void PlaceSites(Canvas& canvas, RandomSource& random, SiteTable& sites) {
   for (int i = 1; i <= sites.siteCount; ++i) {
     const float rx = random.Rnd();
-    sites.siteX.at(i - 1) = RandomCoordinate(rx, canvas.ScreenWidthTwips());
+    sites.siteX.at(SlotOf(i)) = RandomCoordinate(rx, canvas.ScreenWidthTwips());
     const float ry = random.Rnd();
-    sites.siteY.at(i - 1) = RandomCoordinate(ry, canvas.ScreenHeightTwips());
-    canvas.Circle(static_cast<float>(sites.siteX.at(i - 1)), static_cast<float>(sites.siteY.at(i - 1)), 3);
+    sites.siteY.at(SlotOf(i)) = RandomCoordinate(ry, canvas.ScreenHeightTwips());
+    canvas.Circle(static_cast<float>(sites.X(i)), static_cast<float>(sites.Y(i)), 3);
   }
 }
 
@@ -69,7 +69,7 @@ void RunCycleSetup(Canvas& canvas, RandomSource& random, CycleState& state) {
   DrawScaleBar(canvas, state.scaleBarLeft, state.scaleBarY);
 
   SiteTable& sites = state.tables.sites;
-  sites.siteCount = static_cast<std::int16_t>(RandomInRange(random.Rnd(), 46, 4));
+  sites.siteCount = static_cast<std::int16_t>(RandomInRange(random.Rnd(), kMaxSites - kMinSites + 1, kMinSites));
   canvas.SetFontSize(20);
   MoveTo(canvas, state.scaleBarLeft, state.scaleBarY);
   canvas.Print({PrintItem::Text("N="), PrintItem::Int16(sites.siteCount, true)});

@@ -15,7 +15,7 @@ bool YieldAndPoll(Host& host) {
 }
 
 void DrawAreaLabel(Canvas& canvas, const SiteTable& sites, int i, double cellArea) {
-  canvas.PSet(static_cast<float>(sites.siteX.at(i - 1)), static_cast<float>(sites.siteY.at(i - 1)));
+  canvas.PSet(static_cast<float>(sites.X(i)), static_cast<float>(sites.Y(i)));
   canvas.Print({PrintItem::Int32(AreaLabelValue(cellArea), true)});
 }
 
@@ -30,7 +30,7 @@ bool BuildAndDrawCell(Canvas& canvas, Host& host, CycleState& state, int i, Cycl
         if (observer) observer->OnEdgeDrawn(site, k, edge);
       }};
   if (!BuildSiteCell(state.tables, i, state.screen, hooks)) return false;
-  DrawAreaLabel(canvas, state.tables.sites, i, state.tables.cellArea.at(i - 1));
+  DrawAreaLabel(canvas, state.tables.sites, i, state.tables.cellArea.at(SlotOf(i)));
   return true;
 }
 

@@ -17,10 +17,16 @@ namespace pelmic {
 
 inline constexpr int kSiteSlots = 101;
 inline constexpr int kCutSlots = 2001;
+// How many sites a cycle has: the saver picks a count in this range, and a
+// sites file may hold no more.
 inline constexpr int kMinSites = 4;
 inline constexpr int kMaxSites = 49;
 
-// Sites of the cycle; site n (counted from 1) lives in slot n - 1. The saver's
+// Sites are counted from 1 and site n lives in slot n - 1 of every per-site
+// table (sites, cells, areas, third-site places).
+constexpr int SlotOf(int site) { return site - 1; }
+
+// Sites of the cycle. The saver's
 // sites are the random generator's single-precision values; sites read from a
 // file by the renderer keep their full value, so the table holds doubles.
 // Single-precision random sites can coincide: of sites at one point the first
@@ -30,8 +36,8 @@ struct SiteTable {
   std::array<double, kSiteSlots> siteX{};
   std::array<double, kSiteSlots> siteY{};
 
-  double X(int n) const { return siteX.at(n - 1); }
-  double Y(int n) const { return siteY.at(n - 1); }
+  double X(int n) const { return siteX.at(SlotOf(n)); }
+  double Y(int n) const { return siteY.at(SlotOf(n)); }
 };
 
 // The 0-based slot of the site nearest to each screen corner.
@@ -51,7 +57,7 @@ struct CutList {
   std::array<double, kCutSlots> cutY{};
   std::array<double, kCutSlots> cutAux{};
   std::array<Place, kCutSlots> cutPlace{};
-  // Per third site (slot m - 1): where its bisector with i crosses the pair's
+  // Per third site m (its slot): where its bisector with i crosses the pair's
   // bisector, and whether it takes part at all (a later copy of i or k does
   // not).
   std::array<Place, kSiteSlots> thirdPlace{};

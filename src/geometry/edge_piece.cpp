@@ -21,8 +21,8 @@ Stretch QualifyingStretch(const SiteTable& sites, int i, int k, const PairBisect
   const PairFrame& frame = bisector.frame;
   Stretch s{&bisector.start, &bisector.end};
   for (int q = 1; q <= sites.siteCount && !s.empty; ++q) {
-    if (q == i || q == k || !cuts.takesPart.at(q - 1)) continue;
-    const Place& place = cuts.thirdPlace.at(q - 1);
+    if (q == i || q == k || !cuts.takesPart.at(SlotOf(q))) continue;
+    const Place& place = cuts.thirdPlace.at(SlotOf(q));
     if (place.denSign == 0) {
       s.empty = NumSign(frame, place) < 0;
     } else if (place.denSign < 0 ? ComparePlaces(frame, place, *s.from) > 0 : ComparePlaces(frame, place, *s.to) < 0) {

@@ -6,7 +6,7 @@ namespace {
 
 void RecordEnd(const SiteTable& sites, int i, int k, double x, double y, const LinePlace& place,
                CellVertexTable& cells) {
-  const int row = i - 1;
+  const int row = SlotOf(i);
   const VertexSource source{sites.X(k), sites.Y(k), place};
   if (!cells.IsCellVertex(row, x, y, sites.X(i), sites.Y(i), source)) {
     cells.AddCellVertex(row, x, y, sites.X(i), sites.Y(i), source);

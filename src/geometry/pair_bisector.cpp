@@ -149,7 +149,7 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
     const double mx = sites.X(m), my = sites.Y(m);
-    cuts.takesPart.at(m - 1) = false;
+    cuts.takesPart.at(SlotOf(m)) = false;
     const bool copiesI = mx == ix && my == iy;
     if (copiesI || (mx == kx && my == ky)) {
       // Of sites at one point the first owns the cell: an earlier copy leaves
@@ -157,9 +157,9 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
       if (m < (copiesI ? i : k)) return false;
       continue;
     }
-    Place& place = cuts.thirdPlace.at(m - 1);
+    Place& place = cuts.thirdPlace.at(SlotOf(m));
     SetCrossing(place, line.frame, mx, my);
-    cuts.takesPart.at(m - 1) = true;
+    cuts.takesPart.at(SlotOf(m)) = true;
     const int product = ThirdSiteSide(line.frame, place, line.start) * ThirdSiteSide(line.frame, place, line.end);
     const bool nearerAlike = product >= 0 && SameQuadrant(sites, i, k, m) && PartnerFarther(sites, i, k, m);
     // A nearer site in k's quadrant whose bisector misses the segment shuts the

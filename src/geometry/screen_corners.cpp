@@ -43,7 +43,7 @@ CornerSites FindCornerSites(const SiteTable& sites, ScreenSize screen) {
 
 void AddScreenCorners(const SiteTable& sites, const CornerSites& corners, int i, ScreenSize screen,
                       CellVertexTable& cells) {
-  const int row = i - 1;
+  const int row = SlotOf(i);
   const double w = screen.widthPx;
   const double h = screen.heightPx;
   const double sx = sites.X(i);

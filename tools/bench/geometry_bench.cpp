@@ -55,7 +55,7 @@ void BM_LongestPair(benchmark::State& state) {
     auto tables = RandomTables(49, ++seed);
     tables->corners = {};
     for (int i = 1; i <= 49; ++i) {
-      tables->cells.ResetCell(i - 1);
+      tables->cells.ResetCell(SlotOf(i));
       for (int k = 1; k <= 49; ++k) {
         if (k == i) continue;
         const auto start = Clock::now();
