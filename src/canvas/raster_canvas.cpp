@@ -178,8 +178,6 @@ void RasterCanvas::SetForeColor(ColourValue colour) {
 
 void RasterCanvas::SetFontSize(int points) { fontSizePoints_ = std::clamp(points, 1, RasterFont::kMaxPoints); }
 
-float RasterCanvas::ScreenWidthTwips() const { return static_cast<float>(width_ * kTwipsPerPixel); }
-float RasterCanvas::ScreenHeightTwips() const { return static_cast<float>(height_ * kTwipsPerPixel); }
 
 void RasterCanvas::DrawText(std::string_view utf8) {
   const TextRun run = DrawTextRun(Target(), CurrentFace(), utf8, currentX_, currentY_, penPixel_);

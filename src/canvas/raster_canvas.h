@@ -71,6 +71,9 @@ class RasterCanvas final : public Canvas {
   DirtyRect TakeDirtyRect();
   // Whether TakeDirtyRect would return a non-empty area; takes nothing.
   bool HasChanges() const { return !dirty_.Empty(); }
+  // Counts `area` (inside the buffer) as changed, drawn or not: the screen
+  // lost it, or has not been shown all of it yet.
+  void MarkChanged(const DirtyRect& area) { Touch(area); }
 
   float CurrentX() const { return currentX_; }
   float CurrentY() const { return currentY_; }
@@ -82,8 +85,6 @@ class RasterCanvas final : public Canvas {
   void SetForeColor(ColourValue colour) override;
   ColourValue ForeColor() const override { return foreColor_; }
   void SetFontSize(int points) override;
-  float ScreenWidthTwips() const override;
-  float ScreenHeightTwips() const override;
 
  protected:
   void DrawText(std::string_view utf8) override;

@@ -32,9 +32,6 @@ constexpr int RedOf(ColourValue c) { return static_cast<int>(c & 0xFFu); }
 constexpr int GreenOf(ColourValue c) { return static_cast<int>((c >> 8) & 0xFFu); }
 constexpr int BlueOf(ColourValue c) { return static_cast<int>((c >> 16) & 0xFFu); }
 
-// Screen sizes are reported in twips; the system converts with this fixed factor.
-constexpr double kTwipsPerPixel = 15.0;
-
 // One item of a Print call: a string or a number, optionally ending the line.
 struct PrintItem {
   std::string text;
@@ -64,9 +61,6 @@ class Canvas {
   virtual void SetForeColor(ColourValue colour) = 0;
   virtual ColourValue ForeColor() const = 0;
   virtual void SetFontSize(int points) = 0;
-
-  virtual float ScreenWidthTwips() const = 0;
-  virtual float ScreenHeightTwips() const = 0;
 
   // Writes the items one after another from the current position.
   void Print(std::initializer_list<PrintItem> items);

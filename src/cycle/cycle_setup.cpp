@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "geometry/numeric.h"
-#include "geometry/screen_corners.h"
 
 namespace pelmic {
 namespace {
@@ -39,19 +37,18 @@ void DrawScaleBar(Canvas& canvas, float left, float y) {
 
 // A coordinate Rnd * extent in [0, extent): single precision like the sites,
 // and never the far edge itself, which is outside the screen.
-float RandomCoordinate(float r, float extentTwips) {
-  float value = static_cast<float>(double{r} * extentTwips / kTwipsPerPixel);
-  const auto extent = static_cast<float>(extentTwips / kTwipsPerPixel);
-  if (value >= extent) value = std::nextafter(extent, 0.0f);
-  return value;
+float RandomCoordinate(float r, double extent) {
+  const auto edge = static_cast<float>(extent);
+  const auto value = static_cast<float>(double{r} * extent);
+  return value >= edge ? std::nextafter(edge, 0.0f) : value;
 }
 
-void PlaceSites(Canvas& canvas, RandomSource& random, SiteTable& sites) {
+void PlaceSites(Canvas& canvas, RandomSource& random, ScreenSize screen, SiteTable& sites) {
   for (int i = 1; i <= sites.siteCount; ++i) {
     const float rx = random.Rnd();
-    sites.siteX.at(SlotOf(i)) = RandomCoordinate(rx, canvas.ScreenWidthTwips());
+    sites.siteX.at(SlotOf(i)) = RandomCoordinate(rx, screen.widthPx);
     const float ry = random.Rnd();
-    sites.siteY.at(SlotOf(i)) = RandomCoordinate(ry, canvas.ScreenHeightTwips());
+    sites.siteY.at(SlotOf(i)) = RandomCoordinate(ry, screen.heightPx);
     canvas.Circle(static_cast<float>(sites.X(i)), static_cast<float>(sites.Y(i)), 3);
   }
 }
@@ -62,8 +59,7 @@ void RunCycleSetup(Canvas& canvas, RandomSource& random, CycleState& state) {
   state.colour = PickColour(random);
   canvas.SetForeColor(state.colour);
 
-  const double widthPx = canvas.ScreenWidthTwips() / kTwipsPerPixel;
-  state.scaleBarLeft = static_cast<float>(double{random.Rnd()} * (widthPx - 380));
+  state.scaleBarLeft = static_cast<float>(double{random.Rnd()} * (double{state.screen.widthPx} - 380));
   state.scaleBarY = static_cast<float>(double{random.Rnd()} * 150 + 40);
   canvas.SetFontSize(12);
   DrawScaleBar(canvas, state.scaleBarLeft, state.scaleBarY);
@@ -75,8 +71,7 @@ void RunCycleSetup(Canvas& canvas, RandomSource& random, CycleState& state) {
   canvas.Print({PrintItem::Text("N="), PrintItem::Int16(sites.siteCount, true)});
   canvas.SetFontSize(12);
 
-  PlaceSites(canvas, random, sites);
-  state.tables.corners = FindCornerSites(sites, state.screen);
+  PlaceSites(canvas, random, state.screen, sites);
 }
 
 }  // namespace pelmic

@@ -2,51 +2,36 @@
 #include "cycle/diagram_cycle.h"
 
 #include "area/area_label.h"
-#include "area/site_cell.h"
 #include "cycle/cycle_setup.h"
 #include "cycle/cycle_state.h"
+#include "cycle/site_cells.h"
 
 namespace pelmic {
 namespace {
 
-bool YieldAndPoll(Host& host) {
-  host.DoEvents();
-  return host.QuitFlag() == kQuitRequested;
-}
+// Each edge drawn and each label printed as soon as it is found.
+class CellDrawing final : public CellSink {
+ public:
+  CellDrawing(Canvas& canvas, const DiagramTables& tables, CycleObserver* observer)
+      : canvas_(canvas), tables_(tables), observer_(observer) {}
 
-void DrawAreaLabel(Canvas& canvas, const SiteTable& sites, int i, double cellArea) {
-  canvas.PSet(static_cast<float>(sites.X(i)), static_cast<float>(sites.Y(i)));
-  canvas.Print({PrintItem::Int32(AreaLabelValue(cellArea), true)});
-}
-
-// The cell of site i, each pair after a yield, each edge drawn as soon as it
-// is found. Returns false when the quit flag was seen.
-bool BuildAndDrawCell(Canvas& canvas, Host& host, CycleState& state, int i, CycleObserver* observer) {
-  const SiteCellHooks hooks{
-      [&host] { return !YieldAndPoll(host); },
-      [&canvas, observer](int site, int k, const Edge& edge) {
-        canvas.Line(static_cast<float>(edge.x1), static_cast<float>(edge.y1), static_cast<float>(edge.x2),
-                    static_cast<float>(edge.y2));
-        if (observer) observer->OnEdgeDrawn(site, k, edge);
-      }};
-  if (!BuildSiteCell(state.tables, i, state.screen, hooks)) return false;
-  DrawAreaLabel(canvas, state.tables.sites, i, state.tables.cellArea.at(SlotOf(i)));
-  return true;
-}
-
-// One whole cycle up to the clear. Returns false when the quit flag was seen.
-bool RunOneCycle(Canvas& canvas, Host& host, RandomSource& random, CycleState& state, CycleObserver* observer) {
-  RunCycleSetup(canvas, random, state);
-  const int siteCount = state.tables.sites.siteCount;
-  for (int i = 1; i <= siteCount; ++i) {
-    if (!BuildAndDrawCell(canvas, host, state, i, observer)) return false;
+  void EdgeFound(int i, int k, const Edge& edge) override {
+    canvas_.Line(static_cast<float>(edge.x1), static_cast<float>(edge.y1), static_cast<float>(edge.x2),
+                 static_cast<float>(edge.y2));
+    if (observer_) observer_->OnEdgeDrawn(i, k, edge);
   }
-  if (observer) observer->OnCycleDrawn(state);
-  for (std::int32_t pauseRound = 1; pauseRound <= kPauseRounds; ++pauseRound) {
-    if (YieldAndPoll(host)) return false;
+
+  // The area label, written at the site.
+  void CellFinished(int i) override {
+    canvas_.PSet(static_cast<float>(tables_.sites.X(i)), static_cast<float>(tables_.sites.Y(i)));
+    canvas_.Print({PrintItem::Int32(AreaLabelValue(tables_.cellArea.at(SlotOf(i))), true)});
   }
-  return true;
-}
+
+ private:
+  Canvas& canvas_;
+  const DiagramTables& tables_;
+  CycleObserver* observer_;
+};
 
 // The tables are allocated once and reused by every cycle, like the saver's
 // fixed-size tables. Of their 1.2 MB of slots a cycle writes a few hundred KB,
@@ -61,10 +46,15 @@ CycleState& ProgramCycleState() {
 
 }  // namespace
 
-void RunDiagramCycles(Canvas& canvas, Host& host, RandomSource& random, ScreenSize screen, CycleObserver* observer) {
+Steps DiagramCycles(Canvas& canvas, RandomSource& random, ScreenSize screen, CycleObserver* observer) {
   CycleState& state = ProgramCycleState();
   state.screen = screen;
-  while (RunOneCycle(canvas, host, random, state, observer)) {
+  CellDrawing drawing(canvas, state.tables, observer);
+  for (;;) {
+    RunCycleSetup(canvas, random, state);
+    for (Steps cells = SiteCells(state.tables, screen, drawing); cells.Resume();) co_yield 0;
+    if (observer) observer->OnCycleDrawn(state);
+    for (std::int32_t pauseRound = 1; pauseRound <= kPauseRounds; ++pauseRound) co_yield pauseRound;
     canvas.Cls();
   }
 }

@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: MIT
-// diagram_cycle.h - the saver's endless cycle: set-up, every site's cell,
-// the pause, the clear.
+// diagram_cycle.h - the saver's endless cycle, in steps: set-up, every site's
+// cell, the pause, the clear, and again.
 //
-//   RandomSource rnd(seed);
-//   RunDiagramCycles(canvas, host, rnd, {1920.0f, 1080.0});  // returns once the
-//                                                            // host's quit flag is -1
+//   RandomSource random(seed);
+//   Steps cycle = DiagramCycles(canvas, random, ScreenSize::OfPixels(1920, 1080));
+//   while (cycle.Resume()) {  // up to the next yield; the cycle never ends by itself
+//     // one turn of the framework's loop: events, the quit flag, a present
+//   }
 //
-// The cycle yields through host.DoEvents() once before every ordered pair of
-// distinct sites and once in every pause round, and looks at the quit flag
-// right after each yield; nowhere else. When it sees -1 it returns at once,
-// leaving the exit path (clear, hide, unload) to the caller.
+// The cycle yields once before the work of every ordered pair of distinct
+// sites and once in every pause round, nowhere else. Whoever resumes it
+// polls the quit flag after each yield and, once it is set, resumes it no
+// more: nothing of the pair or site at hand is finished, and the window is
+// left as it is for the exit path. Each yield's mark is its pause round, 1
+// to kPauseRounds, or 0 before a pair; at round 1 the picture is complete.
 #pragma once
 
 #include <cstdint>
 
 #include "cycle/canvas.h"
-#include "cycle/host.h"
 #include "cycle/random_source.h"
+#include "cycle/steps.h"
 #include "geometry/edge_piece.h"
 #include "geometry/screen.h"
 
@@ -27,7 +31,7 @@ struct CycleState;  // cycle_state.h: the cycle's colour, scale bar, sites, cell
 // Yield rounds of the pause that holds the finished picture.
 inline constexpr std::int32_t kPauseRounds = 1276600;
 
-// Notifications for hosts that report on the cycle (the headless renderer,
+// Notifications for those who report on the cycle (the headless renderer,
 // tests). The saver itself ignores them.
 class CycleObserver {
  public:
@@ -38,7 +42,8 @@ class CycleObserver {
   virtual void OnCycleDrawn(const CycleState& /*state*/) {}
 };
 
-void RunDiagramCycles(Canvas& canvas, Host& host, RandomSource& random, ScreenSize screen,
-                      CycleObserver* observer = nullptr);
+// The cycle on `canvas`, whose screen is `screen`. One at a time per
+// process: the cycle's tables are the program's (diagram_cycle.cpp says why).
+Steps DiagramCycles(Canvas& canvas, RandomSource& random, ScreenSize screen, CycleObserver* observer = nullptr);
 
 }  // namespace pelmic

@@ -11,6 +11,11 @@ namespace pelmic {
 struct ScreenSize {
   float widthPx;
   double heightPx;
+
+  // A screen of whole pixels, as every window and picture has.
+  static constexpr ScreenSize OfPixels(int width, int height) {
+    return {static_cast<float>(width), static_cast<double>(height)};
+  }
 };
 
 }  // namespace pelmic

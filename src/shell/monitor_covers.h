@@ -39,7 +39,7 @@ std::vector<ScreenRect> CoverRects(const std::vector<MonitorRect>& monitors);
 // cover is over yet. A cover that cannot be made ends the saver, on every
 // front end, as one that cannot be made at start-up does: a monitor showing
 // the desktop while the saver seems to run is worse than ending. So `add`
-// throws, and the error leaves FollowCoverRects and the window's DoEvents.
+// throws, and the error leaves FollowCoverRects and the window's PumpEvents.
 //
 //   FollowCoverRects(covers, CoverRects(monitors), [](const Cover& c) { return c.area; },
 //                    [&](const ScreenRect& area) { covers.push_back(MakeCover(area)); });
@@ -56,10 +56,10 @@ void FollowCoverRects(std::vector<Cover>& covers, const std::vector<ScreenRect>&
 
 // For a front end that hears of the monitors where nothing may escape (a
 // window procedure): the failure of a cover is kept, and raised by the
-// window's next DoEvents.
+// window's next PumpEvents.
 //
 //   coverFailure.Keep([&] { FollowCoverRects(...); });   // in the window procedure
-//   coverFailure.Raise();                                  // at the end of DoEvents
+//   coverFailure.Raise();                                  // at the end of PumpEvents
 class CoverFailure {
  public:
   template <typename Follow>

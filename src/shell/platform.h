@@ -2,22 +2,23 @@
 // platform.h - what the saver shell needs from a desktop platform.
 //
 // The shell (start-up mode choice, saver window lifecycle, input rules,
-// settings dialog behaviour) is written against these two interfaces only, so
+// settings dialog behaviour) is written against these interfaces only, so
 // that it runs in unit tests with a fake platform. Each folder under
-// src/platform/ implements them for one desktop (Win32, SDL on Linux).
+// src/platform/ implements them for one front end: Win32, the Linux desktop
+// (X11 through SDL, a daemon's X window, Wayland), the web page.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
-#include "cycle/canvas.h"
+#include "canvas/raster_canvas.h"
 #include "shell/settings_dialog_design.h"
 
 namespace pelmic::shell {
 
 // The saver window's input handlers. The platform calls them from inside
-// SaverWindow::DoEvents only, never from another thread.
+// SaverWindow::PumpEvents only, never from another thread.
 class SaverInput {
  public:
   virtual ~SaverInput() = default;
@@ -25,27 +26,35 @@ class SaverInput {
   virtual void Form_Click() = 0;    // any mouse button down
   // Pointer position in window pixels; the platform reports every motion event.
   virtual void Form_MouseMove(float x, float y) = 0;
-  // The window was asked to close (window manager, end of session).
+  // The window was asked to close (window manager, end of session, a stop
+  // signal, a daemon's window gone).
   virtual void CloseRequested() = 0;
-  // True once a handler has asked the saver to end: nothing drawn after that
-  // is ever seen, so the window need not present it.
-  virtual bool Ending() const { return false; }
 };
 
 // The full-screen saver window. Created hidden; black; borderless; covering the
-// primary screen; its client area shows the canvas's pixels.
+// primary screen; its client area shows the canvas's pixels. The shell's loop
+// drives it (saver_session.h): it supplies its events, its present and, where
+// it has one, its frame signal; when to present is the shell's rule
+// (present_rule.h).
 class SaverWindow {
  public:
   virtual ~SaverWindow() = default;
   virtual void Show() = 0;
   virtual void Hide() = 0;
-  // Presents what has been drawn so far, now.
-  virtual void Refresh() = 0;
-  // The drawing surface, sized to the screen.
-  virtual Canvas& Surface() = 0;
-  // Runs all pending window events, calling the handlers of `input`, and
-  // presents what was drawn since the last present (as often as is useful).
-  virtual void DoEvents(SaverInput& input) = 0;
+  // The drawing surface, sized to the screen. A window whose screen lost
+  // what it showed marks the canvas changed (MarkChanged), so that the next
+  // present shows it all again.
+  virtual RasterCanvas& Surface() = 0;
+  // Runs the window's pending events, calling the handlers of `input`, and
+  // returns; it never waits for an event.
+  virtual void PumpEvents(SaverInput& input) = 0;
+  // Puts `area` of the canvas on the screen, now; nothing for an empty one.
+  virtual void Present(const DirtyRect& area) = 0;
+  // Whether the screen tells when it can take a frame (a buffer the
+  // compositor let go, the browser's next animation frame), and whether it
+  // can now. A window without such a signal is paced by the shell's clock.
+  virtual bool HasFrameSignal() const { return false; }
+  virtual bool FrameReady() { return true; }
 };
 
 enum class DialogOutcome { Ok, Cancel, Closed, Preview };

@@ -43,6 +43,8 @@ inline constexpr SettingsDialogDesign kSettingsDialog{
         {"cmdPreview", ControlKind::Button, ControlRole::Preview, "プレビュー(&P)", 4680, 2880, 1335, 375},
     }}};
 
-constexpr int TwipsToPixels(int twips) { return twips / 15; }
+// The dialog is laid out in twips, fifteen to a pixel.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int TwipsToPixels(int twips) { return twips / kTwipsPerPixel; }
 
 }  // namespace pelmic::shell

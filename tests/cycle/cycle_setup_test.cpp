@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cycle/recording_canvas.h"
+#include "cycle/site_cells.h"
 
 namespace pelmic {
 namespace {
@@ -37,7 +38,7 @@ struct SetupRun {
 };
 
 SetupRun RunSetup(std::deque<float> values, float width = 1920, float height = 1080) {
-  SetupRun run{std::make_unique<testing::RecordingCanvas>(width, height), std::make_unique<CycleState>(), 0};
+  SetupRun run{std::make_unique<testing::RecordingCanvas>(), std::make_unique<CycleState>(), 0};
   run.state->screen = {width, height};
   ScriptedRandom random(std::move(values));
   RunCycleSetup(*run.canvas, random, *run.state);
@@ -110,9 +111,10 @@ TEST(CycleSetup, PlacesSitesFromTheDrawsAndCirclesThem) {
   EXPECT_EQ(run.canvas->circles[0].colour, run.state->colour);
 }
 
-TEST(CycleSetup, FindsTheSiteNearestToEachCorner) {
+TEST(CycleSetup, TheCellsBeginWithTheSiteNearestToEachCorner) {
   // Sites: (200, 300), (0, 0), near (800, 600), (400, 450).
   const auto run = RunSetup({0, 0, 0, 0, 0, 0, 0.25f, 0.5f, 0, 0, kJustBelowOne, kJustBelowOne, 0.5f, 0.75f}, 800, 600);
+  BuildAllCells(run.state->tables, run.state->screen);
   const CornerSites& corners = run.state->tables.corners;
   EXPECT_EQ(corners.cornerSiteTL, 1);
   EXPECT_EQ(corners.cornerSiteTR, 2);  // 600 away, against 602 for (400, 450)

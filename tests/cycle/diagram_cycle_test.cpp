@@ -14,38 +14,38 @@
 namespace pelmic {
 namespace {
 
-// Counts yields; raises the quit flag once `quitAt` yields have happened.
-// When a cycle is drawn it may move the quit point relative to that moment.
-class CountingHost final : public Host, public CycleObserver {
+// Notes what the cycle reports; the picture counts as drawn at its first pause yield.
+class CountingObserver final : public CycleObserver {
  public:
-  void DoEvents() override { ++yields; }
-  std::int16_t QuitFlag() const override { return yields >= quitAt ? kQuitRequested : kKeepRunning; }
   void OnEdgeDrawn(int, int, const Edge&) override { ++edges; }
   void OnCycleDrawn(const CycleState& state) override {
-    yieldsWhenDrawn.push_back(yields);
     siteCounts.push_back(state.tables.sites.siteCount);
     lastDrawn = state;
-    if (quitAfterDrawn >= 0) quitAt = yields + quitAfterDrawn;
   }
 
-  long yields = 0;
-  long long quitAt = 1LL << 40;  // long is 32 bits on Windows
-  long quitAfterDrawn = -1;
   int edges = 0;
-  std::vector<long> yieldsWhenDrawn;
   std::vector<long> siteCounts;
   CycleState lastDrawn;
 };
 
 constexpr ScreenSize kScreen{1024, 768};
 
+// The plain loop of a test: resumes the cycle `yields` times, or, given
+// `afterDrawn`, until that many yields past the first picture's last label.
 struct CycleRun {
-  testing::RecordingCanvas canvas{1024, 768};
-  CountingHost host;
+  testing::RecordingCanvas canvas;
+  CountingObserver observer;
+  long yields = 0;
+  long yieldsWhenDrawn = -1;
 
-  void Run(std::uint64_t seed) {
+  void Run(std::uint64_t seed, long maxYields, long afterDrawn = -1) {
     RandomSource random(seed);
-    RunDiagramCycles(canvas, host, random, kScreen, &host);
+    Steps cycle = DiagramCycles(canvas, random, kScreen, &observer);
+    while (yields < maxYields && cycle.Resume()) {
+      ++yields;
+      if (yieldsWhenDrawn < 0 && cycle.Mark() == 1) yieldsWhenDrawn = yields - 1;
+      if (afterDrawn >= 0 && yieldsWhenDrawn >= 0 && yields == yieldsWhenDrawn + afterDrawn) return;
+    }
   }
 };
 
@@ -54,45 +54,39 @@ long PairYields(long n) { return n * (n - 1); }
 TEST(DiagramCycle, YieldsOncePerOrderedPairThenThroughoutThePause) {
   for (std::uint64_t seed : {1u, 2u, 3u}) {
     CycleRun run;
-    run.host.quitAfterDrawn = kPauseRounds + 1;  // seen at the next cycle's first pair
-    run.Run(seed);
-    ASSERT_EQ(run.host.siteCounts.size(), 1u);
-    const long n = run.host.siteCounts[0];
-    EXPECT_EQ(run.host.yieldsWhenDrawn[0], PairYields(n)) << seed;
-    EXPECT_EQ(run.host.yields, PairYields(n) + kPauseRounds + 1) << seed;
+    run.Run(seed, 1L << 40, kPauseRounds + 1);  // up to the next cycle's first pair
+    ASSERT_EQ(run.observer.siteCounts.size(), 1u);
+    const long n = run.observer.siteCounts[0];
+    EXPECT_EQ(run.yieldsWhenDrawn, PairYields(n)) << seed;
+    EXPECT_EQ(run.yields, PairYields(n) + kPauseRounds + 1) << seed;
     EXPECT_EQ(run.canvas.clears, 1) << "the window is cleared once, after the pause";
     EXPECT_GT(run.canvas.circles.size(), static_cast<std::size_t>(n)) << "the next cycle's set-up ran";
     EXPECT_EQ(run.canvas.points.size(), static_cast<std::size_t>(n)) << "one label point per site";
-    EXPECT_GE(run.host.edges, static_cast<int>(2 * (n - 1))) << "every cell has edges";
+    EXPECT_GE(run.observer.edges, static_cast<int>(2 * (n - 1))) << "every cell has edges";
   }
 }
 
-TEST(DiagramCycle, AQuitDuringTheSetUpIsSeenAtTheFirstPairsPoll) {
+TEST(DiagramCycle, TheFirstResumeRunsTheSetUpAndNoPair) {
   CycleRun run;
-  run.host.quitAt = 0;  // raised before the cycle starts
-  run.Run(4);
-  EXPECT_EQ(run.host.yields, 1);
-  EXPECT_EQ(run.host.edges, 0);
+  run.Run(4, 1);
+  EXPECT_EQ(run.observer.edges, 0);
   EXPECT_GE(run.canvas.circles.size(), 4u);
   EXPECT_EQ(run.canvas.clears, 0);
 }
 
-TEST(DiagramCycle, AQuitInThePauseLeavesWithoutClearing) {
+TEST(DiagramCycle, StoppedInThePauseItLeavesTheWindowUncleared) {
   for (long after : {1L, 1000L, static_cast<long>(kPauseRounds)}) {
     CycleRun run;
-    run.host.quitAfterDrawn = after;
-    run.Run(6);
-    const long n = run.host.siteCounts.at(0);
-    EXPECT_EQ(run.host.yields, PairYields(n) + after);
+    run.Run(6, 1L << 40, after);
+    const long n = run.observer.siteCounts.at(0);
+    EXPECT_EQ(run.yields, PairYields(n) + after);
     EXPECT_EQ(run.canvas.clears, 0) << "the exit path clears; the cycle does not";
   }
 }
 
-TEST(DiagramCycle, AQuitInTheMiddleOfASiteLeavesItUnfinished) {
+TEST(DiagramCycle, StoppedInTheMiddleOfASiteItLeavesItUnfinished) {
   CycleRun run;
-  run.host.quitAt = 5;
-  run.Run(8);
-  EXPECT_EQ(run.host.yields, 5);
+  run.Run(8, 5);
   EXPECT_TRUE(run.canvas.points.empty()) << "no label: the first site needs at least 3 pairs, and more sites follow";
 }
 
@@ -103,12 +97,13 @@ TEST(DiagramCycle, TinyScreensDrawEveryCell) {
   for (const auto& [width, height] : {std::pair{1, 1}, {2, 2}, {3, 1}, {1, 40}, {200, 150}, {379, 12}}) {
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
       RasterCanvas canvas(width, height);
-      CountingHost host;
-      host.quitAfterDrawn = 0;
+      CountingObserver observer;
       RandomSource random(seed);
-      RunDiagramCycles(canvas, host, random, {static_cast<float>(width), static_cast<double>(height)}, &host);
-      ASSERT_EQ(host.siteCounts.size(), 1u) << width << "x" << height << " seed " << seed;
-      const DiagramTables& tables = host.lastDrawn.tables;
+      Steps cycle = DiagramCycles(canvas, random, ScreenSize::OfPixels(width, height), &observer);
+      while (cycle.Resume() && cycle.Mark() != 1) {
+      }
+      ASSERT_EQ(observer.siteCounts.size(), 1u) << width << "x" << height << " seed " << seed;
+      const DiagramTables& tables = observer.lastDrawn.tables;
       for (int i = 0; i < tables.sites.siteCount; ++i) {
         const double area = tables.cellArea[i];
         EXPECT_TRUE(std::isfinite(area) && area >= 0 && area <= width * height * (1 + 1e-6))

@@ -19,8 +19,6 @@ class RecordingCanvas final : public Canvas {
     ColourValue colour;
   };
 
-  RecordingCanvas(float widthPx, float heightPx) : widthPx_(widthPx), heightPx_(heightPx) {}
-
   void Line(float x1, float y1, float x2, float y2) override {
     lines.push_back({x1, y1, x2, y2});
     log.push_back("Line");
@@ -40,8 +38,6 @@ class RecordingCanvas final : public Canvas {
   void SetForeColor(ColourValue colour) override { colour_ = colour; }
   ColourValue ForeColor() const override { return colour_; }
   void SetFontSize(int size) override { log.push_back("FontSize " + std::to_string(size)); }
-  float ScreenWidthTwips() const override { return widthPx_ * 15; }
-  float ScreenHeightTwips() const override { return heightPx_ * 15; }
 
   std::vector<LineCall> lines;
   std::vector<CircleCall> circles;
@@ -61,7 +57,6 @@ class RecordingCanvas final : public Canvas {
   }
 
  private:
-  float widthPx_, heightPx_;
   ColourValue colour_ = 0;
 };
 

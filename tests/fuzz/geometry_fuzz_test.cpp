@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "area/site_cell.h"
+#include "cycle/site_cells.h"
 
 namespace pelmic {
 namespace {

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "area/site_cell.h"
+#include "cycle/site_cells.h"
 #include "input_error.h"
 #include "sites_file.h"
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "area/area_label.h"
-#include "area/site_cell.h"
+#include "cycle/site_cells.h"
 #include "oracle/reference_voronoi.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <set>
 #include <utility>
 
-#include "area/site_cell.h"
+#include "cycle/site_cells.h"
 #include "oracle/reference_voronoi.h"
 
 namespace pelmic {

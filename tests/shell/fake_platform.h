@@ -3,7 +3,7 @@
 //
 // Every call the shell makes is written to `log` in order ("Show",
 // "ShowCursor(false)", "SetScreenSaverActive(true)", ...). Answers come from
-// the public fields. The saver window's DoEvents replays `input` one batch per
+// the public fields. The saver window's PumpEvents replays `input` one batch per
 // call; once the script is used up it asks the window to close and logs
 // "ScriptExhausted", so a saver that wrongly keeps running still ends.
 #pragma once
@@ -16,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "cycle/canvas.h"
 #include "shell/platform.h"
 
 namespace pelmic::shell::testing {
@@ -36,52 +35,26 @@ struct InputEvent {
 // The events that are pending at one yield.
 using InputBatch = std::vector<InputEvent>;
 
-class FakeCanvas final : public Canvas {
- public:
-  FakeCanvas(std::vector<std::string>& log, float widthTwips, float heightTwips)
-      : log_(log), widthTwips_(widthTwips), heightTwips_(heightTwips) {}
-
-  void Line(float, float, float, float) override { ++drawCalls; }
-  void Circle(float, float, float) override { ++drawCalls; }
-  void PSet(float, float) override { ++drawCalls; }
-  void Cls() override { log_.push_back("Cls"); }
-  void SetForeColor(ColourValue colour) override { foreColor_ = colour; }
-  ColourValue ForeColor() const override { return foreColor_; }
-  void SetFontSize(int) override {}
-  float ScreenWidthTwips() const override { return widthTwips_; }
-  float ScreenHeightTwips() const override { return heightTwips_; }
-
-  int drawCalls = 0;
-
- protected:
-  void DrawText(std::string_view) override { ++drawCalls; }
-  void EndOfLine() override {}
-
- private:
-  std::vector<std::string>& log_;
-  float widthTwips_;
-  float heightTwips_;
-  ColourValue foreColor_ = 0;
-};
-
 struct FakeScreen {
-  float widthTwips = 1920.0f * 15.0f;
-  float heightTwips = 1080.0f * 15.0f;
+  int width = 64;
+  int height = 48;
 };
 
 class FakeSaverWindow final : public SaverWindow {
  public:
-  FakeSaverWindow(std::vector<std::string>& log, std::deque<InputBatch>& input, int& yields,
-                  FakeScreen screen)
-      : log_(log), input_(input), yields_(yields), canvas_(log, screen.widthTwips, screen.heightTwips) {}
+  FakeSaverWindow(std::vector<std::string>& log, std::deque<InputBatch>& input, int& yields, FakeScreen screen)
+      : log_(log), input_(input), yields_(yields), canvas_(screen.width, screen.height) {}
   ~FakeSaverWindow() override { log_.push_back("DestroySaverWindow"); }
 
   void Show() override { log_.push_back("Show"); }
-  void Hide() override { log_.push_back("Hide"); }
-  void Refresh() override { log_.push_back("Refresh"); }
-  Canvas& Surface() override { return canvas_; }
+  // Says whether the canvas was black by then: the exit path clears it first.
+  void Hide() override { log_.push_back(Black() ? "Hide(black)" : "Hide(drawn)"); }
+  RasterCanvas& Surface() override { return canvas_; }
+  void Present(const DirtyRect& area) override {
+    if (!area.Empty()) log_.push_back("Present");
+  }
 
-  void DoEvents(SaverInput& input) override {
+  void PumpEvents(SaverInput& input) override {
     ++yields_;
     if (input_.empty()) {
       log_.push_back("ScriptExhausted");
@@ -102,11 +75,19 @@ class FakeSaverWindow final : public SaverWindow {
       case InputEvent::Kind::Close: input.CloseRequested(); break;
     }
   }
+  bool Black() const {
+    for (int y = 0; y < canvas_.Height(); ++y) {
+      for (int x = 0; x < canvas_.Width(); ++x) {
+        if (canvas_.PixelAt(x, y) != 0) return false;
+      }
+    }
+    return true;
+  }
 
   std::vector<std::string>& log_;
   std::deque<InputBatch>& input_;
   int& yields_;
-  FakeCanvas canvas_;
+  RasterCanvas canvas_;
 };
 
 class FakePlatform final : public Platform {
@@ -121,7 +102,7 @@ class FakePlatform final : public Platform {
 
   // What happened.
   std::vector<std::string> log;
-  int yields = 0;           // DoEvents calls of the saver window
+  int yields = 0;           // PumpEvents calls of the saver window: one per yield
   int cursorCount = 0;      // the display count: below 0 means hidden
   const SettingsDialogDesign* dialogShown = nullptr;
 

@@ -52,7 +52,7 @@ TEST(FollowCoverRects, KeepsWhatIsStillWantedAndAsksOnlyForWhatIsMissing) {
 }
 
 // A cover that cannot be made ends the saver: the error leaves the rule,
-// or, kept where nothing may escape, the next DoEvents, once.
+// or, kept where nothing may escape, the next PumpEvents, once.
 TEST(FollowCoverRects, ACoverThatCannotBeMadeEndsTheSaver) {
   const ScreenRect gone{-1280, 0, 0, 1024}, kept{1920, 0, 3840, 1080}, added{0, 1080, 1920, 2160};
   std::vector<ScreenRect> covers{gone, kept};

@@ -34,18 +34,18 @@ class SaverMouseTest : public ::testing::Test {
 };
 
 TEST(SaverRoundingTest, RoundsHalvesToEvenAndClampsTo16Bits) {
-  EXPECT_EQ(RoundToPixel(2.5f), 2);
-  EXPECT_EQ(RoundToPixel(3.5f), 4);
-  EXPECT_EQ(RoundToPixel(-2.5f), -2);
-  EXPECT_EQ(RoundToPixel(0.4f), 0);
-  EXPECT_EQ(RoundToPixel(-0.4f), 0);
-  EXPECT_EQ(RoundToPixel(99.6f), 100);
-  EXPECT_EQ(RoundToPixel(32767.4f), 32767);
-  EXPECT_EQ(RoundToPixel(32767.5f), 32767);
-  EXPECT_EQ(RoundToPixel(-32768.5f), -32768);
-  EXPECT_EQ(RoundToPixel(1e9f), 32767);
-  EXPECT_EQ(RoundToPixel(-1e9f), -32768);
-  EXPECT_EQ(RoundToPixel(std::numeric_limits<float>::infinity()), 32767);
+  EXPECT_EQ(RoundHalfEvenToInt16(2.5f), 2);
+  EXPECT_EQ(RoundHalfEvenToInt16(3.5f), 4);
+  EXPECT_EQ(RoundHalfEvenToInt16(-2.5f), -2);
+  EXPECT_EQ(RoundHalfEvenToInt16(0.4f), 0);
+  EXPECT_EQ(RoundHalfEvenToInt16(-0.4f), 0);
+  EXPECT_EQ(RoundHalfEvenToInt16(99.6f), 100);
+  EXPECT_EQ(RoundHalfEvenToInt16(32767.4f), 32767);
+  EXPECT_EQ(RoundHalfEvenToInt16(32767.5f), 32767);
+  EXPECT_EQ(RoundHalfEvenToInt16(-32768.5f), -32768);
+  EXPECT_EQ(RoundHalfEvenToInt16(1e9f), 32767);
+  EXPECT_EQ(RoundHalfEvenToInt16(-1e9f), -32768);
+  EXPECT_EQ(RoundHalfEvenToInt16(std::numeric_limits<float>::infinity()), 32767);
 }
 
 TEST_F(SaverMouseTest, FirstMoveOnlyRecordsThenAnyDifferenceEnds) {
@@ -108,8 +108,7 @@ TEST_F(SaverMouseTest, NoEventClearsAQuitRequest) {
 
 // ---- Whole runs with the real cycle: which input ends it, and how. ----
 
-const Log kExitPath{"Cls", "Hide", "SetScreenSaverActive(true)", "ShowCursor(true)",
-                    "DestroySaverWindow"};
+const Log kExitPath{"Hide(black)", "SetScreenSaverActive(true)", "ShowCursor(true)", "DestroySaverWindow"};
 
 Log Tail(const Log& log, std::size_t n) { return Log(log.end() - static_cast<long>(n), log.end()); }
 
@@ -141,25 +140,29 @@ TEST(SaverSessionTest, RestingCursorAndJitterDoNotEndItARealMoveDoes) {
 // ---- Prologue and exit path order, with a scripted cycle. ----
 
 struct CycleSeen {
-  std::int16_t quitFlag = 99;
   float firstRandom = -1.0f;
   ScreenSize screen{};
 };
 
-// A cycle that notes what it was handed and returns as if the user had stopped it.
-CycleRunner RecordingCycle(FakePlatform& platform, CycleSeen& seen) {
-  return [&platform, &seen](Canvas&, Host& host, RandomSource& random, ScreenSize screen) {
+// A cycle that notes what it was handed, then only yields.
+CycleStart RecordingCycle(FakePlatform& platform, CycleSeen& seen) {
+  return [&platform, &seen](Canvas&, RandomSource& random, ScreenSize screen) -> Steps {
     platform.log.push_back("Cycle");
-    seen.quitFlag = host.QuitFlag();
     seen.firstRandom = random.Rnd();
     seen.screen = screen;
+    for (;;) co_yield 0;
   };
+}
+
+void RunToTheEnd(SaverSession& session) {
+  while (session.Turn()) {
+  }
 }
 
 Log ExpectedRun(bool previouslyActive) {
   const std::string restore = previouslyActive ? "SetScreenSaverActive(true)" : "SetScreenSaverActive(false)";
   return {"CreateSaverWindow", "Show", "TimerSeed", "ScreenSaverActive", "SetScreenSaverActive(true)",
-          "ShowCursor(false)", "Refresh", "Cycle", "Cls", "Hide", restore, "ShowCursor(true)",
+          "ShowCursor(false)", "Present", "Cycle", "Hide(black)", restore, "ShowCursor(true)",
           "DestroySaverWindow"};
 }
 
@@ -168,31 +171,32 @@ TEST(SaverSessionTest, PrologueAndExitPathRunInOrderAndRestoreThePreviousSetting
     SCOPED_TRACE(previouslyActive);
     FakePlatform platform;
     platform.screenSaverActive = previouslyActive;
+    platform.ScriptIdleYields(2);
+    platform.ScriptOnePerYield({InputEvent::Close()});
     RandomSource random;
     CycleSeen seen;
     SaverSession session(platform, random, RecordingCycle(platform, seen));
-    session.Run();
+    RunToTheEnd(session);
     EXPECT_EQ(platform.log, ExpectedRun(previouslyActive));
+    EXPECT_EQ(platform.yields, 3);
     EXPECT_EQ(platform.screenSaverActive, previouslyActive);
     EXPECT_EQ(platform.cursorCount, 0);
   }
 }
 
-TEST(SaverSessionTest, CycleStartsSeededWithACleanFlagAndTheMeasuredScreen) {
+TEST(SaverSessionTest, CycleStartsSeededWithACleanFlagAndTheWindowsScreen) {
   FakePlatform platform;
   platform.timerSeed = 4242u;
-  platform.screen = {20000.0f, 10001.0f};
+  platform.screen = {1333, 667};
   RandomSource random(1u);
   CycleSeen seen;
   SaverSession session(platform, random, RecordingCycle(platform, seen));
   session.Form_Click();  // a stale request from before the window was loaded
-  session.Run();
-  EXPECT_EQ(seen.quitFlag, kKeepRunning);
+  session.Turn();
+  EXPECT_EQ(session.QuitFlag(), kKeepRunning);
   EXPECT_EQ(seen.firstRandom, RandomSource(4242u).Rnd());
-  // Twips over 15 in single precision; the height only then widened.
-  EXPECT_EQ(seen.screen.widthPx, 20000.0f / 15.0f);
-  EXPECT_EQ(seen.screen.heightPx, static_cast<double>(10001.0f / 15.0f));
-  EXPECT_NE(seen.screen.heightPx, 10001.0 / 15.0);
+  EXPECT_EQ(seen.screen.widthPx, 1333.0f);
+  EXPECT_EQ(seen.screen.heightPx, 667.0);
 }
 
 TEST(SaverSessionTest, FailingCycleStillRestoresCursorAndSettingOnce) {
@@ -202,10 +206,11 @@ TEST(SaverSessionTest, FailingCycleStillRestoresCursorAndSettingOnce) {
     platform.screenSaverActive = previouslyActive;
     RandomSource random;
     {
-      SaverSession session(platform, random, [](Canvas&, Host&, RandomSource&, ScreenSize) {
+      SaverSession session(platform, random, [](Canvas&, RandomSource&, ScreenSize) -> Steps {
         throw std::runtime_error("overflow in the cycle");
+        co_return;
       });
-      EXPECT_THROW(session.Run(), std::runtime_error);
+      EXPECT_THROW(RunToTheEnd(session), std::runtime_error);
     }
     EXPECT_EQ(platform.Count("ShowCursor(false)"), 1);
     EXPECT_EQ(platform.Count("ShowCursor(true)"), 1);

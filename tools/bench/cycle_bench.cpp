@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "cycle/cycle_state.h"
 #include "cycle/diagram_cycle.h"
 #include "canvas/raster_canvas.h"
 
@@ -26,25 +25,18 @@ class FortyNineSites final : public RandomSource {
   int draws_ = 0;
 };
 
-// Stops at the first pause yield and times the gaps between yields.
-class TimingHost final : public Host, public CycleObserver {
- public:
+// Resumes the cycle up to its first pause yield, timing the gaps between yields.
+double LongestBetweenYieldsUs(Steps& cycle) {
   using Clock = std::chrono::steady_clock;
-  void DoEvents() override {
-    const auto now = Clock::now();
-    if (started_) longest = std::max(longest, std::chrono::duration<double, std::micro>(now - last_).count());
-    last_ = now;
-    started_ = true;
-  }
-  std::int16_t QuitFlag() const override { return drawn_ ? kQuitRequested : kKeepRunning; }
-  void OnCycleDrawn(const CycleState&) override { drawn_ = true; }
   double longest = 0;
-
- private:
-  Clock::time_point last_;
-  bool started_ = false;
-  bool drawn_ = false;
-};
+  cycle.Resume();  // the set-up
+  for (Clock::time_point last = Clock::now(); cycle.Resume() && cycle.Mark() != 1;) {
+    const Clock::time_point now = Clock::now();
+    longest = std::max(longest, std::chrono::duration<double, std::micro>(now - last).count());
+    last = now;
+  }
+  return longest;
+}
 
 void BM_FullCycleWithDrawing(benchmark::State& state) {
   RasterCanvas canvas(1920, 1080);
@@ -52,10 +44,9 @@ void BM_FullCycleWithDrawing(benchmark::State& state) {
   std::uint64_t seed = 0;
   for (auto _ : state) {
     FortyNineSites random(++seed);
-    TimingHost host;
     canvas.Cls();
-    RunDiagramCycles(canvas, host, random, {1920, 1080}, &host);
-    longest = std::max(longest, host.longest);
+    Steps cycle = DiagramCycles(canvas, random, ScreenSize::OfPixels(1920, 1080));
+    longest = std::max(longest, LongestBetweenYieldsUs(cycle));
   }
   state.counters["longest_between_yields_us"] = longest;
 }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <random>
 
-#include "area/site_cell.h"
+#include "cycle/site_cells.h"
 #include "geometry/bounded.h"
 #include "geometry/pair_work.h"
 

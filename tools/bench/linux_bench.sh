@@ -44,6 +44,6 @@ echo "== start-up to the first pale pixel, memory held 2 s later, a key sent by 
 "$BUILD/tools/bench/linux_bench/pelmic_saver_probe" "$PELMIC" "$RUNS" ${BASELINE:+"$BASELINE"}
 
 echo "== idle DoEvents and the pause"
-"$BENCH" doevents 2000000
+"$BENCH" turns 2000000
 echo "== 49-site cycles: set-up and per-site loop"
 "$BENCH" cycle 10

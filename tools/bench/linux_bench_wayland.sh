@@ -67,6 +67,6 @@ if [ "$XWAYLAND" = enable ]; then
 fi
 
 echo "== Wayland: idle DoEvents and the pause"
-client "${AS[@]}" "$BENCH" doevents 2000000
+client "${AS[@]}" "$BENCH" turns 2000000
 echo "== Wayland: 49-site cycles, set-up and per-site loop"
 client "${AS[@]}" "$BENCH" cycle 10

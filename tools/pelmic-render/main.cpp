@@ -5,17 +5,18 @@
 //   pelmic-render --seed 7 --cycles 3 --json -      three cycles reported as JSON
 //   pelmic-render --sites sites.txt --size 800x600 --json cells.json
 //
-// Random cycles run through the very cycle code the saver runs, with a host
-// whose yield does nothing, so the pause passes in a moment. Bad input is
+// Random cycles run through the very cycle code the saver runs, resumed by a
+// loop of its own that lets every yield pass at once, so the pause passes in
+// a moment. Bad input is
 // reported on standard error with exit status 2, and nothing is written; a
 // stop signal ends the run at the next yield, replacing nothing.
 #include <chrono>
 #include <iostream>
 #include <memory>
 
-#include "area/site_cell.h"
 #include "canvas/raster_canvas.h"
 #include "cycle/diagram_cycle.h"
+#include "cycle/site_cells.h"
 #include "input_error.h"
 #include "json_report.h"
 #include "null_canvas.h"
@@ -30,9 +31,7 @@
 namespace pelmic::render {
 namespace {
 
-ScreenSize ScreenOf(const RenderOptions& options) {
-  return {static_cast<float>(options.width), static_cast<double>(options.height)};
-}
+ScreenSize ScreenOf(const RenderOptions& options) { return ScreenSize::OfPixels(options.width, options.height); }
 
 void RenderFixedSites(const RenderOptions& options) {
   const ScreenSize screen = ScreenOf(options);
@@ -62,19 +61,11 @@ std::vector<OutputFile*> OpenPictures(const RenderOptions& options, OutputSet& o
   return pictures;
 }
 
-// Runs K cycles, writing each finished picture and each cycle's report as it
-// comes, and stops the cycle in the pause after the last one.
-class RenderHost final : public Host, public CycleObserver {
+// Writes each finished picture and each cycle's report as it comes.
+class RenderObserver final : public CycleObserver {
  public:
-  RenderHost(const RenderOptions& options, std::vector<OutputFile*> pictures, const RasterCanvas* picture,
-             JsonReport* report)
-      : options_(options), pictures_(std::move(pictures)), picture_(picture), report_(report),
-        progress_(options.cycles) {}
-
-  void DoEvents() override {}
-  std::int16_t QuitFlag() const override {
-    return cyclesDone_ == options_.cycles || StopSignal() != 0 ? kQuitRequested : kKeepRunning;
-  }
+  RenderObserver(int cycles, std::vector<OutputFile*> pictures, const RasterCanvas* picture, JsonReport* report)
+      : pictures_(std::move(pictures)), picture_(picture), report_(report), progress_(cycles) {}
 
   void OnEdgeDrawn(int i, int k, const Edge& edge) override {
     if (report_) edges_.push_back({i, k, edge});
@@ -88,8 +79,9 @@ class RenderHost final : public Host, public CycleObserver {
     progress_.Update(cyclesDone_);
   }
 
+  int CyclesDone() const { return cyclesDone_; }
+
  private:
-  const RenderOptions& options_;
   std::vector<OutputFile*> pictures_;  // one for each cycle
   const RasterCanvas* picture_;  // null when no picture is asked for
   JsonReport* report_;           // null when no report is asked for
@@ -117,9 +109,11 @@ void RenderRandomCycles(const RenderOptions& options) {
   NullCanvas noPixels(options.width, options.height);
   Canvas& canvas = picture ? static_cast<Canvas&>(*picture) : noPixels;
   {
-    RenderHost host(options, std::move(pictures), picture.get(), report ? &*report : nullptr);
+    RenderObserver observer(options.cycles, std::move(pictures), picture.get(), report ? &*report : nullptr);
     RandomSource random(seed);
-    RunDiagramCycles(canvas, host, random, ScreenOf(options), &host);
+    Steps cycle = DiagramCycles(canvas, random, ScreenOf(options), &observer);
+    // The cycle stops in the pause after the last picture, or at a stop signal.
+    while (observer.CyclesDone() < options.cycles && StopSignal() == 0) cycle.Resume();
   }
   if (StopSignal() != 0) return;  // nothing replaced; the temporaries go with `outputs`
   if (report) report->Finish();

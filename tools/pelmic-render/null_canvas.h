@@ -21,9 +21,6 @@ class NullCanvas final : public Canvas {
   void SetForeColor(ColourValue colour) override { foreColor_ = colour; }
   ColourValue ForeColor() const override { return foreColor_; }
   void SetFontSize(int) override {}
-  // As the raster canvas computes them, to the last bit.
-  float ScreenWidthTwips() const override { return static_cast<float>(width_ * kTwipsPerPixel); }
-  float ScreenHeightTwips() const override { return static_cast<float>(height_ * kTwipsPerPixel); }
 
  protected:
   void DrawText(std::string_view) override {}

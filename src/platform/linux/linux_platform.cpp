@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "platform/linux/sdl_dialogs.h"
-#include "platform/linux/x11/x11_saver_window.h"
+#include "platform/linux/x11/sdl_saver_window.h"
 #include "platform/linux/wayland/wayland_saver_window.h"
 
 namespace pelmic::linux_desktop {
@@ -34,8 +34,8 @@ std::unique_ptr<shell::SaverWindow> LinuxPlatform::CreateSaverWindow() {
     if (std::unique_ptr<shell::SaverWindow> window = WaylandSaverWindow::CoverOutputs()) return window;
   }
   EnsureVideo();
-  if (embedded_ != nullptr) return X11SaverWindow::Embed(*embedded_);
-  return X11SaverWindow::CoverDisplays();
+  if (embedded_ != nullptr) return SdlSaverWindow::Embed(*embedded_);
+  return SdlSaverWindow::CoverDisplays();
 }
 
 std::uint32_t LinuxPlatform::TimerSeed() {

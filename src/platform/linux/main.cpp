@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/draw_target.h"
+#include "platform/linux/command_line.h"
 #include "platform/linux/embedded/embedded_window.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/process_end.h"

@@ -16,15 +16,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PelmicSaverWindow";
 constexpr wchar_t kCaption[] = L"Pelmic";
-// At most one present per this many milliseconds while the cycle draws.
-constexpr std::int64_t kPresentIntervalMs = 8;
-
-std::int64_t TicksPerSecond() {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return frequency.QuadPart;
-}
-
 }  // namespace
 
 void Win32SaverWindow::RegisterWindowClass(HINSTANCE instance) {
@@ -46,8 +37,7 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance, int widthPx, int heightPx
                                    const std::vector<shell::ScreenRect>& covered)
     : canvas_(widthPx, heightPx),
       covers_(instance, covered),
-      backBuffer_(widthPx, heightPx),
-      policy_(*this, TicksPerSecond() * kPresentIntervalMs / 1000) {
+      backBuffer_(widthPx, heightPx) {
   RegisterWindowClass(instance);
   // OwnerWindowProc hands the window to window_ on WM_NCCREATE.
   const HWND made = CreationStep(Made::Window, [&] {
@@ -71,9 +61,7 @@ void Win32SaverWindow::Hide() {
   covers_.Hide();
 }
 
-void Win32SaverWindow::Refresh() { policy_.PresentNow(); }
-
-void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
+void Win32SaverWindow::PumpEvents(shell::SaverInput& input) {
   input_ = &input;
   if (closePending_) {
     closePending_ = false;
@@ -86,26 +74,6 @@ void Win32SaverWindow::DoEvents(shell::SaverInput& input) {
   }
   input_ = nullptr;
   coverFailure_.Raise();
-  policy_.AfterEvents(canvas_.HasChanges());
-}
-
-bool Win32SaverWindow::PresentChanged() {
-  const DirtyRect changed = canvas_.TakeDirtyRect();
-  if (changed.Empty()) return false;
-  Present(changed);
-  return true;
-}
-
-// Not asked for: WM_PAINT shows lost pixels from the DIB.
-void Win32SaverWindow::PresentAll() {
-  canvas_.TakeDirtyRect();
-  Present({0, 0, canvas_.Width(), canvas_.Height()});
-}
-
-std::int64_t Win32SaverWindow::Now() const {
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return counter.QuadPart;
 }
 
 void Win32SaverWindow::Present(const DirtyRect& area) {
@@ -127,8 +95,8 @@ void Win32SaverWindow::Present(const DirtyRect& area) {
 }
 
 void Win32SaverWindow::RequestClose() {
-  // A close request sent outside DoEvents (from inside another Win32 call)
-  // is handed on at the next DoEvents.
+  // A close request sent outside PumpEvents (from inside another Win32 call)
+  // is handed on at the next PumpEvents.
   if (input_ != nullptr) {
     input_->CloseRequested();
   } else {
@@ -146,7 +114,7 @@ void Win32SaverWindow::FollowMonitors() {
     RequestClose();
     return;
   }
-  // Called from the window procedure: a failure waits for DoEvents.
+  // Called from the window procedure: a failure waits for PumpEvents.
   coverFailure_.Keep([&] { covers_.Follow(shell::CoverRects(monitors)); });
 }
 

@@ -3,11 +3,15 @@
 //
 // A borderless top-most popup over the primary monitor showing a RasterCanvas
 // through a DIB section of the same size, with a black cover window over every
-// other monitor. DoEvents pumps the thread's message queue and hands input to
-// the shell's handlers, input on the covers included. A monitor connected
-// while the saver runs is covered too (should its cover fail, DoEvents throws,
-// as the constructor would); when the primary monitor changes (it was
-// disconnected, or its size changed) the saver ends, as if asked to close.
+// other monitor. PumpEvents empties the thread's message queue (PeekMessage:
+// it never waits) and hands input to the shell's handlers, input on the
+// covers included; a message that reaches the window procedure outside it
+// (from inside another Win32 call) never touches the shell or the cycle. A
+// monitor connected while the saver runs is covered too (should its cover
+// fail, PumpEvents throws, as the constructor would); when the primary
+// monitor changes (it was disconnected, or its size changed) the saver ends,
+// as if asked to close. Windows gives no frame signal here: the shell paces
+// presents by its clock.
 #pragma once
 
 #include <windows.h>
@@ -22,11 +26,10 @@
 #include "platform/win32/owner_window_proc.h"
 #include "shell/monitor_covers.h"
 #include "shell/platform.h"
-#include "shell/present_policy.h"
 
 namespace pelmic::win32 {
 
-class Win32SaverWindow final : public shell::SaverWindow, private shell::PresentTarget {
+class Win32SaverWindow final : public shell::SaverWindow {
  public:
   // `covered`: the other monitors' areas, in virtual-screen pixels. Throws
   // std::runtime_error, having released whatever it made.
@@ -36,9 +39,10 @@ class Win32SaverWindow final : public shell::SaverWindow, private shell::Present
 
   void Show() override;
   void Hide() override;
-  void Refresh() override;
-  Canvas& Surface() override { return canvas_; }
-  void DoEvents(shell::SaverInput& input) override;
+  RasterCanvas& Surface() override { return canvas_; }
+  void PumpEvents(shell::SaverInput& input) override;
+  // Copies the area from the canvas into the DIB and blits it to the window.
+  void Present(const DirtyRect& area) override;
 
  private:
   template <typename Owner>
@@ -48,21 +52,13 @@ class Win32SaverWindow final : public shell::SaverWindow, private shell::Present
   void RequestClose();
   // After WM_DISPLAYCHANGE: covers for the monitors there are now.
   void FollowMonitors();
-  // Copies the area from the canvas into the DIB and blits it to the window.
-  void Present(const DirtyRect& area);
   void Paint();
-
-  // PresentTarget
-  std::int64_t Now() const override;
-  bool PresentChanged() override;
-  void PresentAll() override;
 
   RasterCanvas canvas_;
   CoverWindows covers_;  // made before the saver window, which so stays above them
   BackBuffer backBuffer_;
   UniqueWindow window_;  // set on WM_NCCREATE, inside the constructor
-  shell::PresentPolicy policy_;
-  // Set only while DoEvents dispatches, so input reaches the handlers there alone.
+  // Set only while PumpEvents dispatches, so input reaches the handlers there alone.
   shell::SaverInput* input_ = nullptr;
   bool closePending_ = false;
   shell::CoverFailure coverFailure_;  // a monitor's cover that could not be made ends the saver

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
-// linux_bench - what the SDL saver window costs the diagram cycle.
+// linux_bench - what the saver window costs the diagram cycle.
 //
-//   pelmic_linux_bench doevents [calls]   idle DoEvents: time per call, and the
-//                                       pause (1,276,600 yields) in seconds
-//   pelmic_linux_bench cycle [cycles]     set-up and per-site loop of 49-site
-//                                       cycles: DoEvents presenting, DoEvents
-//                                       without presenting, no DoEvents
+//   pelmic_linux_bench turns [turns]     idle turns of the saver's loop in the
+//                                      pause: time per turn, and the pause
+//                                      (1,276,600 yields) in seconds
+//   pelmic_linux_bench cycle [cycles]    set-up and per-site loop of 49-site
+//                                      cycles: turns presenting, turns
+//                                      without presenting, no turns
 //
 // Needs a display; the window covers display 0 at its desktop size, so start
 // Xvfb at the size to measure (tools/bench/linux_bench.sh does). Where
@@ -15,17 +16,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <cmath>
 #include <string>
 #include <vector>
 
-#include "cycle/cycle_state.h"
 #include "cycle/diagram_cycle.h"
 #include "cycle/random_source.h"
 #include "platform/linux/linux_platform.h"
-#include "platform/linux/x11/x11_saver_window.h"
-#include "platform/linux/wayland/wayland_saver_window.h"
-#include "shell/saver_session.h"
+#include "shell/present_rule.h"
 
 namespace {
 
@@ -44,88 +42,74 @@ class IgnoredInput final : public pelmic::shell::SaverInput {
   void CloseRequested() override {}
 };
 
-// Either front end's saver window, and its switch for presenting.
-struct BenchWindow {
-  pelmic::shell::SaverWindow& window;
-  std::function<void(bool)> setPresenting;
-};
+// What a turn of the saver's loop does besides resuming the cycle.
+enum class Turn { PumpAndPresent, PumpOnly, Nothing };
 
-// Runs the window's DoEvents for every yield of the cycle (or skips it, to
-// measure the cycle alone) and stops the cycle once its picture is complete.
-class OneCycleHost final : public pelmic::Host, public pelmic::CycleObserver {
- public:
-  OneCycleHost(pelmic::shell::SaverWindow& window, bool pump) : window_(window), pump_(pump) {}
-  void DoEvents() override {
-    ++yields_;
-    if (pump_) window_.DoEvents(input_);
-  }
-  std::int16_t QuitFlag() const override { return drawn_ ? pelmic::kQuitRequested : pelmic::kKeepRunning; }
-  void OnCycleDrawn(const pelmic::CycleState& state) override {
-    drawn_ = true;
-    sites_ = state.tables.sites.siteCount;
-  }
-  long Yields() const { return yields_; }
-  int Sites() const { return sites_; }
-
- private:
-  pelmic::shell::SaverWindow& window_;
-  bool pump_;
-  IgnoredInput input_;
-  bool drawn_ = false;
-  long yields_ = 0;
-  int sites_ = 0;
-};
-
-int BenchDoEvents(pelmic::shell::SaverWindow& window, long calls) {
+// The saver's loop, with the quit flag left out: resumes the cycle up to its
+// first pause yield, or `pauseTurns` further turns into the pause. Returns
+// the number of yields.
+long RunTurns(pelmic::shell::SaverWindow& window, pelmic::Steps& cycle, Turn turn, long pauseTurns = 0) {
   IgnoredInput input;
-  window.Refresh();
-  for (int i = 0; i < 1000; ++i) window.DoEvents(input);  // settle the first events
+  pelmic::shell::PresentRule rule;
+  long yields = 0;
+  for (bool more = cycle.Resume(); more; more = cycle.Resume()) {
+    if (cycle.Mark() > pauseTurns) return yields;
+    ++yields;
+    if (turn != Turn::Nothing) window.PumpEvents(input);
+    if (turn == Turn::PumpAndPresent) rule.AfterEvents(window);
+  }
+  return yields;
+}
+
+pelmic::Steps CycleOn(pelmic::shell::SaverWindow& window, pelmic::RandomSource& random) {
+  pelmic::RasterCanvas& canvas = window.Surface();
+  return pelmic::DiagramCycles(canvas, random, pelmic::ScreenSize::OfPixels(canvas.Width(), canvas.Height()));
+}
+
+int BenchTurns(pelmic::shell::SaverWindow& window, long turns) {
+  pelmic::RandomSource random(1);
+  pelmic::Steps cycle = CycleOn(window, random);
+  RunTurns(window, cycle, Turn::PumpAndPresent, 1000);  // the picture, and the first events settled
   const Clock::time_point start = Clock::now();
-  for (long i = 0; i < calls; ++i) window.DoEvents(input);
-  const double perCall = SecondsSince(start) / static_cast<double>(calls);
-  std::printf("idle DoEvents: %.3f us per call (%ld calls)\n", perCall * 1e6, calls);
-  std::printf("pause of %d yields: %.2f s\n", pelmic::kPauseRounds, perCall * pelmic::kPauseRounds);
+  const long done = RunTurns(window, cycle, Turn::PumpAndPresent, 1000 + turns);
+  const double perTurn = SecondsSince(start) / static_cast<double>(done);
+  std::printf("idle turn: %.3f us per turn (%ld turns)\n", perTurn * 1e6, done);
+  std::printf("pause of %d yields: %.2f s\n", pelmic::kPauseRounds, perTurn * pelmic::kPauseRounds);
   return 0;
 }
 
-// One cycle from its set-up to its last label; the same seed for both modes,
-// so both draw the same diagrams.
-enum class Yield { PumpAndPresent, PumpOnly, Nothing };
-
-double TimeCycle(const BenchWindow& bench, Yield mode, std::uint32_t seed, int& sites, long& yields) {
-  pelmic::shell::SaverWindow& window = bench.window;
+// One cycle from its set-up to its last label; the same seed for each mode,
+// so all draw the same diagrams.
+double TimeCycle(pelmic::shell::SaverWindow& window, Turn turn, std::uint32_t seed, int& sites, long& yields) {
   pelmic::RandomSource random;
   random.Randomize(seed);
-  OneCycleHost host(window, mode != Yield::Nothing);
-  bench.setPresenting(mode == Yield::PumpAndPresent);
   window.Surface().Cls();
-  window.Refresh();
-  const pelmic::ScreenSize screen = pelmic::shell::MeasureScreen(window.Surface());
+  window.Present(window.Surface().TakeDirtyRect());
+  pelmic::Steps cycle = CycleOn(window, random);
   const Clock::time_point start = Clock::now();
-  pelmic::RunDiagramCycles(window.Surface(), host, random, screen, &host);
+  yields = RunTurns(window, cycle, turn);
   const double seconds = SecondsSince(start);
-  sites = host.Sites();
-  yields = host.Yields();
+  // n sites yield n(n - 1) times: 1 + 4 n(n - 1) is (2n - 1) squared.
+  sites = static_cast<int>((1 + std::lround(std::sqrt(1.0 + 4.0 * static_cast<double>(yields)))) / 2);
   return seconds;
 }
 
 // The per-site loop is quadratic in the site count; the 49-site cycles are
 // the slowest, so the benchmark measures those (found by seed).
-int BenchCycle(const BenchWindow& window, int cycles) {
-  const pelmic::Canvas& canvas = window.window.Surface();
-  std::printf("screen %.0fx%.0f px, %d cycles of 49 sites: yields; ms with DoEvents presenting,\n"
-              "DoEvents without presenting, no DoEvents at all\n",
-              static_cast<double>(canvas.ScreenWidthTwips()) / 15, static_cast<double>(canvas.ScreenHeightTwips()) / 15,
-              cycles);
+int BenchCycle(pelmic::shell::SaverWindow& window, int cycles) {
+  const pelmic::RasterCanvas& canvas = window.Surface();
+  std::printf("screen %dx%d px, %d cycles of 49 sites: yields; ms with turns presenting,\n"
+              "turns without presenting, no turns at all\n",
+              canvas.Width(), canvas.Height(), cycles);
   double total[3] = {0, 0, 0};
   int measured = 0;
   for (std::uint32_t seed = 1; measured < cycles && seed < 100000; ++seed) {
     int sites = 0;
     long yields = 0;
-    const double bare = TimeCycle(window, Yield::Nothing, seed, sites, yields);
+    const double bare = TimeCycle(window, Turn::Nothing, seed, sites, yields);
     if (sites != 49) continue;
-    const double pumped = TimeCycle(window, Yield::PumpOnly, seed, sites, yields);
-    const double presented = TimeCycle(window, Yield::PumpAndPresent, seed, sites, yields);
+    const double pumped = TimeCycle(window, Turn::PumpOnly, seed, sites, yields);
+    const double presented = TimeCycle(window, Turn::PumpAndPresent, seed, sites, yields);
     total[0] += presented;
     total[1] += pumped;
     total[2] += bare;
@@ -142,22 +126,15 @@ int BenchCycle(const BenchWindow& window, int cycles) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string what = argc > 1 ? argv[1] : "doevents";
+  const std::string what = argc > 1 ? argv[1] : "turns";
   try {
     pelmic::linux_desktop::LinuxPlatform platform;  // starts video the way the program does
     platform.SetScreenSaverActive(true);
     const std::unique_ptr<pelmic::shell::SaverWindow> window = platform.CreateSaverWindow();
     window->Show();
-    BenchWindow bench{*window, nullptr};
-    if (auto* sdl = dynamic_cast<pelmic::linux_desktop::X11SaverWindow*>(window.get())) {
-      bench.setPresenting = [sdl](bool on) { sdl->SetPresenting(on); };
-    } else {
-      auto* wayland = dynamic_cast<pelmic::linux_desktop::WaylandSaverWindow*>(window.get());
-      bench.setPresenting = [wayland](bool on) { wayland->SetPresenting(on); };
-    }
-    if (what == "doevents") return BenchDoEvents(*window, argc > 2 ? std::atol(argv[2]) : 2000000);
-    if (what == "cycle") return BenchCycle(bench, argc > 2 ? std::atoi(argv[2]) : 20);
-    std::fprintf(stderr, "usage: pelmic_linux_bench doevents [calls] | cycle [cycles]\n");
+    if (what == "turns") return BenchTurns(*window, argc > 2 ? std::atol(argv[2]) : 2000000);
+    if (what == "cycle") return BenchCycle(*window, argc > 2 ? std::atoi(argv[2]) : 20);
+    std::fprintf(stderr, "usage: pelmic_linux_bench turns [turns] | cycle [cycles]\n");
     return 2;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pelmic_linux_bench: %s\n", error.what());

@@ -23,7 +23,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/linux/draw_target.h"
+#include "platform/linux/command_line.h"
 #include "platform/linux/handle_owners.h"
 #include "platform/linux/x11/x11_window.h"
 

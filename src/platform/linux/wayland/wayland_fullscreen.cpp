@@ -118,7 +118,7 @@ bool FullScreenSurface::MakeBuffers() {
 void FullScreenSurface::Map() {
   MakeBuffers();
   presenter_->AttachBlack();
-  wl_surface_commit(surface_);
+  presenter_->Commit();
   mapped_ = true;
   answerOwed_ = false;
 }
@@ -129,16 +129,22 @@ void FullScreenSurface::Unmap() {
   mapped_ = false;
 }
 
+bool FullScreenSurface::FrameReady(const RasterCanvas& canvas) { return mapped_ && presenter_->Ready(canvas); }
+
 void FullScreenSurface::Present(RasterCanvas& canvas, const DirtyRect& changed) {
-  if (mapped_) presenter_->Present(canvas, changed);
+  presenter_->Present(canvas, changed);
 }
 
 bool FullScreenSurface::AnswerConfigure() {
   if (!answerOwed_ || !mapped_) return false;
   answerOwed_ = false;
   const bool resized = MakeBuffers();
-  if (resized) presenter_->AttachBlack();
-  wl_surface_commit(surface_);
+  if (resized) {
+    presenter_->AttachBlack();
+    presenter_->Commit();
+  } else {
+    wl_surface_commit(surface_);
+  }
   return resized;
 }
 

@@ -5,7 +5,7 @@
 //   FullScreenSurface surface(wayland, output);   // hidden; full screen asked
 //   wayland.RunUntil([&] { return surface.Configured(); }, "configure the window");
 //   surface.Map();                                // black
-//   surface.Present(canvas, canvas.TakeDirtyRect());
+//   if (surface.FrameReady(canvas)) surface.Present(canvas, canvas.TakeDirtyRect());
 //   wayland.DispatchPending();
 //   if (surface.AnswerConfigure()) { /* new size, black: present it all */ }
 //
@@ -54,11 +54,13 @@ class FullScreenSurface {
   // std::runtime_error when the buffers cannot be had.
   void Map();
   void Unmap();
-  // Shows `changed` of the canvas, and what an earlier call could not show.
-  // The canvas may go on drawing straight into the surface's buffers: it
-  // must go before the surface.
+  // Whether the compositor takes a frame of `canvas` now: the surface is
+  // mapped, and its presenter ready (wayland_presenter.h).
+  bool FrameReady(const RasterCanvas& canvas);
+  // Shows `changed` of the canvas; only when FrameReady. The canvas may go
+  // on drawing straight into the surface's buffers: it must go before the
+  // surface.
   void Present(RasterCanvas& canvas, const DirtyRect& changed);
-  bool Behind() const { return presenter_ != nullptr && presenter_->Behind(); }
   // Commits the answer to a configuration the compositor asked for since
   // the last call: black buffers of the new size where the size changed.
   // True when it changed. Throws std::runtime_error when the buffers cannot

@@ -35,6 +35,7 @@ WaylandPresenter::WaylandPresenter(WaylandConnection& wayland, wl_surface* surfa
 }
 
 WaylandPresenter::~WaylandPresenter() {
+  if (frame_ != nullptr) wl_callback_destroy(frame_);
   for (auto& buffer : buffers_) buffer.reset();  // before their queue
   wl_event_queue_destroy(releases_);
 }
@@ -61,31 +62,44 @@ void WaylandPresenter::AttachBlack() {
   Attach(0, {0, 0, Width(), Height()});
 }
 
-bool WaylandPresenter::Present(RasterCanvas& canvas, const DirtyRect& changed) {
-  damage_.Drawn(changed);
+bool WaylandPresenter::Ready(const RasterCanvas& canvas) {
+  // Only releases and frame callbacks are dispatched here: input waits for
+  // the next pump, where its handlers are.
   wl_display_dispatch_queue_pending(wayland_.Display(), releases_);
+  if (frame_ != nullptr) return false;
+  if (canvas_ == &canvas) return !Buffer(1 - drawing_).Busy();
+  return FreeBuffer() >= 0;
+}
+
+void WaylandPresenter::Present(RasterCanvas& canvas, const DirtyRect& changed) {
+  damage_.Drawn(changed);
   const bool fits = canvas.Width() == Width() && canvas.Height() == Height();
-  if (fits && canvas_ == nullptr) {
-    const int index = FreeBuffer();
-    if (index < 0) return false;
-    Carry(canvas, index);
+  if (fits && canvas_ == nullptr && !keepsShown_) Carry(canvas, FreeBuffer());
+  if (canvas_ == &canvas) {
+    PresentDrawn(canvas);
+  } else {
+    PresentCopy(canvas);
   }
-  if (canvas_ != &canvas) return PresentCopy(canvas);
-  PresentDrawn(canvas);
-  return true;
 }
 
 void WaylandPresenter::PresentDrawn(RasterCanvas& canvas) {
   const int shown = drawing_;
   Attach(shown, damage_.Take(shown));  // the buffer is the canvas: nothing to copy
-  wl_surface_commit(surface_);
+  Commit();
   const int next = 1 - shown;
-  // Until the compositor releases the other buffer the canvas has nowhere to
-  // draw; a compositor that keeps the buffer on the screen lets it go as it
-  // takes the new one, so this waits for one answer at most. Only releases
-  // are dispatched: input waits for the next DoEvents, where its handlers are.
-  wayland_.RunUntil([&] { return !Buffer(next).Busy(); }, "release a frame buffer", releases_);
-  Carry(canvas, next);
+  if (!Buffer(next).Busy()) {
+    Carry(canvas, next);
+    return;
+  }
+  // The compositor still holds the buffer it showed until now, although it
+  // has drawn that frame (its frame callback came before this present) and
+  // a compositor that copies a buffer lets it go as it takes it: it keeps
+  // what it shows until another replaces it, and the canvas would have
+  // nowhere to draw.
+  keepsShown_ = true;
+  canvas.MoveTo(nullptr);
+  canvas_ = nullptr;
+  drawing_ = -1;
 }
 
 void WaylandPresenter::Carry(RasterCanvas& canvas, int index) {
@@ -96,16 +110,29 @@ void WaylandPresenter::Carry(RasterCanvas& canvas, int index) {
   drawing_ = index;
 }
 
-bool WaylandPresenter::PresentCopy(const RasterCanvas& canvas) {
+void WaylandPresenter::PresentCopy(const RasterCanvas& canvas) {
   const int index = FreeBuffer();
-  if (index < 0) return false;
   ShmBuffer& buffer = Buffer(index);
   const DirtyRect copy = Clip(damage_.Take(index), std::min(canvas.Width(), buffer.Width()),
                               std::min(canvas.Height(), buffer.Height()));
   CopyRect(canvas, copy, buffer);
   Attach(index, copy);
+  Commit();
+}
+
+void WaylandPresenter::Commit() {
+  static constexpr wl_callback_listener kFrameListener{&WaylandPresenter::FrameDone};
+  if (frame_ == nullptr) {
+    frame_ = wl_surface_frame(surface_);
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(frame_), releases_);
+    wl_callback_add_listener(frame_, &kFrameListener, this);
+  }
   wl_surface_commit(surface_);
-  return true;
+}
+
+void WaylandPresenter::FrameDone(void* presenter, wl_callback* callback, std::uint32_t) {
+  wl_callback_destroy(callback);
+  static_cast<WaylandPresenter*>(presenter)->frame_ = nullptr;
 }
 
 int WaylandPresenter::FreeBuffer() {

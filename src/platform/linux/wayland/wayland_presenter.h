@@ -4,22 +4,27 @@
 //
 //   WaylandPresenter presenter(wayland, surface, 1920, 1080);
 //   presenter.AttachBlack();                            // the surface's first buffer, then commit
-//   presenter.Present(canvas, canvas.TakeDirtyRect());  // commits
+//   if (presenter.Ready(canvas)) presenter.Present(canvas, canvas.TakeDirtyRect());  // commits
 //
 // Two buffers take turns, so the compositor never shows a half-drawn frame
 // and never sees a buffer it holds being written. A canvas of the buffers'
 // size draws straight into the one being prepared: a present shows that
-// one, and the canvas moves on to the other as soon as the compositor
-// releases it, bringing it up to date from the damage since it was last
-// shown. So the surface holds two frames and nothing else. A canvas of
-// another size (the compositor changed the window's) keeps memory of its
-// own, and a present copies what changed into whichever buffer is free;
-// when the compositor holds both, that present is owed (Behind) and made at
-// a later call, with whatever was drawn meanwhile. A surface that only ever
-// shows black (a cover) has one buffer.
+// one, and the canvas moves on at once to the other, brought up to date
+// from the damage since it was last shown. So the surface holds two frames
+// and nothing else. The presenter is ready for a frame once the compositor
+// has let that other buffer go and has asked for the next frame (its frame
+// callback): nothing ever waits for either, and a screen that stops asking
+// for frames (switched off, locked) only holds the picture back until it
+// asks again. A compositor that keeps the buffer it shows until another
+// replaces it gets
+// a canvas that keeps memory of its own, as does a canvas of another size
+// (the compositor changed the window's): a present copies what changed
+// into whichever buffer is free. A surface that only ever shows black (a
+// cover) has one buffer.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 #include "canvas/raster_canvas.h"
@@ -27,6 +32,7 @@
 #include "platform/linux/wayland/wayland_connection.h"
 #include "platform/linux/wayland/wayland_shm.h"
 
+struct wl_callback;
 struct wl_event_queue;
 
 namespace pelmic::linux_desktop {
@@ -48,10 +54,16 @@ class WaylandPresenter {
   // Attaches a black buffer of the whole size (not committed): only before a
   // canvas draws here, or after Resize.
   void AttachBlack();
-  // Shows `changed` of the canvas, with what an earlier call could not show,
-  // and commits. False when it could not (Behind).
-  bool Present(RasterCanvas& canvas, const DirtyRect& changed);
-  bool Behind() const { return damage_.Owed(); }
+  // Commits what was attached, asking for the frame callback that tells when
+  // the compositor wants the next frame. Only for a commit that changes what
+  // the surface shows: the compositor answers a frame callback only once it
+  // has drawn something.
+  void Commit();
+  // Whether a present of `canvas` can be made now, as told by the
+  // compositor's releases and frame callbacks read so far.
+  bool Ready(const RasterCanvas& canvas);
+  // Shows `changed` of the canvas and commits; only when Ready.
+  void Present(RasterCanvas& canvas, const DirtyRect& changed);
 
  private:
   ShmBuffer& Buffer(int index);
@@ -64,8 +76,9 @@ class WaylandPresenter {
   // Moves the canvas into buffer `index` (free), bringing it up to date.
   void Carry(RasterCanvas& canvas, int index);
   // Copies the area that changed into a free buffer and shows it.
-  bool PresentCopy(const RasterCanvas& canvas);
+  void PresentCopy(const RasterCanvas& canvas);
   void Attach(int index, const DirtyRect& damage);
+  static void FrameDone(void* presenter, wl_callback* callback, std::uint32_t time);
 
   WaylandConnection& wayland_;
   wl_surface* surface_;
@@ -75,6 +88,8 @@ class WaylandPresenter {
   int onScreen_ = -1;
   int drawing_ = -1;                  // the buffer the canvas draws into, or -1
   RasterCanvas* canvas_ = nullptr;    // the canvas drawing into buffer drawing_
+  bool keepsShown_ = false;           // the compositor keeps the buffer it shows: the canvas keeps its own memory
+  wl_callback* frame_ = nullptr;      // the frame callback asked for and not yet done
 };
 
 }  // namespace pelmic::linux_desktop

@@ -100,7 +100,7 @@ void WaylandSaverWindow::Show() {
   for (const auto& cover : covers_) cover->Map();
   // Mapped last: a compositor gives the newest window the keyboard.
   primary_->Map();
-  // Sent, not read: input is read only in DoEvents, where its handlers are.
+  // Sent, not read: input is read only in PumpEvents, where its handlers are.
   wayland_->Flush();
 }
 
@@ -112,7 +112,7 @@ void WaylandSaverWindow::Hide() {
   MarkScreenGivenBack();
 }
 
-void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
+void WaylandSaverWindow::PumpEvents(shell::SaverInput& input) {
   input_ = &input;
   const bool connected = wayland_->DispatchPending();
   input_ = nullptr;
@@ -123,25 +123,11 @@ void WaylandSaverWindow::DoEvents(shell::SaverInput& input) {
     cover->AnswerConfigure();
   }
   // New buffers after a configure: present all of them.
-  if (primary_->AnswerConfigure()) policy_.Exposed();
-  // A present the compositor held back is owed even when nothing changed.
-  // Not once the saver is ending: at 4K a present waits up to a frame for the
-  // compositor to let the other buffer go.
-  if (presenting_ && !input.Ending()) policy_.AfterEvents(canvas_.HasChanges() || primary_->Behind());
+  if (primary_->AnswerConfigure()) canvas_.MarkChanged({0, 0, canvas_.Width(), canvas_.Height()});
 }
 
-void WaylandSaverWindow::Refresh() { policy_.PresentNow(); }
-
-bool WaylandSaverWindow::PresentChanged() {
-  const DirtyRect changed = canvas_.TakeDirtyRect();
-  if (changed.Empty() && !primary_->Behind()) return false;
-  primary_->Present(canvas_, changed);
-  return true;
-}
-
-void WaylandSaverWindow::PresentAll() {
-  canvas_.TakeDirtyRect();
-  primary_->Present(canvas_, {0, 0, canvas_.Width(), canvas_.Height()});
+void WaylandSaverWindow::Present(const DirtyRect& area) {
+  if (!area.Empty()) primary_->Present(canvas_, area);
 }
 
 bool WaylandSaverWindow::FollowOutputs() {
@@ -163,7 +149,7 @@ bool WaylandSaverWindow::FollowOutputs() {
     const bool needed = std::find(areas.begin(), areas.end(), area) != areas.end();
     const bool covered = std::any_of(covers_.begin(), covers_.end(),
                                      [&](const auto& cover) { return AreaOf(cover->Output()) == area; });
-    // Black from its first configuration on (DoEvents maps it).
+    // Black from its first configuration on (PumpEvents maps it).
     if (needed && !covered) covers_.push_back(std::make_unique<FullScreenSurface>(*wayland_, output));
   }
   wayland_->Flush();

@@ -10,11 +10,11 @@
 // configured when the window is made. An output connected while the saver
 // runs gets a black toplevel of its own by the same rule as soon as the
 // compositor has told its place (one that cannot be made throws from
-// DoEvents, ending the saver); when the primary output is disconnected the
+// PumpEvents, ending the saver); when the primary output is disconnected the
 // saver ends, as if asked to close. Any key, button or real pointer movement
 // over any of them goes to the saver's handlers; the cursor is hidden over
-// all of them. As on X11, DoEvents reads the connection once per yield and
-// presents only when something changed and a frame's time has passed.
+// all of them. The shell's loop reads the connection once per yield; its
+// frame signal is the primary's presenter being ready (wayland_presenter.h).
 //
 //   std::unique_ptr<WaylandSaverWindow> window = WaylandSaverWindow::CoverOutputs();
 //   if (!window) { /* no Wayland here: SDL's back ends */ }
@@ -28,7 +28,6 @@
 #include "platform/linux/wayland/wayland_connection.h"
 #include "platform/linux/wayland/wayland_fullscreen.h"
 #include "shell/platform.h"
-#include "shell/present_policy.h"
 
 namespace pelmic::linux_desktop {
 
@@ -38,7 +37,7 @@ namespace pelmic::linux_desktop {
 // or null when it is not set.
 bool WaylandSaverWanted(const char* videoDriver, const char* waylandDisplay);
 
-class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInputSink, private shell::PresentTarget {
+class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInputSink {
  public:
   // Hidden toplevels on every output that needs one, configured full screen;
   // null where Wayland is not wanted (WaylandSaverWanted, on this process's
@@ -51,14 +50,11 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
 
   void Show() override;
   void Hide() override;
-  void Refresh() override;
-  Canvas& Surface() override { return canvas_; }
-  void DoEvents(shell::SaverInput& input) override;
-
-#ifdef PELMIC_TEST_HOOKS
-  // For the benchmarks: presenting can be switched off to measure its cost.
-  void SetPresenting(bool on) { presenting_ = on; }
-#endif
+  RasterCanvas& Surface() override { return canvas_; }
+  void PumpEvents(shell::SaverInput& input) override;
+  void Present(const DirtyRect& area) override;
+  bool HasFrameSignal() const override { return true; }
+  bool FrameReady() override { return primary_->FrameReady(canvas_); }
 
  private:
   WaylandSaverWindow(std::unique_ptr<WaylandConnection> wayland, std::unique_ptr<FullScreenSurface> primary,
@@ -67,11 +63,6 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   // once the primary one is gone.
   bool FollowOutputs();
   const FullScreenSurface* SurfaceFor(const wl_surface* surface) const;
-
-  // PresentTarget
-  std::int64_t Now() const override { return static_cast<std::int64_t>(SDL_GetTicks64()); }
-  bool PresentChanged() override;
-  void PresentAll() override;
 
   // WaylandInputSink
   void KeyPressed() override;
@@ -83,14 +74,8 @@ class WaylandSaverWindow final : public shell::SaverWindow, private WaylandInput
   std::vector<std::unique_ptr<FullScreenSurface>> covers_;
   // After primary_, so destroyed before it: it may draw into the primary's buffers.
   RasterCanvas canvas_;
-  shell::SaverInput* input_ = nullptr;  // while DoEvents dispatches
-  shell::PresentPolicy policy_{*this, shell::PresentPolicy::kFrameMs};
+  shell::SaverInput* input_ = nullptr;  // while PumpEvents dispatches
   bool shown_ = false;    // between Show and Hide: new covers are mapped
-#ifdef PELMIC_TEST_HOOKS
-  bool presenting_ = true;
-#else
-  static constexpr bool presenting_ = true;  // what ships always presents
-#endif
 };
 
 }  // namespace pelmic::linux_desktop

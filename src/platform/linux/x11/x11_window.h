@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/draw_target.h"
+#include "platform/linux/command_line.h"
 
 namespace pelmic::linux_desktop {
 

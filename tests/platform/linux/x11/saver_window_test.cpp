@@ -23,7 +23,7 @@
 #include "platform/linux/creation_steps.h"
 #include "platform/linux/embedded/embedded_window.h"
 #include "platform/linux/handle_owners.h"
-#include "platform/linux/x11/x11_saver_window.h"
+#include "platform/linux/x11/sdl_saver_window.h"
 
 // Last: Xlib's macros (None, Status) would break the headers above.
 #include <X11/Xlib.h>
@@ -35,9 +35,9 @@ namespace {
 
 // Records what every creation step made, and fails the step numbered
 // `failAt` (from 0; -1: none).
-struct Steps final : CreationWatch {
-  explicit Steps(int failAtStep = -1) : failAt(failAtStep) { SetCreationWatch(this); }
-  ~Steps() { SetCreationWatch(nullptr); }
+struct CreationLog final : CreationWatch {
+  explicit CreationLog(int failAtStep = -1) : failAt(failAtStep) { SetCreationWatch(this); }
+  ~CreationLog() { SetCreationWatch(nullptr); }
 
   bool MayCreate(Made) override { return steps++ != failAt; }
   void Created(Made what, void* made) override {
@@ -132,7 +132,7 @@ Display* SaverWindowOnX::display_ = nullptr;
 
 struct Family {
   const char* name;
-  std::function<std::unique_ptr<X11SaverWindow>()> make;
+  std::function<std::unique_ptr<SdlSaverWindow>()> make;
   int steps;                    // windows, then the framebuffer
   std::size_t topLevelWindows;  // of its own, on the server
 };
@@ -140,12 +140,12 @@ struct Family {
 TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
   const Family families[] = {
       {"own window and two covers",
-       [] { return X11SaverWindow::Cover({0, 0, 64, 48}, {{64, 0, 128, 48}, {-32, 0, 0, 24}}); }, 4, 3},
-      {"a daemon's window", [&] { return X11SaverWindow::Embed(*embedded_); }, 2, 0},
+       [] { return SdlSaverWindow::Cover({0, 0, 64, 48}, {{64, 0, 128, 48}, {-32, 0, 0, 24}}); }, 4, 3},
+      {"a daemon's window", [&] { return SdlSaverWindow::Embed(*embedded_); }, 2, 0},
   };
   const std::vector<Window> serverBefore = TopLevelWindows();
   const int segmentsBefore = SharedSegmentsOfOurs();
-  const auto expectNothingLeft = [&](const Steps& steps, const std::string& when) {
+  const auto expectNothingLeft = [&](const CreationLog& steps, const std::string& when) {
     for (Uint32 id : steps.windows) EXPECT_EQ(SDL_GetWindowFromID(id), nullptr) << when << ": SDL window " << id;
     EXPECT_EQ(TopLevelWindowsOnceThey(serverBefore), serverBefore) << when << ": X windows left, or the daemon's gone";
     EXPECT_EQ(SharedSegmentsOfOurs(), segmentsBefore) << when << ": a framebuffer left";
@@ -153,8 +153,8 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
   for (const Family& family : families) {
     SCOPED_TRACE(family.name);
     {
-      Steps whole;
-      std::unique_ptr<X11SaverWindow> made = family.make();
+      CreationLog whole;
+      std::unique_ptr<SdlSaverWindow> made = family.make();
       ASSERT_EQ(whole.steps, family.steps);
       // What the checks below look for must show while the window lives.
       EXPECT_EQ(TopLevelWindows().size(), serverBefore.size() + family.topLevelWindows);
@@ -165,7 +165,7 @@ TEST_F(SaverWindowOnX, EveryFailedCreationStepIsReportedAndLeavesNothing) {
     }
     for (int failAt = 0; failAt < family.steps; ++failAt) {
       const std::string when = "step " + std::to_string(failAt) + " failed";
-      Steps steps(failAt);
+      CreationLog steps(failAt);
       try {
         family.make();
         ADD_FAILURE() << when << " and nothing said so";
@@ -200,8 +200,8 @@ TEST_F(SaverWindowOnX, AWindowLostAsItsFramebufferIsMadeFailsNothingElse) {
     Window& window;
     Display* sdls = nullptr;  // SDL's connection
   } lose(daemons_);
-  std::unique_ptr<X11SaverWindow> saver = X11SaverWindow::Embed(*embedded_);
-  saver->Refresh();
+  std::unique_ptr<SdlSaverWindow> saver = SdlSaverWindow::Embed(*embedded_);
+  saver->Present(saver->Surface().TakeDirtyRect());
   saver.reset();
   ASSERT_NE(lose.sdls, nullptr);
   XSync(lose.sdls, False);
@@ -227,9 +227,9 @@ int WronglyShown(Display* display, Window window, int width, int height, const R
 }
 
 TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
-  Steps steps;
-  const std::unique_ptr<X11SaverWindow> saver = X11SaverWindow::Embed(*embedded_);
-  auto& canvas = dynamic_cast<RasterCanvas&>(saver->Surface());
+  CreationLog steps;
+  const std::unique_ptr<SdlSaverWindow> saver = SdlSaverWindow::Embed(*embedded_);
+  RasterCanvas& canvas = saver->Surface();
   canvas.SetForeColor(Rgb(200, 230, 240));
   struct Input final : shell::SaverInput {
     void Form_KeyDown() override {}
@@ -253,12 +253,13 @@ TEST_F(SaverWindowOnX, TheCanvasFollowsTheFramebufferThroughChangesOfSize) {
     const std::size_t fetched = steps.framebuffers.size();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (steps.framebuffers.size() == fetched && std::chrono::steady_clock::now() < deadline) {
-      saver->DoEvents(input);
+      saver->PumpEvents(input);  // a turn: the resize is seen, then presented
+      saver->Present(canvas.TakeDirtyRect());
     }
     ASSERT_EQ(steps.framebuffers.size(), fetched + 1) << what << ": no new framebuffer";
     EXPECT_EQ(canvas.Pixels() == steps.framebuffers.back()->pixels, size.intoFramebuffer) << what;
     canvas.Line(0, static_cast<float>(row + 2), 63, static_cast<float>(row + 2));  // drawn after it
-    saver->Refresh();
+    saver->Present(saver->Surface().TakeDirtyRect());
     for (int drawn = 0; drawn <= row + 2; drawn += 2) {
       EXPECT_EQ(canvas.PixelAt(63, drawn), 0xC8E6F0u) << what << ": line " << drawn << " lost";
     }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "area/site_cell.h"
+#include "cycle/site_cells.h"
 
 #include <gtest/gtest.h>
 

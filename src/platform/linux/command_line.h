@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// draw_target.h - the Linux command line: where the saver draws (a window
+// command_line.h - the Linux command line: where the saver draws (a window
 // of its own, or a window that a screen-saver daemon hands it), and the
 // switches only Linux has (--help, --version).
 //

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/draw_target.h"
+#include "platform/linux/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/x11/x11_saver_window.h"
+#include "platform/linux/x11/sdl_saver_window.h"
 
 #include <algorithm>
 #include <optional>
@@ -61,7 +61,7 @@ RasterCanvas CanvasFor(SDL_Window* window) {
 
 }  // namespace
 
-std::unique_ptr<X11SaverWindow> X11SaverWindow::CoverDisplays() {
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::CoverDisplays() {
   // SDL lists the primary display first.
   std::vector<shell::MonitorRect> monitors{{DisplayArea(0), true}};
   for (int display = 1; display < SDL_GetNumVideoDisplays(); ++display) {
@@ -70,19 +70,19 @@ std::unique_ptr<X11SaverWindow> X11SaverWindow::CoverDisplays() {
   return Cover(monitors.front().area, shell::CoverRects(monitors));
 }
 
-std::unique_ptr<X11SaverWindow> X11SaverWindow::Cover(const shell::ScreenRect& own,
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Cover(const shell::ScreenRect& own,
                                                       const std::vector<shell::ScreenRect>& covers) {
   UniqueWindow window = CreateCoveringWindow(own);
   std::vector<UniqueWindow> coverWindows;
   for (const shell::ScreenRect& cover : covers) coverWindows.push_back(CreateCoveringWindow(cover));
-  return std::unique_ptr<X11SaverWindow>(new X11SaverWindow(std::move(window), std::move(coverWindows), nullptr));
+  return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(std::move(window), std::move(coverWindows), nullptr));
 }
 
-std::unique_ptr<X11SaverWindow> X11SaverWindow::Embed(EmbeddedWindow& window) {
-  return std::unique_ptr<X11SaverWindow>(new X11SaverWindow(window.Adopt(), {}, &window));
+std::unique_ptr<SdlSaverWindow> SdlSaverWindow::Embed(EmbeddedWindow& window) {
+  return std::unique_ptr<SdlSaverWindow>(new SdlSaverWindow(window.Adopt(), {}, &window));
 }
 
-X11SaverWindow::X11SaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded)
+SdlSaverWindow::SdlSaverWindow(UniqueWindow window, std::vector<UniqueWindow> covers, EmbeddedWindow* embedded)
     : window_(std::move(window)),
       covers_(std::move(covers)),
       embedded_(embedded),
@@ -94,7 +94,7 @@ X11SaverWindow::X11SaverWindow(UniqueWindow window, std::vector<UniqueWindow> co
   if (embedded_ == nullptr) canvas_.TakeDirtyRect();
 }
 
-X11SaverWindow::~X11SaverWindow() {
+SdlSaverWindow::~SdlSaverWindow() {
   if (embedded_ != nullptr || !ScreenGivenBack()) return;
   // The program ends next: what the settings' restore queued goes out, and
   // the windows and their frame memory, where the canvas draws, are left to
@@ -104,7 +104,7 @@ X11SaverWindow::~X11SaverWindow() {
   for (UniqueWindow& cover : covers_) static_cast<void>(cover.release());
 }
 
-void X11SaverWindow::Show() {
+void SdlSaverWindow::Show() {
   // A signal during start-up: the first yield ends the saver, so the window
   // need not flash up first.
   if (embedded_ != nullptr || TerminationRequested()) return;
@@ -115,7 +115,7 @@ void X11SaverWindow::Show() {
   SDL_RaiseWindow(window_.get());  // with a window manager: take the keyboard focus
 }
 
-void X11SaverWindow::Hide() {
+void SdlSaverWindow::Hide() {
   if (embedded_ != nullptr) {
     // The daemon's window is not ours to unmap: leave it black, as found.
     if (!embedded_->Lost()) presenter_.PresentAll();
@@ -131,28 +131,22 @@ void X11SaverWindow::Hide() {
   MarkScreenGivenBack();
 }
 
-void X11SaverWindow::Refresh() { policy_.PresentNow(); }
-
-void X11SaverWindow::DoEvents(shell::SaverInput& input) {
+void SdlSaverWindow::PumpEvents(shell::SaverInput& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event, input);
   if (TerminationRequested() || (embedded_ != nullptr && embedded_->Lost())) input.CloseRequested();
-  if (presenting_ && !input.Ending()) policy_.AfterEvents(canvas_.HasChanges());
 }
 
-bool X11SaverWindow::PresentChanged() {
-  const DirtyRect changed = canvas_.TakeDirtyRect();
-  if (changed.Empty()) return false;
-  presenter_.Present(changed);
-  return true;
+void SdlSaverWindow::Present(const DirtyRect& area) {
+  if (exposed_) {
+    exposed_ = false;
+    presenter_.PresentAll();
+  } else if (!area.Empty()) {
+    presenter_.Present(area);
+  }
 }
 
-void X11SaverWindow::PresentAll() {
-  canvas_.TakeDirtyRect();
-  presenter_.PresentAll();
-}
-
-void X11SaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) {
+void SdlSaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) {
   if (event.type == SDL_WINDOWEVENT) {
     OnWindowEvent(event.window);
     if (event.window.event == SDL_WINDOWEVENT_CLOSE) input.CloseRequested();
@@ -183,16 +177,17 @@ void X11SaverWindow::Dispatch(const SDL_Event& event, shell::SaverInput& input) 
   }
 }
 
-void X11SaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
+void SdlSaverWindow::OnWindowEvent(const SDL_WindowEvent& event) {
   const bool exposed = event.event == SDL_WINDOWEVENT_EXPOSED;
   const bool resized = event.event == SDL_WINDOWEVENT_SIZE_CHANGED;
   if (!exposed && !resized) return;
   if (event.windowID != SDL_GetWindowID(window_.get())) return;  // a cover: the server repaints it
   if (resized) presenter_.Invalidate();
-  policy_.Exposed();
+  exposed_ = true;
+  canvas_.MarkChanged({0, 0, canvas_.Width(), canvas_.Height()});
 }
 
-bool X11SaverWindow::FollowDisplays() {
+bool SdlSaverWindow::FollowDisplays() {
   const shell::ScreenRect own = WindowArea(window_.get());
   std::vector<shell::MonitorRect> monitors;
   for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
@@ -208,7 +203,7 @@ bool X11SaverWindow::FollowDisplays() {
   return true;
 }
 
-void X11SaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input) {
+void SdlSaverWindow::ReportMotion(const SDL_MouseMotionEvent& motion, shell::SaverInput& input) {
   int x = motion.x;
   int y = motion.y;
   SDL_Window* from = SDL_GetWindowFromID(motion.windowID);

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#include "shell/present_rule.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace pelmic::shell {
+namespace {
+
+// A window that logs each present as "area@ms"; `signal` gives it a frame signal.
+struct LoggingWindow final : SaverWindow {
+  void Show() override {}
+  void Hide() override {}
+  RasterCanvas& Surface() override { return canvas; }
+  void PumpEvents(SaverInput&) override {}
+  void Present(const DirtyRect& a) override {
+    log += std::to_string(a.right - a.left) + "x" + std::to_string(a.bottom - a.top) + "@" + std::to_string(nowMs) + " ";
+  }
+  bool HasFrameSignal() const override { return signal; }
+  bool FrameReady() override { return ready; }
+
+  RasterCanvas canvas{8, 8};
+  bool signal = false;
+  bool ready = false;
+  std::string log;
+  static inline int nowMs = 0;
+  static inline int clockReads = 0;
+};
+
+PresentRule::Clock::time_point FakeNow() {
+  ++LoggingWindow::clockReads;
+  return PresentRule::Clock::time_point(std::chrono::milliseconds(LoggingWindow::nowMs));
+}
+
+TEST(PresentRule, WhatChangedOncePerFrameTimeOrAtTheFrameSignalAndIdleTurnsCostNothing) {
+  LoggingWindow window;
+  PresentRule rule(&FakeNow);
+  const auto turn = [&](int ms, bool draw) {
+    LoggingWindow::nowMs = ms;
+    if (draw) window.canvas.PSet(1, 1);
+    rule.AfterEvents(window);
+  };
+  LoggingWindow::nowMs = -5000;
+  rule.PresentNow(window);  // the first is due at once: the whole canvas, never shown
+  LoggingWindow::clockReads = 0;
+  turn(-4999, false);  // idle: not even the clock
+  EXPECT_EQ(LoggingWindow::clockReads, 0);
+  turn(-4990, true);   // within the frame time: kept
+  turn(-4984, false);  // a frame's time later, owed though nothing new was drawn
+  window.canvas.MarkChanged({0, 0, 8, 8});  // the screen lost its pixels
+  turn(-4970, false);
+  turn(-4960, false);
+  window.signal = true;  // a window that tells when it takes a frame: no clock
+  LoggingWindow::clockReads = 0;
+  turn(0, true);
+  window.ready = true;
+  turn(1, false);
+  rule.PresentNow(window);  // nothing changed: an empty present
+  EXPECT_EQ(LoggingWindow::clockReads, 0);
+  EXPECT_EQ(window.log, "8x8@-5000 1x1@-4984 8x8@-4960 1x1@1 0x0@1 ");
+}
+
+}  // namespace
+}  // namespace pelmic::shell
