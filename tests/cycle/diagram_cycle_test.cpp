@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -50,11 +51,12 @@ struct CycleRun {
 };
 
 long PairYields(long n) { return n * (n - 1); }
+constexpr long kNoLimit = std::numeric_limits<long>::max();
 
 TEST(DiagramCycle, YieldsOncePerOrderedPairThenThroughoutThePause) {
   for (std::uint64_t seed : {1u, 2u, 3u}) {
     CycleRun run;
-    run.Run(seed, 1L << 40, kPauseRounds + 1);  // up to the next cycle's first pair
+    run.Run(seed, kNoLimit, kPauseRounds + 1);  // up to the next cycle's first pair
     ASSERT_EQ(run.observer.siteCounts.size(), 1u);
     const long n = run.observer.siteCounts[0];
     EXPECT_EQ(run.yieldsWhenDrawn, PairYields(n)) << seed;
@@ -77,7 +79,7 @@ TEST(DiagramCycle, TheFirstResumeRunsTheSetUpAndNoPair) {
 TEST(DiagramCycle, StoppedInThePauseItLeavesTheWindowUncleared) {
   for (long after : {1L, 1000L, static_cast<long>(kPauseRounds)}) {
     CycleRun run;
-    run.Run(6, 1L << 40, after);
+    run.Run(6, kNoLimit, after);
     const long n = run.observer.siteCounts.at(0);
     EXPECT_EQ(run.yields, PairYields(n) + after);
     EXPECT_EQ(run.canvas.clears, 0) << "the exit path clears; the cycle does not";
