@@ -121,7 +121,7 @@ FontFace& RasterCanvas::CurrentFace() { return font_->Face(fontSizePoints_); }
 void RasterCanvas::Touch(const DirtyRect& rect) { dirty_ = UnionOf(dirty_, rect); }
 
 // End points are rounded to the nearest pixel, halves upwards (see
-// RoundToPixel); both end points are drawn.
+// RoundHalfUpToPixel); both end points are drawn.
 void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
   currentX_ = x2;
   currentY_ = y2;
@@ -137,8 +137,8 @@ void RasterCanvas::Circle(float x, float y, float radius) {
   currentX_ = x;
   currentY_ = y;
   if (!RoundablePoint(x, y) || !(std::fabs(radius) < kPixelCoordinateLimit)) return;
-  const std::int64_t cx = RoundToPixel(x), cy = RoundToPixel(y);
-  const int r = static_cast<int>(RoundToPixel(std::fabs(radius)));
+  const std::int64_t cx = RoundHalfUpToPixel(x), cy = RoundHalfUpToPixel(y);
+  const int r = static_cast<int>(RoundHalfUpToPixel(std::fabs(radius)));
   // A circle wholly off the buffer costs nothing.
   if (cx + r < 0 || cy + r < 0 || cx - r >= width_ || cy - r >= height_) return;
   const PixelTarget target = Target();
@@ -157,7 +157,7 @@ void RasterCanvas::PSet(float x, float y) {
   currentX_ = x;
   currentY_ = y;
   if (!RoundablePoint(x, y)) return;
-  const std::int64_t px = RoundToPixel(x), py = RoundToPixel(y);
+  const std::int64_t px = RoundHalfUpToPixel(x), py = RoundHalfUpToPixel(y);
   const PixelTarget target = Target();
   if (!target.Contains(px, py)) return;
   target.At(px, py) = penPixel_;

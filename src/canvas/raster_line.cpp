@@ -159,8 +159,8 @@ bool SegmentToPixels(double x1, double y1, double x2, double y2, PixelPoint& a, 
     // points stay roundable whatever the floating-point error.
     if (!ClipToSquare(x1, y1, x2, y2, kPixelCoordinateLimit / 2)) return false;
   }
-  a = {RoundToPixel(x1), RoundToPixel(y1)};
-  b = {RoundToPixel(x2), RoundToPixel(y2)};
+  a = {RoundHalfUpToPixel(x1), RoundHalfUpToPixel(y1)};
+  b = {RoundHalfUpToPixel(x2), RoundHalfUpToPixel(y2)};
   return true;
 }
 

@@ -46,7 +46,7 @@ constexpr double kPixelCoordinateLimit = 33554432.0;  // 2^25
 // A real coordinate's pixel: the nearest whole number, halves rounding up
 // (towards +infinity), so that x.5 always lands on the same side whatever the
 // sign. Callers keep |v| within kPixelCoordinateLimit.
-inline std::int64_t RoundToPixel(double v) { return static_cast<std::int64_t>(std::floor(v + 0.5)); }
+inline std::int64_t RoundHalfUpToPixel(double v) { return static_cast<std::int64_t>(std::floor(v + 0.5)); }
 
 inline bool RoundablePoint(double x, double y) {
   return std::fabs(x) < kPixelCoordinateLimit && std::fabs(y) < kPixelCoordinateLimit;

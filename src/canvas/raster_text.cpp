@@ -86,14 +86,14 @@ TextRun DrawTextRun(const PixelTarget& target, FontFace& face, std::string_view 
   TextRun run;
   // Far off-screen text only moves the pen.
   const bool drawable = RoundablePoint(x, y);
-  const std::int64_t baseline = drawable ? RoundToPixel(y) + face.AscentRows() : 0;
+  const std::int64_t baseline = drawable ? RoundHalfUpToPixel(y) + face.AscentRows() : 0;
   const Glyph* previous = nullptr;
   double pen = x;
   for (std::size_t pos = 0; pos < utf8.size();) {
     const Glyph& glyph = face.GlyphFor(NextCodepoint(utf8, pos));
     if (previous != nullptr) pen += face.KernPx(*previous, glyph);
     if (drawable && glyph.width > 0 && RoundablePoint(pen, y)) {
-      const DirtyRect box = BlendGlyph(target, glyph, RoundToPixel(pen) + glyph.left, baseline + glyph.top, pixel);
+      const DirtyRect box = BlendGlyph(target, glyph, RoundHalfUpToPixel(pen) + glyph.left, baseline + glyph.top, pixel);
       run.touched = UnionOf(run.touched, box);
     }
     pen += glyph.advancePx;
