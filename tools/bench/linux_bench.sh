@@ -3,7 +3,7 @@
 # Timings of the Linux saver on a private Xvfb display (not pass/fail):
 #   - start-up: from exec to the first pale pixel, memory held, and the time
 #     from a key (sent on the probe's open connection) to the end of the process;
-#   - idle DoEvents and the pause it makes (1,276,600 yields);
+#   - idle turns and the pause they make (1,276,600 yields);
 #   - the per-site loop of 49-site cycles with presenting against without.
 # With PELMIC_BASELINE naming another build's pelmic, the probe's runs
 # alternate between the two on the same display.
@@ -43,7 +43,7 @@ echo "display $DISPLAY at $SIZE; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "== start-up to the first pale pixel, memory held 2 s later, a key sent by the probe to the end"
 "$BUILD/tools/bench/linux_bench/pelmic_saver_probe" "$PELMIC" "$RUNS" ${BASELINE:+"$BASELINE"}
 
-echo "== idle DoEvents and the pause"
+echo "== idle turns and the pause"
 "$BENCH" turns 2000000
 echo "== 49-site cycles: set-up and per-site loop"
 "$BENCH" cycle 10

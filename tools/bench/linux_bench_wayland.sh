@@ -5,7 +5,7 @@
 # `pelmic /S` (the key typed on the probe's own virtual keyboard), on Wayland
 # natively and, where Xwayland is installed, through XWayland on the same
 # compositor (SDL's X11 back end), with the Xwayland server's own memory; then
-# idle DoEvents, the pause it makes and the per-site loop on Wayland.
+# idle turns, the pause they make and the per-site loop on Wayland.
 # tools/bench/linux_bench.sh gives the figures on Xvfb. With PELMIC_BASELINE
 # naming another build's pelmic, the probe's runs alternate between the two.
 # sway refuses to run as root: as root it runs as nobody.
@@ -66,7 +66,7 @@ if [ "$XWAYLAND" = enable ]; then
   echo "Xwayland resident: $(ps -o rss= -C Xwayland | awk '{s += $1} END {printf "%.1f MB", s / 1024}')"
 fi
 
-echo "== Wayland: idle DoEvents and the pause"
+echo "== Wayland: idle turns and the pause"
 client "${AS[@]}" "$BENCH" turns 2000000
 echo "== Wayland: 49-site cycles, set-up and per-site loop"
 client "${AS[@]}" "$BENCH" cycle 10

@@ -129,7 +129,11 @@ void FullScreenSurface::Unmap() {
   mapped_ = false;
 }
 
-bool FullScreenSurface::FrameReady(const RasterCanvas& canvas) { return mapped_ && presenter_->Ready(canvas); }
+bool FullScreenSurface::FrameReady(RasterCanvas& canvas) { return mapped_ && presenter_->Ready(canvas); }
+
+void FullScreenSurface::Settle(RasterCanvas& canvas) {
+  if (mapped_) presenter_->Settle(canvas);
+}
 
 void FullScreenSurface::Present(RasterCanvas& canvas, const DirtyRect& changed) {
   presenter_->Present(canvas, changed);

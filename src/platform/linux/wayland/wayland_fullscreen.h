@@ -56,7 +56,10 @@ class FullScreenSurface {
   void Unmap();
   // Whether the compositor takes a frame of `canvas` now: the surface is
   // mapped, and its presenter ready (wayland_presenter.h).
-  bool FrameReady(const RasterCanvas& canvas);
+  bool FrameReady(RasterCanvas& canvas);
+  // Lets a canvas presented here move on from the buffer it was presented
+  // in, once the compositor gives the other back; every turn.
+  void Settle(RasterCanvas& canvas);
   // Shows `changed` of the canvas; only when FrameReady. The canvas may go
   // on drawing straight into the surface's buffers: it must go before the
   // surface.

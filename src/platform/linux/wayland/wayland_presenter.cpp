@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "canvas/raster_target.h"
+
 namespace pelmic::linux_desktop {
 
 namespace {
@@ -62,19 +64,26 @@ void WaylandPresenter::AttachBlack() {
   Attach(0, {0, 0, Width(), Height()});
 }
 
-bool WaylandPresenter::Ready(const RasterCanvas& canvas) {
+void WaylandPresenter::Settle(RasterCanvas& canvas) {
+  if (canvas_ != &canvas || drawing_ != onScreen_) return;
   // Only releases and frame callbacks are dispatched here: input waits for
-  // the next pump, where its handlers are.
+  // the pump, where its handlers are.
   wl_display_dispatch_queue_pending(wayland_.Display(), releases_);
+  if (!Buffer(1 - drawing_).Busy()) Carry(canvas, 1 - drawing_);
+}
+
+bool WaylandPresenter::Ready(RasterCanvas& canvas) {
+  Settle(canvas);
+  if (frame_ != nullptr) wl_display_dispatch_queue_pending(wayland_.Display(), releases_);
   if (frame_ != nullptr) return false;
-  if (canvas_ == &canvas) return !Buffer(1 - drawing_).Busy();
+  if (canvas_ == &canvas) return drawing_ != onScreen_;
   return FreeBuffer() >= 0;
 }
 
 void WaylandPresenter::Present(RasterCanvas& canvas, const DirtyRect& changed) {
   damage_.Drawn(changed);
   const bool fits = canvas.Width() == Width() && canvas.Height() == Height();
-  if (fits && canvas_ == nullptr && !keepsShown_) Carry(canvas, FreeBuffer());
+  if (fits && canvas_ == nullptr) Carry(canvas, FreeBuffer());
   if (canvas_ == &canvas) {
     PresentDrawn(canvas);
   } else {
@@ -86,25 +95,16 @@ void WaylandPresenter::PresentDrawn(RasterCanvas& canvas) {
   const int shown = drawing_;
   Attach(shown, damage_.Take(shown));  // the buffer is the canvas: nothing to copy
   Commit();
-  const int next = 1 - shown;
-  if (!Buffer(next).Busy()) {
-    Carry(canvas, next);
-    return;
-  }
-  // The compositor still holds the buffer it showed until now, although it
-  // has drawn that frame (its frame callback came before this present) and
-  // a compositor that copies a buffer lets it go as it takes it: it keeps
-  // what it shows until another replaces it, and the canvas would have
-  // nowhere to draw.
-  keepsShown_ = true;
-  canvas.MoveTo(nullptr);
-  canvas_ = nullptr;
-  drawing_ = -1;
+  // Else Settle moves it on, once the compositor lets that buffer go.
+  if (!Buffer(1 - shown).Busy()) Carry(canvas, 1 - shown);
 }
 
 void WaylandPresenter::Carry(RasterCanvas& canvas, int index) {
   ShmBuffer& buffer = Buffer(index);
-  CopyRect(canvas, Clip(damage_.Bring(index), Width(), Height()), buffer);
+  // Drawn since the last present: not in the damage yet, and still owed.
+  const DirtyRect drawn = canvas.TakeDirtyRect();
+  canvas.MarkChanged(drawn);
+  CopyRect(canvas, Clip(UnionOf(damage_.Bring(index), drawn), Width(), Height()), buffer);
   canvas.DrawInto(buffer.Pixels());
   canvas_ = &canvas;
   drawing_ = index;

@@ -6,21 +6,22 @@
 //   presenter.AttachBlack();                            // the surface's first buffer, then commit
 //   if (presenter.Ready(canvas)) presenter.Present(canvas, canvas.TakeDirtyRect());  // commits
 //
-// Two buffers take turns, so the compositor never shows a half-drawn frame
-// and never sees a buffer it holds being written. A canvas of the buffers'
-// size draws straight into the one being prepared: a present shows that
-// one, and the canvas moves on at once to the other, brought up to date
+// Two buffers take turns, so the compositor never shows a frame half drawn
+// when it was presented. A canvas of the buffers' size draws straight into
+// the one being prepared: a present shows that one, and the canvas moves on
+// to the other as soon as the compositor has let it go, brought up to date
 // from the damage since it was last shown. So the surface holds two frames
-// and nothing else. The presenter is ready for a frame once the compositor
-// has let that other buffer go and has asked for the next frame (its frame
-// callback): nothing ever waits for either, and a screen that stops asking
-// for frames (switched off, locked) only holds the picture back until it
-// asks again. A compositor that keeps the buffer it shows until another
-// replaces it gets
-// a canvas that keeps memory of its own, as does a canvas of another size
-// (the compositor changed the window's): a present copies what changed
-// into whichever buffer is free. A surface that only ever shows black (a
-// cover) has one buffer.
+// and nothing else. Nothing ever waits: until the other buffer comes back
+// (a round trip: a compositor that keeps the buffer it shows lets it go as
+// it takes the new one) the canvas draws on in the buffer just presented,
+// and such a compositor may show what is drawn in that moment a frame early.
+// The next present is made once the canvas has moved on and the compositor
+// has asked for the next frame (its frame callback): a screen that stops
+// asking (switched off, locked) only holds the picture back until it asks
+// again. A canvas of another size (the compositor changed the window's)
+// keeps memory of its own, and a present copies what changed into whichever
+// buffer is free. A surface that only ever shows black (a cover) has one
+// buffer.
 #pragma once
 
 #include <array>
@@ -59,9 +60,12 @@ class WaylandPresenter {
   // the surface shows: the compositor answers a frame callback only once it
   // has drawn something.
   void Commit();
+  // Moves the canvas on from the buffer it was presented in, once the
+  // compositor has let the other one go (as read so far); every turn.
+  void Settle(RasterCanvas& canvas);
   // Whether a present of `canvas` can be made now, as told by the
   // compositor's releases and frame callbacks read so far.
-  bool Ready(const RasterCanvas& canvas);
+  bool Ready(RasterCanvas& canvas);
   // Shows `changed` of the canvas and commits; only when Ready.
   void Present(RasterCanvas& canvas, const DirtyRect& changed);
 
@@ -70,10 +74,11 @@ class WaylandPresenter {
   // Index of a buffer the compositor does not hold (the one not on the
   // screen, if both are free), or -1.
   int FreeBuffer();
-  // Where the canvas draws into buffer `drawing_`: shows it, then moves the
-  // canvas on to the other buffer.
+  // Where the canvas draws into buffer `drawing_`: shows it, and moves the
+  // canvas on to the other buffer if that one is free already.
   void PresentDrawn(RasterCanvas& canvas);
-  // Moves the canvas into buffer `index` (free), bringing it up to date.
+  // Moves the canvas into buffer `index` (free), bringing it up to date with
+  // the picture, what is drawn but not yet presented included.
   void Carry(RasterCanvas& canvas, int index);
   // Copies the area that changed into a free buffer and shows it.
   void PresentCopy(const RasterCanvas& canvas);
@@ -88,7 +93,6 @@ class WaylandPresenter {
   int onScreen_ = -1;
   int drawing_ = -1;                  // the buffer the canvas draws into, or -1
   RasterCanvas* canvas_ = nullptr;    // the canvas drawing into buffer drawing_
-  bool keepsShown_ = false;           // the compositor keeps the buffer it shows: the canvas keeps its own memory
   wl_callback* frame_ = nullptr;      // the frame callback asked for and not yet done
 };
 

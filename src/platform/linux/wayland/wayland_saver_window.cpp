@@ -124,6 +124,7 @@ void WaylandSaverWindow::PumpEvents(shell::SaverInput& input) {
   }
   // New buffers after a configure: present all of them.
   if (primary_->AnswerConfigure()) canvas_.MarkChanged({0, 0, canvas_.Width(), canvas_.Height()});
+  primary_->Settle(canvas_);
 }
 
 void WaylandSaverWindow::Present(const DirtyRect& area) {
