@@ -205,8 +205,7 @@ TEST_F(RenderCli, RejectsBadOptions) {
   ExpectRejected("--seed 1 --out ''", "--out needs a value, not an empty one");
   ExpectRejected("--seed 1 --cycles 2 --out -", "--out - holds one picture");
   ExpectRejected("--seed 1 --cycles 2 --out " + MemoryDevice("null", 3), "null holds one picture");
-  fs::create_symlink("/proc/self/fd/1", Path("stdout"));  // /dev/stdout, without risking the system's
-  ExpectRejected("--seed 1 --cycles 2 --out " + Path("stdout").string(), "stdout holds one picture");
+  ExpectRejected("--seed 1 --cycles 2 --out /dev/stdout", "/dev/stdout holds one picture");
   ExpectRejected("--seed 1 --out " + Path("out.json").string(), "--out and --json both name");
   fs::create_symlink("out.json", Path("pic-2.png"));
   ExpectRejected("--seed 1 --cycles 3 --out " + Path("pic.png").string(), "both name '" + Path("pic-2.png").string());
