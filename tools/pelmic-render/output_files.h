@@ -22,6 +22,7 @@
 // (never over a file that appeared meanwhile). Nothing is synced to disk.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <stdexcept>
@@ -47,7 +48,7 @@ class CommitError : public std::runtime_error {
 
 // What two outputs in one file share: the file, or a new name's folder.
 struct FileIdentity {
-  unsigned long device = 0, inode = 0;
+  std::uint64_t device = 0, inode = 0;
 };
 
 // A descriptor closed with its owner.
