@@ -449,7 +449,7 @@ std::string Snapshot(const fs::path& folder) {
 // writes its picture there), for `during` to act and report. A row with its
 // own `shell` line states in it what `>` cannot show: nothing written to a
 // closed standard output; the complete output kept where a full disk refuses
-// it.
+// it; the place named where no temporary can be made or written.
 TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
   const bool root = ::geteuid() == 0;
   const uid_t user = root ? 65534 : ::geteuid();

@@ -171,9 +171,8 @@ void GuardStandardDescriptors() {
 
 bool NamesStream(const std::string& name) {
   struct stat status {};
-  return NamesStandardOutput(name) || (::stat(name.c_str(), &status) == 0 && (S_ISFIFO(status.st_mode) ||
-                                                                               S_ISCHR(status.st_mode) ||
-                                                                               S_ISBLK(status.st_mode)));
+  if (NamesStandardOutput(name) || ::stat(name.c_str(), &status) != 0) return NamesStandardOutput(name);
+  return S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode);
 }
 
 Descriptor::~Descriptor() {
