@@ -55,7 +55,8 @@ void OutputSet::Commit() {
   }
   if (failures.empty() && StopSignal() == 0) return;
   throw CommitError(failures + (StopSignal() != 0 ? "stopped while the outputs were written\n" : "") +
-                    (written.empty() ? "no other output was written" : "written: " + written) +
+                    (!written.empty() ? "written: " + written
+                                      : failures.empty() ? "no output was written" : "no other output was written") +
                     (unchanged.empty() ? "" : "\nleft unchanged: " + unchanged));
 }
 
