@@ -60,8 +60,10 @@ void GuardStandardDescriptors() {
 
 bool NamesStream(const std::string& name) {
   std::error_code error;
-  const fs::file_status status = fs::status(name, error);
-  return name == "-" || (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status));
+  if (name == "-" || fs::is_directory(name, error)) return name == "-";
+  const Descriptor fd(::_open(name.c_str(), _O_WRONLY | _O_BINARY));  // what it opens as: NUL, CON
+  struct _stat64 status {};
+  return fd.Get() >= 0 && ::_fstat64(fd.Get(), &status) == 0 && (status.st_mode & _S_IFMT) != _S_IFREG;
 }
 
 Descriptor::~Descriptor() {
@@ -96,21 +98,22 @@ OutputFile& OutputSet::Open(const std::string& option, const std::string& name) 
   using Kind = OutputFile::Kind;
   OutputFile& file = files_.emplace_back(option, name == "-" ? "standard output" : name);
   std::error_code error;
-  const fs::file_status status = fs::status(name, error);
+  struct _stat64 status {};
   if (name == "-") {
     file.kind_ = Kind::Stream;
-  } else if (fs::is_directory(status)) {
+  } else if (fs::is_directory(name, error)) {
     throw std::runtime_error(Printable(name) + ": is a directory, not a file to write");
-  } else if (fs::exists(status)) {
-    const int fd = ::_open(name.c_str(), _O_WRONLY | _O_BINARY);  // as `>` opens it, but not truncated
-    if (fd < 0) Fail(name, errno);
+  } else if (const int fd = ::_open(name.c_str(), _O_WRONLY | _O_BINARY); fd >= 0) {  // as `>` opens it, not truncated
     file.target_ = Descriptor(fd);
-    file.kind_ = fs::is_regular_file(status) ? Kind::File : Kind::Device;
+    // Judged by what it opens as: NUL or CON is a device whatever its name.
+    file.kind_ = ::_fstat64(fd, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG ? Kind::File : Kind::Device;
     if (file.kind_ == Kind::Device) file.fd_ = fd;
-  } else {
+  } else if (errno == ENOENT) {
     const fs::path folder = fs::path(name).parent_path();
     if (!fs::is_directory(folder.empty() ? "." : folder, error)) Fail(name, ENOENT);
     file.kind_ = Kind::NewName;
+  } else {
+    Fail(name, errno);
   }
   // Without inode numbers, one file is one full name; a device (NUL) takes any number.
   file.leaf_ = fs::weakly_canonical(name, error).string();
