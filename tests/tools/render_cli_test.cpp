@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,6 +17,7 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +25,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -205,9 +209,10 @@ TEST_F(RenderCli, RejectsBadOptions) {
   ExpectRejected("--seed 1 --out ''", "--out needs a value, not an empty one");
   ExpectRejected("--seed 1 --cycles 2 --out -", "--out - holds one picture");
   ExpectRejected("--seed 1 --cycles 2 --out " + MemoryDevice("null", 3), "null holds one picture");
-  fs::create_symlink("/proc/self/fd/1", Path("stdout"));  // /dev/stdout, without risking the system's
-  ExpectRejected("--seed 1 --cycles 2 --out " + Path("stdout").string(), "stdout holds one picture");
+  ExpectRejected("--seed 1 --cycles 2 --out /dev/stdout", "/dev/stdout holds one picture");
   ExpectRejected("--seed 1 --out " + Path("out.json").string(), "--out and --json both name");
+  ExpectRejected("--seed 1 --json " + Path("a.json").string(), "--json given twice");
+  ExpectRejected("--seed 1 --cycles 2 --out " + dir_.string() + "/", "names a folder");
   fs::create_symlink("out.json", Path("pic-2.png"));
   ExpectRejected("--seed 1 --cycles 3 --out " + Path("pic.png").string(), "both name '" + Path("pic-2.png").string());
 }
@@ -357,6 +362,8 @@ TEST_F(RenderCli, EachKindOfOutputTargetGetsTheReportAndKeepsItsKind) {
 struct Caller {
   bool closedOut = false;
   int ignored = 0;
+  const char* tmpdir = nullptr;     // $TMPDIR
+  const char* appendOut = nullptr;  // standard output appended to this file (>>)
 };
 
 // Runs `argv` in `folder` as `user` (when the tests run as root) with standard
@@ -371,6 +378,8 @@ int RunAs(uid_t user, gid_t group, const fs::path& folder, const std::vector<std
     ::dup2(errFd, 2), ::close_range(3, ~0U, 0);  // only what the row gives it
     if (caller.closedOut) ::close(1);
     if (caller.ignored != 0) ::signal(caller.ignored, SIG_IGN);
+    if (caller.tmpdir) ::setenv("TMPDIR", caller.tmpdir, 1);
+    if (caller.appendOut) ::dup2(::open((folder / caller.appendOut).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC), 1);
     if (::getuid() != user && (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(user) != 0)) _exit(126);
     if (::chdir(folder.c_str()) != 0) _exit(126);
     ::execv(argv[0], argv.data());
@@ -395,8 +404,19 @@ std::vector<std::pair<fs::path, struct stat>> OpenFiles(pid_t pid) {
   return files;
 }
 
+// An inode's flags (chattr), set to `set` first where given.
+int Flags(const fs::path& path, int set = -1) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  int flags = 0;
+  if (set >= 0) ::ioctl(fd, FS_IOC_SETFLAGS, &set);
+  ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+  ::close(fd);
+  return flags;
+}
+
 // What a folder holds, as `>` would show a difference: names, kinds, owners,
-// modes, link counts, contents and link targets; inode numbers aside.
+// modes, link counts, contents, link targets, flags and extended attributes
+// (ACLs); inode numbers aside.
 std::string Snapshot(const fs::path& folder) {
   std::ostringstream text;
   std::vector<fs::path> entries(fs::recursive_directory_iterator(folder), {});
@@ -408,8 +428,13 @@ std::string Snapshot(const fs::path& folder) {
     if (S_ISREG(info.st_mode)) content << std::ifstream(entry).rdbuf();  // its size tells old from new
     text << entry.lexically_relative(folder).string() << " " << std::oct << info.st_mode << std::dec << " " << info.st_uid
          << ":" << info.st_gid << " " << info.st_nlink << " "
-         << (S_ISLNK(info.st_mode) ? fs::read_symlink(entry).string() : std::to_string(content.str().size()))
-         << "\n";
+         << (S_ISLNK(info.st_mode) ? fs::read_symlink(entry).string() : std::to_string(content.str().size())) << " "
+         << (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode) ? Flags(entry) : 0);
+    char names[256] = {}, value[256];
+    for (char* name = names; name < names + std::max(::llistxattr(entry.c_str(), names, sizeof names), 0L); name += std::strlen(name) + 1) {
+      text << " " << name << "=" << std::string(value, std::max(::lgetxattr(entry.c_str(), name, value, sizeof value), 0L));
+    }
+    text << "\n";
   }
   return text.str();
 }
@@ -424,7 +449,7 @@ std::string Snapshot(const fs::path& folder) {
 // writes its picture there), for `during` to act and report. A row with its
 // own `shell` line states in it what `>` cannot show: nothing written to a
 // closed standard output; the complete output kept where a full disk refuses
-// it.
+// it; the place named where no temporary can be made or written.
 TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
   const bool root = ::geteuid() == 0;
   const uid_t user = root ? 65534 : ::geteuid();
@@ -439,13 +464,23 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
     }
   };
   const std::size_t pages = (Read(Path("expected.json")).size() + 4095) / 4096;
-  auto fillUpTo = [](const fs::path& folder, std::size_t freePages) {  // leaves that much room
-    struct statvfs room {};
-    ::statvfs(folder.c_str(), &room);
+  auto fillUpTo = [](const fs::path& folder, std::size_t freePages) {  // leaves that much room, the last blocks one by one
     const int fd = ::open((folder / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
-    ::fallocate(fd, 0, 0, static_cast<off_t>((room.f_bavail - freePages) * room.f_frsize));
+    struct statvfs room {};
+    while (::statvfs(folder.c_str(), &room) == 0 && room.f_bavail > freePages) {
+      const long blocks = std::max(1L, static_cast<long>(room.f_bavail - freePages) - 4);  // file system blocks too
+      if (::posix_fallocate(fd, ::lseek(fd, 0, SEEK_END), blocks * static_cast<long>(room.f_frsize)) != 0) break;
+    }
     ::close(fd);
   };
+  auto defaultAcl = [](const fs::path& folder) {  // setfacl -d -m u::rwx,u:root:rwx,g::rwx,m::rwx,o::rx
+    const std::uint32_t acl[] = {2, 0x70001, ~0u, 0x70002, 0, 0x70004, ~0u, 0x70010, ~0u, 0x50020, ~0u};
+    ASSERT_EQ(::setxattr(folder.c_str(), "system.posix_acl_default", acl, sizeof acl, 0), 0);
+  };
+  const std::string longName = "mine/" + std::string(250, 'l') + ".json", longKept = "mine/" + std::string(237, 'l') + ".pelmic-render";
+  const std::string longShell = "cat \"$0\" >" + longKept + "; echo \": No space left on device; its complete output is kept in " +
+                                longKept + "; " + longName + " is unchanged\" >&2; exit 1";
+  constexpr int kSetUpByRoot = 2;  // runs as the user, in a set-up only root can make
   auto holdsPrivate = [](const fs::path&, pid_t pid) {  // what others could read of the run's files
     std::string readable;
     for (const auto& [path, info] : OpenFiles(pid)) readable += S_ISREG(info.st_mode) && (info.st_mode & 077) ? "readable " : "";
@@ -453,7 +488,7 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
   };
   const struct {
     const char* target;
-    bool asRoot;
+    int asRoot;  // runs as root (another owner's file, as under sudo), or kSetUpByRoot
     std::function<void(const fs::path&)> make;  // in the folder the run writes in
     const char* keepsInode;
     std::function<std::string(const fs::path&, pid_t)> during = nullptr;
@@ -514,10 +549,41 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
          ::kill(pid, SIGHUP);  // ignored by the caller, as under nohup
          return std::string();
        }, {.ignored = SIGHUP}},
+      {"drop/new.json", false, [](const fs::path& f) { fs::create_directory(f / "drop"), ::chmod((f / "drop").c_str(), 01333); }, nullptr},
+      {"mine/own.json", kSetUpByRoot, [&](const fs::path& f) {  // in an append-only folder
+         file(f / "mine/own.json", 0644, group), Flags(f / "mine", Flags(f / "mine") | FS_APPEND_FL);
+       }, nullptr},
+      {"mine/flags.json", false, [&](const fs::path& f) {  // chattr +dA
+         file(f / "mine/flags.json", 0644, group);
+         ASSERT_TRUE(Flags(f / "mine/flags.json", Flags(f / "mine/flags.json") | FS_NODUMP_FL | FS_NOATIME_FL) & FS_NODUMP_FL);
+       }, nullptr},
+      {"mine/own.json", false, [&](const fs::path& f) { file(f / "mine/own.json", 0644, group), defaultAcl(f / "mine"); }, nullptr},
+      {"mine/new.json", false, [&](const fs::path& f) { defaultAcl(f / "mine"); }, nullptr},
+      {longName.c_str(), kSetUpByRoot, [&](const fs::path& f) {  // no room, nor for a longer name beside it
+         ::mount("tmpfs", (f / "mine").c_str(), "tmpfs", 0, "size=1m"), file(f / longName, 0644, group), fillUpTo(f / "mine", pages);
+       }, nullptr, nullptr, {}, longShell.c_str()},
+      {"mine/log.json", false, [&](const fs::path& f) { file(f / "mine/log.json", 0644, group); }, nullptr, nullptr,
+       {.appendOut = "mine/log.json"}},
+      {"theirs/mine.json", false, [&](const fs::path& f) { file(f / "theirs/mine.json", 0644, group); }, nullptr, nullptr,
+       {.tmpdir = "/nonexistent"}, "echo \": no temporary can be made beside it (Permission denied) nor in /nonexistent (No "
+       "such file or directory)\" >&2; exit 1"},
+      {"theirs/mine.json", kSetUpByRoot, [&](const fs::path& f) {  // $TMPDIR full, the target's disk not
+         file(f / "theirs/mine.json", 0644, group), fs::create_directory(f / "tmp");
+         ::mount("tmpfs", (f / "tmp").c_str(), "tmpfs", 0, "size=1m"), fillUpTo(f / "tmp", 0);
+       }, nullptr, nullptr, {.tmpdir = "tmp"}, "echo \": its temporary in tmp cannot be written (No space left on device)\" >&2; exit 1"},
+      {"mine/t.json", kSetUpByRoot, [&](const fs::path& f) {  // two links, empty, on a full disk that cannot reserve room
+         const std::string image = f / "ext2";
+         ASSERT_EQ(std::system(("truncate -s 4m " + image + " && mkfs.ext2 -q -b 4096 -m 0 " + image + " && mount -o loop " + image +
+                                " " + (f / "mine").string()).c_str()), 0);
+         std::ofstream(f / "mine/t.json"), fs::create_hard_link(f / "mine/t.json", f / "mine/t2.json");
+         ASSERT_EQ(::chown((f / "mine").c_str(), user, group) | ::chown((f / "mine/t.json").c_str(), user, group), 0);
+         fillUpTo(f / "mine", pages);
+       }, nullptr, nullptr, {}, "cat \"$0\" >\"$1.pelmic-render\"; echo \": No space left on device; its complete output is kept "
+       "in mine/t.json.pelmic-render; mine/t.json is unchanged\" >&2; exit 1"},
   };
   for (const auto& row : rows) {
     if (row.asRoot && !root) {
-      std::printf("skipped %s: needs root (another owner's file, a mount)\n", row.target);
+      std::printf("skipped %s: needs root (another owner's file, a mount, an inode flag)\n", row.target);
       continue;
     }
     std::string snapshot[2], err[2], seen[2];
@@ -554,7 +620,7 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
         seen[run] = row.during(folder, pid);
         reader = ::open(wait.c_str(), O_RDONLY | O_NONBLOCK);
       };
-      status[run] = RunAs(row.asRoot ? 0 : user, row.asRoot ? 0 : group, folder, run == 0 ? shell : render, errFd,
+      status[run] = RunAs(row.asRoot == 1 ? 0 : user, row.asRoot == 1 ? 0 : group, folder, run == 0 ? shell : render, errFd,
                           row.caller, whileRunning);
       if (reader >= 0) ::close(reader);
       ::close(errFd);
@@ -562,8 +628,10 @@ TEST_F(RenderCli, EachTargetIsWrittenAsTheShellsRedirectionWouldWriteIt) {
       struct stat after {};
       if (row.keepsInode) ::stat((folder / row.keepsInode).c_str(), &after);
       inode[run] = before.st_ino == after.st_ino;
+      ::chmod((folder / "drop").c_str(), 0755);  // readable, by a user who is not root too
       snapshot[run] = Snapshot(folder);
-      for (const char* mount : {"mine/bound.json", "mine"}) ::umount2((folder / mount).c_str(), MNT_DETACH);
+      for (const char* mount : {"mine/bound.json", "mine", "tmp"}) ::umount2((folder / mount).c_str(), MNT_DETACH);
+      Flags(folder / "mine", Flags(folder / "mine") & ~FS_APPEND_FL);
       ::chmod((folder / "theirs").c_str(), 0755);  // removable again, by a user who is not root too
     }
     EXPECT_EQ(status[1] == 0, status[0] == 0) << row.target << ": " << status[1] << " " << err[1];
@@ -635,6 +703,18 @@ TEST_F(RenderCli, AFailedOrStoppedRunLeavesEveryTargetAsItWas) {
     EXPECT_EQ(Listing(), before) << signals.size() << " signals, " << size;
   }
   EXPECT_EQ(Read(Path("report.json")), "old");
+  // Stopped (frozen first, to see where) while the pictures are written at
+  // the end: the one being written is finished, no other is begun.
+  const int errFd = ::open(Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const pid_t pid = Start({"--seed", "1", "--size", "64x48", "--cycles", "300", "--out", Path("q.png")}, errFd);
+  for (int ms = 0; !fs::exists(Path("q-1.png")) && ms < 60000; ++ms) ::usleep(1000);
+  int raw = 0;
+  ::kill(pid, SIGSTOP), ::waitpid(pid, &raw, WUNTRACED);
+  const std::vector<std::string> frozen = Listing();
+  ::kill(pid, SIGTERM), ::kill(pid, SIGCONT), ::waitpid(pid, &raw, 0), ::close(errFd);
+  EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGTERM) << "status " << raw;
+  EXPECT_EQ(Listing(), frozen);
+  EXPECT_NE(Read(Path("err")).find("left unchanged: "), std::string::npos) << Read(Path("err"));
 }
 
 // Past the checks Open makes, putting one in place can still fail: the others

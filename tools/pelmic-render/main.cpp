@@ -137,6 +137,9 @@ int Run(const std::vector<std::string>& args) {
   } catch (const InputError& error) {
     std::cerr << "pelmic-render: " << error.what() << "\n" << kUsage;
     return 2;
+  } catch (const CommitError& error) {  // said even when a stop cut the commit short
+    std::cerr << "pelmic-render: " << error.what() << "\n";
+    return 1;
   } catch (const std::exception& error) {
     // A write that a stop signal cut short is no failure to report.
     if (StopSignal() == 0) std::cerr << "pelmic-render: " << error.what() << "\n";

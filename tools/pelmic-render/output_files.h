@@ -8,23 +8,24 @@
 //   report.Write(part);                                   // as often as needed
 //   outputs.Commit();                                     // cells.json written now
 //
-// Open decides once what the target is, keeping the descriptor it checked:
-// - standard output ("-", or a name that is the very file descriptor 1 is):
-//   written through descriptor 1 as it goes;
-// - a device or FIFO (/dev/null, a pipe): written in place as it goes; a FIFO
-//   waits for a reader; a socket is refused (ENXIO), as by `>`;
+// Open decides once what the target is, by what it opens as, keeping the
+// descriptor it checked:
+// - standard output ("-" or "/dev/stdout"): written through descriptor 1 as
+//   it goes;
+// - a pipe, FIFO, terminal or other device: written in place as it goes; a
+//   FIFO waits for a reader; a socket is refused (ENXIO), as by `>`;
 // - a regular file, opened for writing as `>` opens it (links followed by the
 //   kernel) but not truncated; or a new name, in the folder it will be made in.
-// The last two are written to an unnamed temporary (mode 0600, gone with the
-// process however it ends). Commit puts it in place: a new name is linked in
-// (never over a file that appeared meanwhile); a file is swapped with it
-// where that cannot be told from `>` (see Swap in output_files.cpp), else the
-// temporary is copied into the descriptor that was checked, so what is
-// written is always the file that was checked.
+// The last two are produced into a private temporary that goes with the
+// process however it ends. Commit writes each into the descriptor checked,
+// in place, as `>` rewrites a file, or creates the new name as `>` would
+// (never over a file that appeared meanwhile). Nothing is synced to disk.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,6 +39,17 @@ void GuardStandardDescriptors();
 
 // True when `name` is a stream: standard output, a device or a FIFO.
 bool NamesStream(const std::string& name);
+
+// What Commit could not put in place, or what a stop during it left unchanged.
+class CommitError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What two outputs in one file share: the file, or a new name's folder.
+struct FileIdentity {
+  std::uint64_t device = 0, inode = 0;
+};
 
 // A descriptor closed with its owner.
 class Descriptor {
@@ -59,7 +71,8 @@ class OutputFile {
 
   OutputFile(std::string option, std::string name) : option_(std::move(option)), name_(std::move(name)) {}
 
-  // Throws std::runtime_error naming the file when the bytes cannot be written.
+  // Throws std::runtime_error naming the file, or the place of its temporary,
+  // when the bytes cannot be written.
   void Write(std::string_view bytes);
 
  private:
@@ -71,12 +84,11 @@ class OutputFile {
   int fd_ = 1;             // where Write writes: standard output, the device or the temporary
   Descriptor target_;      // a device, or the regular file checked
   Descriptor temporary_;
-  int folder_ = -1;        // the folder the name is in, when the name itself is the file or new
+  int folder_ = -1;        // the folder of the name (a new name is made in it)
   std::string folderName_;  // as given, for messages
   std::string leaf_;       // the name in folder_
-  int temporaryFolder_ = -1;
-  std::string temporaryFolderName_;  // for the message naming a kept temporary
-  struct { unsigned long device = 0, inode = 0; } identity_;  // a new name's folder, else the file
+  std::string temporaryPlace_;  // the folder the temporary is in, for messages
+  FileIdentity identity_;  // a new name's folder, else the file
 };
 
 class OutputSet {
@@ -91,18 +103,19 @@ class OutputSet {
   // system's reason, and InputError when an earlier output is the same file.
   OutputFile& Open(const std::string& option, const std::string& name);
 
-  // Puts every temporary in place. Where one cannot be, the others are still
-  // put in place, and then a std::runtime_error says, for each that failed,
-  // why, where its complete output is kept, and whether the target changed.
+  // Writes every temporary into its target, one after the other. Where one
+  // cannot be, the others still are; a stop signal ends it after the one
+  // being written. Then a CommitError says, for each that failed, why, where
+  // its complete output is kept and whether the target changed, and lists
+  // the outputs written and those a stop left unchanged.
   void Commit();
 
  private:
   int Folder(const std::string& path);
-  void OpenFile(OutputFile& file, int fd, const std::string& name);
-  void OpenNewName(OutputFile& file, const std::string& name);
-  void CreateTemporary(OutputFile& file);
+  void MakeTemporary(OutputFile& file, const std::string& folder);
   void CheckApart(const OutputFile& file) const;
-  std::string Keep(OutputFile& file);
+  static int Put(OutputFile& file, bool& changed);
+  static std::string Keep(OutputFile& file);
 
   std::deque<OutputFile> files_;  // a deque: Open hands out references that must stay valid
   std::map<std::string, Descriptor> folders_;  // one descriptor per folder, however many pictures

@@ -6,6 +6,16 @@
 #include "text/printable_text.h"
 
 namespace pelmic::render {
+namespace {
+
+// A name ending so names a folder, never a file to write.
+#if defined(_WIN32)
+constexpr const char* kFolderEnds = "/\\";
+#else
+constexpr const char* kFolderEnds = "/";
+#endif
+
+}  // namespace
 
 const char* const kUsage =
     "usage: pelmic-render [--seed N] [--size WxH] [--cycles K] [--out FILE.png] [--json FILE|-]\n"
@@ -27,22 +37,28 @@ const char* const kHelp =
     "Each output is written as the shell's '>' would write it, and only once every\n"
     "output of the run is complete. All are checked when the run starts: where '>'\n"
     "would be refused, so is the run, at once, and nothing is written.\n"
-    "  new name         created (not in a folder you cannot write)\n"
-    "  regular file     rewritten, keeping its owner, group, mode and hard links;\n"
-    "                   a read-only file is refused (unless you are root). Your own\n"
-    "                   file with one name, in a folder you can write, is replaced\n"
-    "                   at once by a swap of names, synced to disk first.\n"
+    "  new name         made at the end as '>' makes it (umask, a default ACL), not\n"
+    "                   over a file that appeared meanwhile\n"
+    "  regular file     rewritten in place at the end: it keeps its inode, owner,\n"
+    "                   mode, ACL, attributes, flags and hard links; a read-only\n"
+    "                   file is refused (unless you are root)\n"
     "  symbolic link    followed by the system, under its guards; stays a link\n"
-    "  device, FIFO     written in place as the run goes (a FIFO waits for a reader)\n"
+    "  pipe, FIFO, terminal, device\n"
+    "                   written as the run goes (a FIFO waits for a reader)\n"
     "  socket           refused: No such device or address\n"
     "  -                standard output, as is /dev/stdout; refused if it is closed\n"
+    "Until the end a file is produced in a private temporary beside it (else in\n"
+    "$TMPDIR), so its disk needs room for the old and the new content at once. As\n"
+    "with '>', nothing is replaced atomically and nothing is synced to disk.\n"
     "A run that fails or is stopped before its end changes no file (a stream or\n"
-    "device has what was written to it) and leaves no temporary. Should a finished\n"
-    "output fail to be put in place (a full disk), the others still are, and the\n"
-    "message names the file that keeps its complete output (NAME.pelmic-render\n"
+    "device has what was written to it) and leaves no temporary; a stop at the end\n"
+    "finishes the file being written, writes no other and names both. Should a\n"
+    "finished output fail to be written (a full disk), the others still are, and\n"
+    "the message names the file that keeps its complete output (NAME.pelmic-render\n"
     "beside it, or in $TMPDIR), says whether the target was changed (cut short) or\n"
     "not, and lists the outputs written.\n"
-    "Two outputs may not name one file; --out names a file, not a stream, for K > 1.\n"
+    "Each output option once, and no name ending in /; two outputs may not name\n"
+    "one file; --out names a file, not a stream, for K > 1.\n"
     "Exit status: 0 written, 1 an output could not be written, 2 bad input (nothing written).\n";
 
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
@@ -75,10 +91,13 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
       const std::optional<int> cycles = ParseRunCycles(text);
       if (!cycles) throw InputError("--cycles must be a whole number from 1 to 10000, not '" + Excerpt(text) + "'");
       options.cycles = *cycles;
-    } else if (name == "--out") {
-      options.pngPath = value();
-    } else if (name == "--json") {
-      options.jsonPath = value();
+    } else if (name == "--out" || name == "--json") {
+      std::optional<std::string>& path = name == "--out" ? options.pngPath : options.jsonPath;
+      if (path) throw InputError(name + " given twice: give each output once");
+      path = value();
+      if (path->find_last_of(kFolderEnds) == path->size() - 1) {
+        throw InputError(name + " '" + Printable(*path) + "' names a folder: give it a file name");
+      }
     } else {
       throw InputError("unknown option '" + Excerpt(name) + "'");
     }

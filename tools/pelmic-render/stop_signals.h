@@ -26,8 +26,8 @@ namespace pelmic::render {
 // and cleaned up like any other.
 void CatchStopSignals();
 
-// While one exists stop signals wait, so that none cuts a commit in two;
-// they are acted on once it is gone.
+// While one exists stop signals wait, so that none cuts the file being
+// written at the end in two; they are acted on once it is gone.
 class StopSignalsHeld {
  public:
 #if defined(_WIN32)
