@@ -46,7 +46,7 @@ pelmic_missing_packages() {
 }
 
 pelmic_installed_now() {
-  dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" { print $2 }'
+  dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" { print $2 }' | sort
 }
 
 # Installs what is missing of the lists named, as far as it can be had: a
@@ -89,7 +89,9 @@ pelmic_install_packages() {
     # shellcheck disable=SC2086 # one package a word
     pelmic_apt_install $missing 2>/dev/null && continue
     echo "the packages of $name.txt cannot all be installed; trying them one at a time"
-    for p in $missing; do pelmic_apt_install "$p" || echo "cannot install $p"; done
+    for p in $missing; do
+      pelmic_apt_install "$p" || echo "cannot install $p (apt-get install $p says why)"
+    done
   done
   PELMIC_INSTALLED+=" $(comm -23 <(echo "$wanted") <(pelmic_missing_packages "$@") | xargs)"
   PELMIC_INSTALLED_COUNT=$((PELMIC_INSTALLED_COUNT + $(comm -13 <(echo "$before") <(pelmic_installed_now) | wc -l)))
@@ -104,11 +106,11 @@ pelmic_apt_install() {
 }
 
 # pelmic_not_tested PRESET WHAT MISSING: a preset that scripts/test could not
-# test, and the packages it lacked; the run then ends with status 1.
+# test, what became of it, and the packages it lacked; the run then fails.
 PELMIC_NOT_TESTED=()
 pelmic_not_tested() {
-  PELMIC_NOT_TESTED+=("$1 ($2: $(xargs <<<"$3") could not be installed)")
-  echo "=== $1: $2: $(xargs <<<"$3") could not be installed ==="
+  PELMIC_NOT_TESTED+=("$1: $2: $(xargs <<<"$3") could not be installed")
+  echo "=== ${PELMIC_NOT_TESTED[-1]} ==="
 }
 
 # At the end of scripts/run and scripts/test, however they end: how long they
@@ -121,7 +123,7 @@ pelmic_finish() {
   fi
   echo "scripts/$(basename "$0") took $((took / 60)) min $((took % 60)) s; $installed"
   if [ ${#PELMIC_NOT_TESTED[@]} -gt 0 ]; then
-    echo "NOT TESTED:"
+    echo "NOT TESTED, so this run fails:"
     printf '  %s\n' "${PELMIC_NOT_TESTED[@]}"
     [ "$status" -ne 0 ] || status=1
   fi
