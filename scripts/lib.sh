@@ -1,32 +1,135 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash
 # Shared by scripts/run and scripts/test. Source it; do not run it.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# Installs the Debian packages listed in scripts/packages/NAME.txt for each
-# NAME given (every list when none is) that are missing.
+# The presets scripts/test builds and tests, in that order, and the package
+# lists (scripts/packages/NAME.txt) each needs: before the colon to build it,
+# after it what its tests need besides. The one place presets meet packages.
+PELMIC_PRESET_LISTS='
+release  native          : sdl wayland
+asan     native          :
+fuzz     native fuzz     :
+win64    native windows  :
+win32    native windows  : wine32
+web      native web      :
+'
+
+pelmic_presets() { awk 'NF { print $1 }' <<<"$PELMIC_PRESET_LISTS"; }
+
+# pelmic_preset_lists PRESET [build|test]: the lists named above (both kinds
+# without the second argument).
+pelmic_preset_lists() {
+  local line
+  if ! line=$(grep "^$1 " <<<"$PELMIC_PRESET_LISTS"); then
+    echo "no preset '$1' (there are: $(pelmic_presets | xargs))" >&2
+    return 2
+  fi
+  line=${line#"$1"}
+  case ${2:-} in
+    build) line=${line%%:*} ;;
+    test) line=${line#*:} ;;
+    *) line=${line/:/} ;;
+  esac
+  xargs <<<"$line"
+}
+
+# The packages of the lists named that are not installed, one a line.
+pelmic_missing_packages() {
+  local name p
+  for name in "$@"; do sed -e 's/#.*//' "$ROOT/scripts/packages/$name.txt"; done |
+    tr -s ' \n' '\n' | sort -u | while read -r p; do
+      [ -n "$p" ] || continue
+      dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || echo "$p"
+    done
+}
+
+pelmic_installed_now() {
+  dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" { print $2 }' | sort
+}
+
+# Installs what is missing of the lists named, as far as it can be had: a
+# mirror mid-sync can fail the update of one index for hours, or leave a
+# package whose versions do not match; the lists that did download still serve
+# the rest. apt-get installs a set wholly or not at all, so each list is tried
+# alone, and a list that fails one package at a time. What stays missing is
+# for the caller to find out (pelmic_missing_packages) and report.
 pelmic_install_packages() {
-  local lists=() wanted missing=() name
-  if [ $# -eq 0 ]; then lists=("$ROOT"/scripts/packages/*.txt); fi
-  for name in "$@"; do lists+=("$ROOT/scripts/packages/$name.txt"); done
-  wanted=$(sed -e 's/#.*//' "${lists[@]}" | tr -s ' \n' '\n' | sort -u)
-  for p in $wanted; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "installing: ${missing[*]}"
+  local missing name p
+  missing=$(pelmic_missing_packages "$@")
+  [ -n "$missing" ] || return 0
+  echo "installing: $(xargs <<<"$missing")"
+  local wanted=$missing
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  # Packages named NAME:ARCH need that architecture enabled first (the 32-bit
-  # wine that runs the shipped i686 pelmic.scr).
+  # Packages named NAME:ARCH need that architecture enabled first.
   local arch
-  for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\(.*\)$/\1/p' | sort -u); do
+  for arch in $(sed -n 's/^[^:]*:\(.*\)$/\1/p' <<<"$missing" | sort -u | xargs); do
     dpkg --print-foreign-architectures | grep -qx "$arch" || $sudo dpkg --add-architecture "$arch"
   done
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  local try status
+  for try in 1 2 3; do
+    status=0
+    $sudo apt-get update -qq || status=$?
+    [ "$status" -ne 0 ] || break
+    if [ "$try" -lt 3 ]; then
+      echo "apt-get update failed (status $status); trying again in 30 s"
+      sleep 30
+    else
+      echo "apt-get update failed 3 times (status $status): going on with the package lists apt has"
+    fi
+  done
+  local before
+  before=$(pelmic_installed_now)
+  for name in "$@"; do
+    missing=$(pelmic_missing_packages "$name")
+    [ -n "$missing" ] || continue
+    # shellcheck disable=SC2086 # one package a word
+    pelmic_apt_install $missing 2>/dev/null && continue
+    echo "the packages of $name.txt cannot all be installed; trying them one at a time"
+    for p in $missing; do
+      pelmic_apt_install "$p" || echo "cannot install $p (apt-get install $p says why)"
+    done
+  done
+  PELMIC_INSTALLED+=" $(comm -23 <(echo "$wanted") <(pelmic_missing_packages "$@") | xargs)"
+  PELMIC_INSTALLED_COUNT=$((PELMIC_INSTALLED_COUNT + $(comm -13 <(echo "$before") <(pelmic_installed_now) | wc -l)))
 }
+PELMIC_INSTALLED=""
+PELMIC_INSTALLED_COUNT=0
+
+pelmic_apt_install() {
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+# pelmic_not_tested PRESET WHAT MISSING: a preset that scripts/test could not
+# test, what became of it, and the packages it lacked; the run then fails.
+PELMIC_NOT_TESTED=()
+pelmic_not_tested() {
+  PELMIC_NOT_TESTED+=("$1: $2: $(xargs <<<"$3") could not be installed")
+  echo "=== ${PELMIC_NOT_TESTED[-1]} ==="
+}
+
+# At the end of scripts/run and scripts/test, however they end: how long they
+# took, what they installed, and every preset left untested, which makes the
+# run fail.
+pelmic_finish() {
+  local status=$? took=$SECONDS installed="installed nothing"
+  if [ "$PELMIC_INSTALLED_COUNT" -gt 0 ]; then
+    installed="installed $PELMIC_INSTALLED_COUNT packages:$PELMIC_INSTALLED and what they need"
+  fi
+  echo "scripts/$(basename "$0") took $((took / 60)) min $((took % 60)) s; $installed"
+  if [ ${#PELMIC_NOT_TESTED[@]} -gt 0 ]; then
+    echo "NOT TESTED, so this run fails:"
+    printf '  %s\n' "${PELMIC_NOT_TESTED[@]}"
+    [ "$status" -ne 0 ] || status=1
+  fi
+  exit "$status"
+}
+trap pelmic_finish EXIT
 
 # Builds the Debian package of a native preset, installs it and checks that
 # the installed program runs.
