@@ -39,9 +39,10 @@ void PageRun::Resume() {
     cycle_.Resume();
     return;
   }
+  slice_.Start();
   do {
     cycle_.Resume();
-  } while (!Finished() && !window_.Surface().HasChanges());
+  } while (!Finished() && !slice_.Over());
 }
 
 }  // namespace pelmic::web

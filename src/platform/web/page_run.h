@@ -11,8 +11,8 @@
 // Its turns are the saver's (the page's input, a present by the one rule, the
 // cycle resumed up to its next yield), so that the pause lasts as many turns
 // of the browser as the saver's. A count of cycles asks only for the last
-// picture: there the yields pass as the renderer lets them pass, and a turn
-// ends as soon as there is something new to show.
+// picture: there the yields pass as the renderer lets them pass, a slice of
+// them a turn (shell/turn_slice.h).
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,7 @@
 #include "platform/web/web_platform.h"
 #include "shell/platform.h"
 #include "shell/present_rule.h"
+#include "shell/turn_slice.h"
 
 namespace pelmic::web {
 
@@ -62,6 +63,7 @@ class PageRun final : public shell::SaverInput, public CycleObserver {
   BrowserWindow window_;
   RandomSource random_;
   shell::PresentRule presentRule_;
+  shell::TurnSlice slice_;
   int cyclesDrawn_ = 0;
   bool closeRequested_ = false;
   Steps cycle_;  // last: it draws on the window's canvas and reports here
