@@ -50,11 +50,13 @@ class PageProgram {
     picture_.reset();
     const std::optional<browser::RunRequest> request = browser::TakeRun();
     if (!request) return false;
+    // Started in the turn that takes the request, before any input can
+    // come in between.
     if (request->kind == browser::RunKind::Saver) {
       saver_ = std::make_unique<SaverRun>(request->width, request->height);
-    } else {
-      picture_ = std::make_unique<PageRun>(options_, request->width, request->height);
+      return saver_->session.Turn();
     }
+    picture_ = std::make_unique<PageRun>(options_, request->width, request->height);
     return true;
   }
 

@@ -164,9 +164,11 @@
   // way takes the size reported last; a picture of a given size keeps it.
   function resized() {
     resizeTimer = 0;
-    if (wantedRun !== null || (reproducible && parameters.has('size'))) return;
-    if (pictureSize && pictureSize.width === viewport.width && pictureSize.height === viewport.height) return;
+    if (wantedRun !== null || (reproducible && parameters.has('size')) || !resizedPicture()) return;
     want(activeRun === RunKind.saver ? RunKind.saver : RunKind.page);
+  }
+  function resizedPicture() {
+    return !pictureSize || pictureSize.width !== viewport.width || pictureSize.height !== viewport.height;
   }
 
   // Phones mostly give full screen to videos only: there the saver fills the
@@ -202,11 +204,13 @@
 
   // The saver's input; on the page itself only F means something. A key or a
   // click while the saver restarts at a new size leaves it instead. While a
-  // new size settles, the pointer's place in the old layout is no move: the
-  // saver that starts afresh records where it rests.
+  // new size settles that will start it afresh, the pointer's place in the
+  // old layout is no move: the saver that starts afresh records where it
+  // rests. A size that settles where the saver already is (full screen that
+  // the saver started in) changes nothing, so the pointer counts meanwhile.
   function queueInput(kind, x, y) {
     if (activeRun !== RunKind.saver) return;
-    if (kind === Input.pointerMove && (resizeTimer !== 0 || wantedRun !== null)) return;
+    if (kind === Input.pointerMove && (wantedRun !== null || (resizeTimer !== 0 && resizedPicture()))) return;
     inputQueue.push({ kind: kind, x: x, y: y });
     if (kind !== Input.pointerMove && wantedRun === RunKind.saver) wantedRun = null;
   }
