@@ -10,34 +10,24 @@
 // over many yields. The clock is looked at once every 1024 yields: a look
 // costs more than a yield of the pause.
 //
-//   TurnSlice slice;
-//   slice.Start();
-//   do cycle.Resume(); while (!done && !slice.Over());
+//   ResumeForASlice(cycle, [&] { return picturesDrawn == picturesWanted; });
 #pragma once
 
+#include "cycle/steps.h"
 #include "shell/present_rule.h"
 
 namespace pelmic::shell {
 
-class TurnSlice {
- public:
-  using Clock = PresentRule::Clock;
-  static constexpr Clock::duration kLength = PresentRule::kFrameTime / 2;
-  static constexpr int kYieldsPerClockLook = 1024;
+inline constexpr PresentRule::Clock::duration kTurnSlice = PresentRule::kFrameTime / 2;
+inline constexpr int kYieldsPerClockLook = 1024;
 
-  explicit TurnSlice(Clock::time_point (*now)() = &Clock::now) : now_(now) {}
-
-  void Start() {
-    start_ = now_();
-    yields_ = 0;
+// Resumes `steps` until `done()` after a yield, or until the slice has passed.
+template <typename Done>
+void ResumeForASlice(Steps& steps, Done done, PresentRule::Clock::time_point (*now)() = &PresentRule::Clock::now) {
+  const PresentRule::Clock::time_point start = now();
+  for (int yields = 1; steps.Resume() && !done(); ++yields) {
+    if (yields % kYieldsPerClockLook == 0 && now() - start >= kTurnSlice) return;
   }
-  // Counts a yield; true once the slice is over.
-  bool Over() { return ++yields_ % kYieldsPerClockLook == 0 && now_() - start_ >= kLength; }
-
- private:
-  Clock::time_point (*now_)();
-  Clock::time_point start_{};
-  int yields_ = 0;
-};
+}
 
 }  // namespace pelmic::shell

@@ -63,15 +63,22 @@ TEST(PresentRule, WhatChangedOncePerFrameTimeOrAtTheFrameSignalAndIdleTurnsCostN
   EXPECT_EQ(window.log, "8x8@-5000 1x1@-4984 8x8@-4960 1x1@1 0x0@1 ");
 }
 
+Steps Count(int& yields) {
+  for (;;) co_yield ++yields;
+}
+
 TEST(PresentRule, ATurnThatLetsYieldsPassEndsOnceHalfAFrameHasPassedLookingEvery1024Yields) {
-  TurnSlice slice(&FakeNow);
-  LoggingWindow::nowMs = 0;
-  slice.Start();
   int yields = 0;
-  do {
-    LoggingWindow::nowMs = ++yields < 1500 ? 7 : 8;  // half a frame gone from yield 1500 on
-  } while (!slice.Over() && yields < 4096);
+  Steps steps = Count(yields);
+  LoggingWindow::nowMs = 0;
+  const auto slow = [&] {
+    LoggingWindow::nowMs = yields < 1500 ? 7 : 8;  // half a frame gone from yield 1500 on
+    return yields == 4096;
+  };
+  ResumeForASlice(steps, slow, &FakeNow);
   EXPECT_EQ(yields, 2048);  // the look at yield 1024 found the slice going on
+  ResumeForASlice(steps, [&] { return yields == 2050; }, &FakeNow);  // done first
+  EXPECT_EQ(yields, 2050);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "platform/web/page_run.h"
 
 #include "platform/web/browser.h"
+#include "shell/turn_slice.h"
 
 namespace pelmic::web {
 
@@ -25,24 +26,17 @@ bool PageRun::Turn() {
   window_.PumpEvents(*this);
   if (closeRequested_) return false;
   presentRule_.AfterEvents(window_);
-  if (!Finished()) {
-    Resume();
-  } else if (!window_.Surface().HasChanges()) {
+  if (Finished()) {
+    if (window_.Surface().HasChanges()) return true;
     browser::SetTitle(title_ + ", done");
     return false;
   }
-  return true;
-}
-
-void PageRun::Resume() {
-  if (!cycles_) {
+  if (cycles_) {
+    shell::ResumeForASlice(cycle_, [this] { return Finished(); });
+  } else {
     cycle_.Resume();
-    return;
   }
-  slice_.Start();
-  do {
-    cycle_.Resume();
-  } while (!Finished() && !slice_.Over());
+  return true;
 }
 
 }  // namespace pelmic::web

@@ -27,7 +27,6 @@
 #include "platform/web/web_platform.h"
 #include "shell/platform.h"
 #include "shell/present_rule.h"
-#include "shell/turn_slice.h"
 
 namespace pelmic::web {
 
@@ -56,14 +55,12 @@ class PageRun final : public shell::SaverInput, public CycleObserver {
  private:
   PageRun(const PageOptions& options, PictureSize size, std::uint64_t seed);
   bool Finished() const { return cycles_ && cyclesDrawn_ >= *cycles_; }
-  void Resume();
 
   std::optional<int> cycles_;
   std::string title_;
   BrowserWindow window_;
   RandomSource random_;
   shell::PresentRule presentRule_;
-  shell::TurnSlice slice_;
   int cyclesDrawn_ = 0;
   bool closeRequested_ = false;
   Steps cycle_;  // last: it draws on the window's canvas and reports here
