@@ -14,7 +14,6 @@
 #include <emscripten/emscripten.h>
 
 #include <exception>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -29,14 +28,6 @@
 namespace pelmic::web {
 namespace {
 
-// The saver in full screen, as RunSaver runs it, a turn per call.
-struct SaverRun {
-  SaverRun(int width, int height) : platform(width, height) {}
-  WebPlatform platform;
-  RandomSource random;
-  shell::SaverSession session{platform, random};
-};
-
 class PageProgram {
  public:
   explicit PageProgram(const PageOptions& options) : options_(options) {}
@@ -44,7 +35,7 @@ class PageProgram {
   // One turn of the run at hand, or the start of the one the page wants
   // next; false when there is nothing to do until it wants one.
   bool Turn() {
-    if (saver_ && saver_->session.Turn()) return true;
+    if (saver_ && saver_->Turn()) return true;
     if (picture_ && picture_->Turn()) return true;
     saver_.reset();
     picture_.reset();
@@ -53,23 +44,30 @@ class PageProgram {
     // Started in the turn that takes the request, before any input can
     // come in between.
     if (request->kind == browser::RunKind::Saver) {
-      saver_ = std::make_unique<SaverRun>(request->width, request->height);
-      return saver_->session.Turn();
+      platform_.emplace(request->width, request->height);
+      saver_.emplace(*platform_, random_);
+      return saver_->Turn();
     }
-    picture_ = std::make_unique<PageRun>(options_, request->width, request->height);
+    const PictureSize window{request->width, request->height};
+    picture_.emplace(options_, options_.size.value_or(window), options_.seed.value_or(ClockSeed()));
     return true;
   }
 
  private:
   PageOptions options_;
-  std::unique_ptr<SaverRun> saver_;
-  std::unique_ptr<PageRun> picture_;
+  // The saver in full screen, as RunSaver runs it.
+  std::optional<WebPlatform> platform_;
+  RandomSource random_;
+  std::optional<shell::SaverSession> saver_;
+  std::optional<PageRun> picture_;
 };
 
 std::optional<PageProgram> program;
 
-// The message must not stay hidden behind a full-screen canvas.
+// Every run ended (the saver's settings put back) before the page shows
+// the message, which must not stay hidden behind a full-screen canvas.
 void Stop(const std::string& message) {
+  program.reset();
   browser::LeaveFullScreen();
   browser::ShowError(message);
 }
@@ -79,18 +77,15 @@ void Stop(const std::string& message) {
 
 // The page's call, once per turn of its event loop: 1 while the program has
 // work, 0 when it has none until the page wants a picture. An error stops the
-// program for good, its runs ended (the saver's settings put back) before the
-// page shows it.
+// program for good.
 extern "C" EMSCRIPTEN_KEEPALIVE int pelmic_turn() {
   using namespace pelmic::web;
   if (!program) return 0;
   try {
     return program->Turn() ? 1 : 0;
   } catch (const std::bad_alloc&) {
-    program.reset();
     Stop("not enough memory for a picture of this size");
   } catch (const std::exception& error) {
-    program.reset();
     Stop(std::string("stopped: ") + error.what());
   }
   return 0;

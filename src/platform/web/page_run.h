@@ -22,26 +22,47 @@
 #include "cycle/diagram_cycle.h"
 #include "cycle/random_source.h"
 #include "cycle/steps.h"
+#include "platform/web/browser.h"
 #include "platform/web/browser_window.h"
 #include "platform/web/page_options.h"
-#include "platform/web/web_platform.h"
 #include "shell/platform.h"
 #include "shell/present_rule.h"
+#include "shell/turn_slice.h"
 
 namespace pelmic::web {
 
 class PageRun final : public shell::SaverInput, public CycleObserver {
  public:
-  // Starts the picture in a page window of width x height device pixels
-  // (unless the options give a size), up to the cycle's first yield.
-  PageRun(const PageOptions& options, int width, int height)
-      : PageRun(options, options.size.value_or(PictureSize{width, height}), options.seed.value_or(ClockSeed())) {}
-  PageRun(const PageRun&) = delete;
-  PageRun& operator=(const PageRun&) = delete;
+  // Starts the picture of `size` device pixels, up to the cycle's first yield.
+  PageRun(const PageOptions& options, PictureSize size, std::uint64_t seed)
+      : cycles_(options.cycles),
+        title_("Pelmic: seed " + std::to_string(seed) + ", " + std::to_string(size.width) + "x" +
+               std::to_string(size.height)),
+        window_(size.width, size.height),
+        random_(seed) {
+    if (options.Reproducible()) browser::SetTitle(title_);
+    cycle_ = DiagramCycles(window_.Surface(), random_, ScreenSize::OfPixels(size.width, size.height), this);
+    cycle_.Resume();
+  }
 
   // One turn; false once the run is over: the page asked for another, or the
   // last of the asked-for pictures is on the page, its title saying "done".
-  bool Turn();
+  bool Turn() {
+    window_.PumpEvents(*this);
+    if (closeRequested_) return false;
+    presentRule_.AfterEvents(window_);
+    if (Finished()) {
+      if (window_.Surface().HasChanges()) return true;
+      browser::SetTitle(title_ + ", done");
+      return false;
+    }
+    if (cycles_) {
+      shell::ResumeForASlice(cycle_, [this] { return Finished(); });
+    } else {
+      cycle_.Resume();
+    }
+    return true;
+  }
 
   // SaverInput: only the page's own request to close means anything.
   void Form_KeyDown() override {}
@@ -53,7 +74,6 @@ class PageRun final : public shell::SaverInput, public CycleObserver {
   void OnCycleDrawn(const CycleState&) override { ++cyclesDrawn_; }
 
  private:
-  PageRun(const PageOptions& options, PictureSize size, std::uint64_t seed);
   bool Finished() const { return cycles_ && cyclesDrawn_ >= *cycles_; }
 
   std::optional<int> cycles_;

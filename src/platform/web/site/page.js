@@ -36,9 +36,6 @@
   function turnWanted() {
     return working && !document.hidden;
   }
-  function programTurn() {
-    working = program._pelmic_turn() !== 0;
-  }
 
   // One turn of the event loop per turn of the program: it runs in a task of
   // its own, after the input and painting already waiting, without the 4 ms
@@ -66,7 +63,7 @@
         send(kept);
         kept = 0;
       }
-      programTurn();
+      working = program._pelmic_turn() !== 0;
     });
     return function () {
       if (kept < messagesInFlight) return;  // one is on its way
