@@ -26,7 +26,9 @@ class Recorder {
 };
 
 // A present of what changed, as the window makes it; then the rest, band by band.
-void PresentSome(CanvasPresenter& presenter, RasterCanvas& canvas) { presenter.Present(canvas, canvas.TakeDirtyRect()); }
+void PresentSome(CanvasPresenter& presenter, RasterCanvas& canvas) {
+  presenter.Present(canvas, canvas.TakeDirtyRect());
+}
 void PresentAll(CanvasPresenter& presenter, RasterCanvas& canvas) {
   while (canvas.HasChanges()) PresentSome(presenter, canvas);
 }
