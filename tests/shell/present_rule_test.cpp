@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "shell/turn_slice.h"
+
 namespace pelmic::shell {
 namespace {
 
@@ -59,6 +61,24 @@ TEST(PresentRule, WhatChangedOncePerFrameTimeOrAtTheFrameSignalAndIdleTurnsCostN
   rule.PresentNow(window);  // nothing changed: an empty present
   EXPECT_EQ(LoggingWindow::clockReads, 0);
   EXPECT_EQ(window.log, "8x8@-5000 1x1@-4984 8x8@-4960 1x1@1 0x0@1 ");
+}
+
+Steps Count(int& yields) {
+  for (;;) co_yield ++yields;
+}
+
+TEST(PresentRule, ATurnThatLetsYieldsPassEndsOnceHalfAFrameHasPassedLookingEvery1024Yields) {
+  int yields = 0;
+  Steps steps = Count(yields);
+  LoggingWindow::nowMs = 0;
+  const auto slow = [&] {
+    LoggingWindow::nowMs = yields < 1500 ? 7 : 8;  // half a frame gone from yield 1500 on
+    return yields == 4096;
+  };
+  ResumeForASlice(steps, slow, &FakeNow);
+  EXPECT_EQ(yields, 2048);  // the look at yield 1024 found the slice going on
+  ResumeForASlice(steps, [&] { return yields == 2050; }, &FakeNow);  // done first
+  EXPECT_EQ(yields, 2050);
 }
 
 }  // namespace

@@ -3,11 +3,9 @@
 
 #include <vector>
 
-// Implemented in pelmic_library.js. The two that sleep are listed in the
-// link's ASYNCIFY_IMPORTS.
+// Implemented in pelmic_library.js.
 extern "C" {
-void pelmic_yield_turn();
-void pelmic_wait_for_run(int* kindWidthHeight);
+int pelmic_take_run(int* kindWidthHeight);
 int pelmic_take_input(float* xy);
 int pelmic_take_frame();
 int pelmic_url_parameter(const char* name, char* buffer, int size);
@@ -23,12 +21,10 @@ void pelmic_alert(const char* text);
 
 namespace pelmic::web::browser {
 
-void YieldTurn() { pelmic_yield_turn(); }
-
-RunRequest WaitForRun() {
+std::optional<RunRequest> TakeRun() {
   int request[3] = {};
-  pelmic_wait_for_run(request);
-  return {static_cast<RunKind>(request[0]), request[1], request[2]};
+  if (pelmic_take_run(request) == 0) return std::nullopt;
+  return RunRequest{static_cast<RunKind>(request[0]), request[1], request[2]};
 }
 
 InputEvent TakeInput() {

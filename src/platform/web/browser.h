@@ -2,10 +2,9 @@
 // browser.h - what the web front end asks of its page (page.js), through the
 // JavaScript functions of pelmic_library.js.
 //
-// Two of them return only after the browser has had its turn: YieldTurn (one
-// turn of the event loop) and WaitForRun (as long as the page wants no
-// picture). The program is built with Asyncify, so the C++ stack sleeps there
-// while the browser runs input, timers and painting.
+// Every one of them returns at once: the program never waits inside the
+// browser. The page calls the program for one turn at a time (main.cpp), and
+// between turns the browser runs input, timers and painting.
 #pragma once
 
 #include <cstdint>
@@ -30,11 +29,9 @@ struct InputEvent {
   float x = 0, y = 0;  // device pixels, for PointerMove
 };
 
-// One turn of the browser's event loop: the program resumes in a task of its own.
-void YieldTurn();
-// Sleeps until the page wants a picture: at start, after a resize, on entering
-// or leaving full screen.
-RunRequest WaitForRun();
+// The picture the page wants now, if any: at start, after a resize, on
+// entering or leaving full screen. Taking it starts it, for the page.
+std::optional<RunRequest> TakeRun();
 InputEvent TakeInput();
 // True once per animation frame: the moment to copy pixels to the page.
 bool TakeFrame();

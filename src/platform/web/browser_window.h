@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: MIT
 // browser_window.h - the saver window on a web page: the raster canvas, shown
-// in the page's canvas element, whose DoEvents gives the browser its turns.
+// in the page's canvas element.
 //
-// Every yield of the cycle is one real turn of the browser's event loop
-// (Pacing::EveryYield): input runs, the page paints, and the pause lasts as
-// long as 1,276,600 such turns. The reproducible mode, which only has to show
-// its last picture, may let yields pass as the renderer's do: then a turn is
-// taken once the cycle has run for a slice of time (Pacing::Sliced), so that
-// the main thread still never stays busy for long.
+// Its events are the input the page queued since the last turn; its frame
+// signal is the browser's animation frame, and a present copies one band of
+// what changed (canvas_presenter.h), leaving the rest for the next frame, so
+// that no turn holds the page's main thread for long.
 #pragma once
-
-#include <chrono>
-#include <cstdint>
 
 #include "canvas/raster_canvas.h"
 #include "platform/web/canvas_presenter.h"
@@ -19,34 +14,24 @@
 
 namespace pelmic::web {
 
-enum class Pacing { EveryYield, Sliced };
-
 class BrowserWindow final : public shell::SaverWindow {
  public:
   // Gives the page's canvas a black backing store of width x height device pixels.
-  BrowserWindow(int width, int height, Pacing pacing);
+  BrowserWindow(int width, int height);
 
   void Show() override {}
   // Leaves full screen, if the page is there.
   void Hide() override;
-  void Refresh() override { presenter_.PresentAll(canvas_); }
-  Canvas& Surface() override { return canvas_; }
-  // One turn of the browser (if due), the queued input into `input`, and, once
-  // per animation frame, a band of what changed.
-  void DoEvents(shell::SaverInput& input) override;
-
-  // Copies all that is left to copy, a band per turn, so that the page shows
-  // the whole picture when this returns.
-  void FinishPresenting();
+  RasterCanvas& Surface() override { return canvas_; }
+  void PumpEvents(shell::SaverInput& input) override;
+  void Present(const DirtyRect& area) override { presenter_.Present(canvas_, area); }
+  bool HasFrameSignal() const override { return true; }
+  // True once per animation frame.
+  bool FrameReady() override;
 
  private:
-  bool TurnDue();
-
   RasterCanvas canvas_;
   CanvasPresenter presenter_;
-  Pacing pacing_;
-  int yieldsSinceClockLook_ = 0;
-  std::chrono::steady_clock::time_point lastTurn_;
 };
 
 }  // namespace pelmic::web

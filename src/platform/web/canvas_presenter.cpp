@@ -5,8 +5,6 @@
 #include <bit>
 #include <utility>
 
-#include "canvas/raster_target.h"
-
 namespace pelmic::web {
 
 namespace {
@@ -23,27 +21,18 @@ constexpr std::uint32_t RgbaWord(std::uint32_t pixel) {
 CanvasPresenter::CanvasPresenter(PixelSink sink, int bandPixels)
     : sink_(std::move(sink)), bandPixels_(std::max(bandPixels, 1)) {}
 
-void CanvasPresenter::PresentSome(RasterCanvas& canvas) {
-  pending_ = UnionOf(pending_, canvas.TakeDirtyRect());
-  if (Pending()) CopyBand(canvas);
-}
-
-void CanvasPresenter::PresentAll(RasterCanvas& canvas) {
-  pending_ = UnionOf(pending_, canvas.TakeDirtyRect());
-  while (Pending()) CopyBand(canvas);
-}
-
-void CanvasPresenter::CopyBand(const RasterCanvas& canvas) {
-  const int width = pending_.right - pending_.left;
-  const int rows = std::clamp(bandPixels_ / width, 1, pending_.bottom - pending_.top);
+void CanvasPresenter::Present(RasterCanvas& canvas, const DirtyRect& area) {
+  if (area.Empty()) return;
+  const int width = area.right - area.left;
+  const int rows = std::clamp(bandPixels_ / width, 1, area.bottom - area.top);
   rgba_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
   std::uint32_t* to = rgba_.data();
-  for (int y = pending_.top; y < pending_.top + rows; ++y) {
-    const std::uint32_t* from = canvas.Pixels() + static_cast<std::ptrdiff_t>(y) * canvas.Width() + pending_.left;
+  for (int y = area.top; y < area.top + rows; ++y) {
+    const std::uint32_t* from = canvas.Pixels() + static_cast<std::ptrdiff_t>(y) * canvas.Width() + area.left;
     to = std::transform(from, from + width, to, RgbaWord);
   }
-  sink_(reinterpret_cast<const std::uint8_t*>(rgba_.data()), pending_.left, pending_.top, width, rows);
-  pending_.top += rows;
+  sink_(reinterpret_cast<const std::uint8_t*>(rgba_.data()), area.left, area.top, width, rows);
+  if (area.top + rows < area.bottom) canvas.MarkChanged({area.left, area.top + rows, area.right, area.bottom});
 }
 
 }  // namespace pelmic::web

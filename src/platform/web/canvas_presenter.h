@@ -4,8 +4,7 @@
 // holds its main thread for long (a cleared 4K canvas is 8 million pixels).
 //
 //   CanvasPresenter presenter(browser::PutPixels);
-//   presenter.PresentSome(canvas);  // in every frame: at most one band
-//   presenter.PresentAll(canvas);   // everything, now
+//   presenter.Present(canvas, canvas.TakeDirtyRect());  // the top band; the rest counts as changed again
 #pragma once
 
 #include <cstdint>
@@ -26,19 +25,14 @@ class CanvasPresenter {
 
   explicit CanvasPresenter(PixelSink sink, int bandPixels = kBandPixels);
 
-  // Takes what changed on `canvas` since the last look and copies the top
-  // band of everything still to be copied.
-  void PresentSome(RasterCanvas& canvas);
-  // Copies everything still to be copied.
-  void PresentAll(RasterCanvas& canvas);
-  bool Pending() const { return !pending_.Empty(); }
+  // Copies the top band of `area` (taken from the canvas's changes) and marks
+  // the rest changed on `canvas` again, so that the next present goes on with
+  // it, joined with whatever is drawn meanwhile.
+  void Present(RasterCanvas& canvas, const DirtyRect& area);
 
  private:
-  void CopyBand(const RasterCanvas& canvas);
-
   PixelSink sink_;
   int bandPixels_;
-  DirtyRect pending_;
   std::vector<std::uint32_t> rgba_;
 };
 

@@ -6,15 +6,20 @@
 //   index.html?seed=7&size=800x600&cycles=3 the renderer's third picture, then "done"
 //
 // The page (page.js) decides what is wanted - a picture in the window, or the
-// saver in full screen - and this loop draws it with the same cycle and the
-// same raster canvas as every other front end.
+// saver in full screen - and calls pelmic_turn once per turn of its event
+// loop; each call is one turn of the loop that draws it, with the same cycle
+// and the same raster canvas as every other front end. Between calls the
+// program's state stays here: waiting for the page to want a run, a saver
+// session, or the page's picture.
+#include <emscripten/emscripten.h>
+
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
-#include "cycle/diagram_cycle.h"
+#include "cycle/random_source.h"
 #include "platform/web/browser.h"
-#include "platform/web/browser_window.h"
 #include "platform/web/page_options.h"
 #include "platform/web/page_run.h"
 #include "platform/web/web_platform.h"
@@ -23,49 +28,68 @@
 namespace pelmic::web {
 namespace {
 
-std::string PictureTitle(std::uint64_t seed, int width, int height) {
-  return "Pelmic: seed " + std::to_string(seed) + ", " + std::to_string(width) + "x" + std::to_string(height);
-}
+class PageProgram {
+ public:
+  explicit PageProgram(const PageOptions& options) : options_(options) {}
 
-// The picture in the page's window (or at the asked-for size), until the page
-// wants another or the asked-for cycles are drawn.
-void RunOnPage(const PageOptions& options, const browser::RunRequest& request) {
-  const int width = options.size ? options.size->width : request.width;
-  const int height = options.size ? options.size->height : request.height;
-  const std::uint64_t seed = options.seed.value_or(ClockSeed());
-  const std::string title = PictureTitle(seed, width, height);
-  if (options.Reproducible()) browser::SetTitle(title);
-
-  BrowserWindow window(width, height, options.cycles ? Pacing::Sliced : Pacing::EveryYield);
-  PageRun run(window, options.cycles);
-  RandomSource random(seed);
-  RunDiagramCycles(window.Surface(), run, random, shell::MeasureScreen(window.Surface()), &run);
-  if (run.Finished()) {
-    window.FinishPresenting();
-    browser::SetTitle(title + ", done");
+  // One turn of the run at hand, or the start of the one the page wants
+  // next; false when there is nothing to do until it wants one.
+  bool Turn() {
+    if (saver_ && saver_->Turn()) return true;
+    if (picture_ && picture_->Turn()) return true;
+    saver_.reset();
+    picture_.reset();
+    const std::optional<browser::RunRequest> request = browser::TakeRun();
+    if (!request) return false;
+    // Started in the turn that takes the request, before any input can
+    // come in between.
+    if (request->kind == browser::RunKind::Saver) {
+      platform_.emplace(request->width, request->height);
+      saver_.emplace(*platform_, random_);
+      return saver_->Turn();
+    }
+    const PictureSize window{request->width, request->height};
+    picture_.emplace(options_, options_.size.value_or(window), options_.seed.value_or(ClockSeed()));
+    return true;
   }
-}
 
-// The message must not stay hidden behind a full-screen canvas.
+ private:
+  PageOptions options_;
+  // The saver in full screen, as RunSaver runs it.
+  std::optional<WebPlatform> platform_;
+  RandomSource random_;
+  std::optional<shell::SaverSession> saver_;
+  std::optional<PageRun> picture_;
+};
+
+std::optional<PageProgram> program;
+
+// Every run ended (the saver's settings put back) before the page shows
+// the message, which must not stay hidden behind a full-screen canvas.
 void Stop(const std::string& message) {
+  program.reset();
   browser::LeaveFullScreen();
   browser::ShowError(message);
 }
 
-void RunPictures(const PageOptions& options) {
-  for (;;) {
-    const browser::RunRequest request = browser::WaitForRun();
-    if (request.kind == browser::RunKind::Saver) {
-      WebPlatform platform(request.width, request.height);
-      shell::RunSaver(platform);
-    } else {
-      RunOnPage(options, request);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace pelmic::web
+
+// The page's call, once per turn of its event loop: 1 while the program has
+// work, 0 when it has none until the page wants a picture. An error stops the
+// program for good.
+extern "C" EMSCRIPTEN_KEEPALIVE int pelmic_turn() {
+  using namespace pelmic::web;
+  if (!program) return 0;
+  try {
+    return program->Turn() ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    Stop("not enough memory for a picture of this size");
+  } catch (const std::exception& error) {
+    Stop(std::string("stopped: ") + error.what());
+  }
+  return 0;
+}
 
 int main() {
   using namespace pelmic::web;
@@ -75,12 +99,6 @@ int main() {
     return 0;
   }
   if (parsed.options.Reproducible()) browser::EnterReproducibleMode();
-  try {
-    RunPictures(parsed.options);
-  } catch (const std::bad_alloc&) {
-    Stop("not enough memory for a picture of this size");
-  } catch (const std::exception& error) {
-    Stop(std::string("stopped: ") + error.what());
-  }
+  program.emplace(parsed.options);
   return 0;
 }

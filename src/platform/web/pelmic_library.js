@@ -5,22 +5,14 @@
 // between WebAssembly memory and JavaScript.
 
 mergeInto(LibraryManager.library, {
-  // Asyncify: the C++ stack unwinds here and is rewound when wakeUp runs.
-  pelmic_yield_turn: function () {
-    return Asyncify.handleSleep(function (wakeUp) {
-      Module.page.nextTurn(wakeUp);
-    });
-  },
-
-  pelmic_wait_for_run: function (request) {
-    return Asyncify.handleSleep(function (wakeUp) {
-      Module.page.whenRunWanted(function (kind, width, height) {
-        HEAP32[request >> 2] = kind;
-        HEAP32[(request >> 2) + 1] = width;
-        HEAP32[(request >> 2) + 2] = height;
-        wakeUp();
-      });
-    });
+  // Returns 0 when the page wants no picture now.
+  pelmic_take_run: function (request) {
+    var run = Module.page.takeRun();
+    if (!run) return 0;
+    HEAP32[request >> 2] = run.kind;
+    HEAP32[(request >> 2) + 1] = run.width;
+    HEAP32[(request >> 2) + 2] = run.height;
+    return 1;
   },
 
   pelmic_take_input: function (xy) {

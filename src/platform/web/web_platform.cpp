@@ -19,7 +19,7 @@ shell::DialogOutcome WebPlatform::RunSettingsDialog(const shell::SettingsDialogD
 }
 
 std::unique_ptr<shell::SaverWindow> WebPlatform::CreateSaverWindow() {
-  return std::make_unique<BrowserWindow>(screenWidth_, screenHeight_, Pacing::EveryYield);
+  return std::make_unique<BrowserWindow>(screenWidth_, screenHeight_);
 }
 
 std::uint32_t WebPlatform::TimerSeed() { return static_cast<std::uint32_t>(ClockSeed()); }

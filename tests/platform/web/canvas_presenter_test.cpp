@@ -25,6 +25,14 @@ class Recorder {
   std::vector<Band> bands;
 };
 
+// A present of what changed, as the window makes it; then the rest, band by band.
+void PresentSome(CanvasPresenter& presenter, RasterCanvas& canvas) {
+  presenter.Present(canvas, canvas.TakeDirtyRect());
+}
+void PresentAll(CanvasPresenter& presenter, RasterCanvas& canvas) {
+  while (canvas.HasChanges()) PresentSome(presenter, canvas);
+}
+
 // A canvas whose pixel (x, y) has red x, green y and blue 7, shown once already.
 RasterCanvas GradientCanvas(int width, int height) {
   RasterCanvas canvas(width, height);
@@ -56,7 +64,7 @@ TEST(CanvasPresenter, CopiesTheChangedRectangleAsRgba) {
   CanvasPresenter presenter(recorder.Sink());
   canvas.SetForeColor(Rgb(200, 100, 50));
   canvas.Line(12, 20, 17, 22);
-  presenter.PresentSome(canvas);
+  PresentSome(presenter, canvas);
   ASSERT_EQ(recorder.bands.size(), 1u);
   const Band& band = recorder.bands[0];
   EXPECT_EQ(band.left, 12);
@@ -68,7 +76,7 @@ TEST(CanvasPresenter, CopiesTheChangedRectangleAsRgba) {
             (std::vector<std::uint8_t>{200, 100, 50, 255}));
   EXPECT_EQ(std::vector<std::uint8_t>(band.rgba.begin() + 20, band.rgba.begin() + 24),
             (std::vector<std::uint8_t>{17, 20, 7, 255}));
-  EXPECT_FALSE(presenter.Pending());
+  EXPECT_FALSE(canvas.HasChanges());
 }
 
 TEST(CanvasPresenter, LargeChangesGoOutInBandsOfWholeRows) {
@@ -90,7 +98,7 @@ TEST(CanvasPresenter, LargeChangesGoOutInBandsOfWholeRows) {
     canvas.PSet(0, 0);
     std::vector<int> heights;
     int expectedTop = 0;
-    presenter.PresentSome(canvas);
+    PresentSome(presenter, canvas);
     while (true) {
       const Band& band = recorder.bands.back();
       EXPECT_EQ(band.top, expectedTop);
@@ -98,8 +106,8 @@ TEST(CanvasPresenter, LargeChangesGoOutInBandsOfWholeRows) {
       EXPECT_EQ(band.width, 40);
       expectedTop += band.height;
       heights.push_back(band.height);
-      if (!presenter.Pending()) break;
-      presenter.PresentSome(canvas);
+      if (!canvas.HasChanges()) break;
+      PresentSome(presenter, canvas);
     }
     EXPECT_EQ(heights, c.bandHeights) << "band of " << c.bandPixels << " pixels";
     EXPECT_EQ(recorder.bands.front().rgba[2], 7);  // the point drawn after the clear
@@ -117,10 +125,10 @@ TEST(CanvasPresenter, ChangesDuringBandsJoinWhatIsStillToCopy) {
       canvas.PSet(static_cast<float>(x), static_cast<float>(y));
     }
   }
-  presenter.PresentSome(canvas);  // 200 / 30 columns: rows 0 .. 5
+  PresentSome(presenter, canvas);  // 200 / 30 columns: rows 0 .. 5
   canvas.SetForeColor(Rgb(30, 1, 7));
   canvas.PSet(30, 1);  // inside what was just copied: copied again
-  presenter.PresentAll(canvas);
+  PresentAll(presenter, canvas);
   std::vector<int> tops;
   for (const Band& band : recorder.bands) {
     EXPECT_EQ(band.left, 5);
@@ -130,7 +138,7 @@ TEST(CanvasPresenter, ChangesDuringBandsJoinWhatIsStillToCopy) {
   }
   EXPECT_EQ(tops, (std::vector<int>{0, 1, 7, 13, 19, 25}));
   EXPECT_EQ(recorder.bands.back().height, 4);  // up to row 28
-  EXPECT_FALSE(presenter.Pending());
+  EXPECT_FALSE(canvas.HasChanges());
 }
 
 TEST(CanvasPresenter, PixelsKeepTheirPlaceInEveryRowOfAnOffsetRectangle) {
@@ -143,7 +151,7 @@ TEST(CanvasPresenter, PixelsKeepTheirPlaceInEveryRowOfAnOffsetRectangle) {
     canvas.SetForeColor(Rgb(39, y, 7));
     canvas.PSet(39, static_cast<float>(y));
   }
-  presenter.PresentAll(canvas);
+  PresentAll(presenter, canvas);
   for (const Band& band : recorder.bands) {
     EXPECT_EQ(band.left, 17);
     EXPECT_EQ(band.width, 23);
@@ -156,8 +164,8 @@ TEST(CanvasPresenter, NothingChangedCopiesNothing) {
   RasterCanvas canvas = GradientCanvas(8, 8);
   Recorder recorder;
   CanvasPresenter presenter(recorder.Sink());
-  presenter.PresentSome(canvas);
-  presenter.PresentAll(canvas);
+  PresentSome(presenter, canvas);
+  PresentAll(presenter, canvas);
   EXPECT_TRUE(recorder.bands.empty());
 }
 

@@ -21,15 +21,23 @@
 
   let reproducible = false;
   let viewport = null;      // the window (or the screen, in full screen) in device pixels
-  let activeRun = null;     // the RunKind being drawn, null while the program waits
+  let activeRun = null;     // the RunKind being drawn, null while the program has none
   let wantedRun = null;     // the RunKind the page wants next
-  let runWaiter = null;     // the program, waiting to be told what to draw
   let pictureSize = null;   // the active picture's backing store
   let inputQueue = [];
   let frameDue = true;
   let resizeTimer = 0;
 
-  // One turn of the event loop per yield: the program resumes in a task of
+  // The program (pelmic.js) once loaded, and whether it has work: then it
+  // takes one turn of its loop in every turn the page gives it, until it says
+  // it has none (it waits for the page to want a picture).
+  let program = null;
+  let working = false;
+  function turnWanted() {
+    return working && !document.hidden;
+  }
+
+  // One turn of the event loop per turn of the program: it runs in a task of
   // its own, after the input and painting already waiting, without the 4 ms
   // clamp of nested timers. A message to ourselves is the cheapest such task
   // in Chromium and Firefox. WebKit sends MessagePort messages through
@@ -38,31 +46,24 @@
   // scheduler (window.scheduler) of the other two.
   // (scheduler.yield would be cheaper still, but its continuations go before
   // every other task of the page, so that timers and messages starve.)
-  // A hidden page gets its next turn once it is shown again.
-  let resumeProgram = null;
-  let resumeWhenShown = null;
-  function resumeInTurn() {
-    const resume = resumeProgram;
-    resumeProgram = null;
-    resume();
-  }
+  // A hidden page takes its next turn once it is shown again.
   // Sixteen messages are kept going at once, so that a turn need not wait for
-  // the last one to come back; each still resumes the program in a task of
-  // its own. Those back are sent out again eight at a time, in one request. One
-  // that finds the program busy or gone is kept back and sent again only when
-  // a turn is asked for, so that a page at rest sends none.
+  // the last one to come back; each still runs the program in a task of its
+  // own. Those back are sent out again eight at a time, in one request. One
+  // that finds the program without work (or the page hidden) is kept back and
+  // sent again only when a turn is asked for, so that a page at rest sends none.
   const messagesInFlight = 16;
   const messagesResent = 8;
   function turnsBy(send, onArrival) {
     let kept = messagesInFlight;
     onArrival(function () {
       kept++;
-      if (!resumeProgram) return;
+      if (!turnWanted()) return;
       if (kept >= messagesResent) {
         send(kept);
         kept = 0;
       }
-      resumeInTurn();
+      working = program._pelmic_turn() !== 0;
     });
     return function () {
       if (kept < messagesInFlight) return;  // one is on its way
@@ -83,7 +84,7 @@
     // turn asked for is taken that way.
     worker.onerror = function () {
       takeTurn = channelTurns();
-      if (resumeProgram) takeTurn();
+      if (turnWanted()) takeTurn();
     };
     return turnsBy(function (count) { worker.postMessage(count); },
                    function (arrived) { worker.onmessage = arrived; });
@@ -97,12 +98,14 @@
     }
   }
   let takeTurn = chooseTurns();
+  // The program has work again: a picture is wanted.
+  function wake() {
+    if (program === null || working) return;
+    working = true;
+    if (turnWanted()) takeTurn();
+  }
   document.addEventListener('visibilitychange', function () {
-    if (!document.hidden && resumeWhenShown) {
-      resumeProgram = resumeWhenShown;
-      resumeWhenShown = null;
-      takeTurn();
-    }
+    if (turnWanted()) takeTurn();
   });
 
   function frame() {
@@ -114,17 +117,7 @@
   function want(kind) {
     wantedRun = kind;
     if (activeRun !== null) inputQueue.push({ kind: Input.close, x: 0, y: 0 });
-    offerRun();
-  }
-
-  function offerRun() {
-    if (runWaiter === null || wantedRun === null || viewport === null) return;
-    const waiter = runWaiter;
-    runWaiter = null;
-    activeRun = wantedRun;
-    wantedRun = null;
-    inputQueue = [];
-    waiter(activeRun, viewport.width, viewport.height);
+    wake();
   }
 
   // The viewport in device pixels: as the browser snaps it where it says so,
@@ -168,9 +161,11 @@
   // way takes the size reported last; a picture of a given size keeps it.
   function resized() {
     resizeTimer = 0;
-    if (wantedRun !== null || (reproducible && parameters.has('size'))) return;
-    if (pictureSize && pictureSize.width === viewport.width && pictureSize.height === viewport.height) return;
+    if (wantedRun !== null || (reproducible && parameters.has('size')) || !resizedPicture()) return;
     want(activeRun === RunKind.saver ? RunKind.saver : RunKind.page);
+  }
+  function resizedPicture() {
+    return !pictureSize || pictureSize.width !== viewport.width || pictureSize.height !== viewport.height;
   }
 
   // Phones mostly give full screen to videos only: there the saver fills the
@@ -206,11 +201,13 @@
 
   // The saver's input; on the page itself only F means something. A key or a
   // click while the saver restarts at a new size leaves it instead. While a
-  // new size settles, the pointer's place in the old layout is no move: the
-  // saver that starts afresh records where it rests.
+  // new size settles that will start it afresh, the pointer's place in the
+  // old layout is no move: the saver that starts afresh records where it
+  // rests. A size that settles where the saver already is (full screen that
+  // the saver started in) changes nothing, so the pointer counts meanwhile.
   function queueInput(kind, x, y) {
     if (activeRun !== RunKind.saver) return;
-    if (kind === Input.pointerMove && (resizeTimer !== 0 || wantedRun !== null)) return;
+    if (kind === Input.pointerMove && (wantedRun !== null || (resizeTimer !== 0 && resizedPicture()))) return;
     inputQueue.push({ kind: kind, x: x, y: y });
     if (kind !== Input.pointerMove && wantedRun === RunKind.saver) wantedRun = null;
   }
@@ -236,18 +233,14 @@
 
   // What the program calls (pelmic_library.js).
   const page = {
-    nextTurn: function (resume) {
-      if (document.hidden) {
-        resumeWhenShown = resume;
-        return;
-      }
-      resumeProgram = resume;
-      takeTurn();
-    },
-    whenRunWanted: function (waiter) {
+    // The run the page wants, now that the program has none.
+    takeRun: function () {
       activeRun = null;
-      runWaiter = waiter;
-      offerRun();
+      if (wantedRun === null || viewport === null) return null;
+      activeRun = wantedRun;
+      wantedRun = null;
+      inputQueue = [];
+      return { kind: activeRun, width: viewport.width, height: viewport.height };
     },
     takeInput: function () {
       return inputQueue.length > 0 ? inputQueue.shift() : null;
@@ -305,5 +298,8 @@
   };
 
   watchViewport();
-  createPelmic({ page: page });
+  createPelmic({ page: page }).then(function (loaded) {
+    program = loaded;
+    wake();
+  });
 })();
