@@ -37,7 +37,7 @@ class PresentRule {
   }
 
   // Presents what changed now, as far as the screen can take a frame; the
-  // next interval starts here.
+  // next interval starts here if anything was shown.
   void PresentNow(SaverWindow& window) {
     if (!window.HasFrameSignal() || window.FrameReady()) Present(window);
   }
@@ -48,8 +48,10 @@ class PresentRule {
     return !presented_ || now_() - lastPresent_ >= kFrameTime;
   }
   void Present(SaverWindow& window) {
-    window.Present(window.Surface().TakeDirtyRect());
-    if (window.HasFrameSignal()) return;
+    const DirtyRect changed = window.Surface().TakeDirtyRect();
+    window.Present(changed);
+    // Nothing shown, nothing to space the next present from.
+    if (changed.Empty() || window.HasFrameSignal()) return;
     lastPresent_ = now_();
     presented_ = true;
   }

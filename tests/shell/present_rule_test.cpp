@@ -44,12 +44,14 @@ TEST(PresentRule, WhatChangedOncePerFrameTimeOrAtTheFrameSignalAndIdleTurnsCostN
     rule.AfterEvents(window);
   };
   LoggingWindow::nowMs = -5000;
-  rule.PresentNow(window);  // the first is due at once: the whole canvas, never shown
+  window.canvas.TakeDirtyRect();
+  rule.PresentNow(window);  // a refresh with nothing to show: the first present is still due at once
+  turn(-4999, true);
   LoggingWindow::clockReads = 0;
-  turn(-4999, false);  // idle: not even the clock
+  turn(-4998, false);  // idle: not even the clock
   EXPECT_EQ(LoggingWindow::clockReads, 0);
   turn(-4990, true);   // within the frame time: kept
-  turn(-4984, false);  // a frame's time later, owed though nothing new was drawn
+  turn(-4983, false);  // a frame's time later, owed though nothing new was drawn
   window.canvas.MarkChanged({0, 0, 8, 8});  // the screen lost its pixels
   turn(-4970, false);
   turn(-4960, false);
@@ -60,7 +62,7 @@ TEST(PresentRule, WhatChangedOncePerFrameTimeOrAtTheFrameSignalAndIdleTurnsCostN
   turn(1, false);
   rule.PresentNow(window);  // nothing changed: an empty present
   EXPECT_EQ(LoggingWindow::clockReads, 0);
-  EXPECT_EQ(window.log, "8x8@-5000 1x1@-4984 8x8@-4960 1x1@1 0x0@1 ");
+  EXPECT_EQ(window.log, "0x0@-5000 1x1@-4999 1x1@-4983 8x8@-4960 1x1@1 0x0@1 ");
 }
 
 Steps Count(int& yields) {
