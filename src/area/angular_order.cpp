@@ -17,7 +17,6 @@ struct Direction {
   int rank = 0;
   bool atSite = false;
   const VertexExact* exact = nullptr;
-  double x = 0, y = 0;
 };
 
 struct SiteView {
@@ -26,17 +25,9 @@ struct SiteView {
   double sx, sy;
 };
 
-// The exact direction, as rationals.
-void ExactDirection(const Direction& d, const SiteView& s, Rational& dx, Rational& dy) {
-  if (d.atSite) {
-    dx = Rational(d.dx.v);
-    dy = Rational(d.dy.v);
-    return;
-  }
-  SourcePoint<Rational>(d.exact->source, s.sx, s.sy, d.x, d.y, dx, dy);
-  dx -= Rational(s.sx);
-  dy -= Rational(s.sy);
-}
+// The exact direction, times the vertex's positive denominator.
+const Dyadic& ExactDx(const Direction& d, const SiteView& s) { return d.exact->Exactly(s.sx, s.sy).dx; }
+const Dyadic& ExactDy(const Direction& d, const SiteView& s) { return d.exact->Exactly(s.sx, s.sy).dy; }
 
 int Rank(int sgx, int sgy) {
   if (sgx < 0) return 1;
@@ -47,19 +38,10 @@ int Rank(int sgx, int sgy) {
 Direction DirectionOf(const SiteView& s, int v) {
   Direction d;
   d.exact = &s.cells.Exact(s.row, v);
-  d.x = s.cells.X(s.row, v);
-  d.y = s.cells.Y(s.row, v);
   d.dx = d.exact->x - Bounded(s.sx);
   d.dy = d.exact->y - Bounded(s.sy);
-  Rational ex, ey;
-  bool exactDone = false;
-  const auto exactly = [&](bool wantX) {
-    if (!exactDone) ExactDirection(d, s, ex, ey);
-    exactDone = true;
-    return wantX ? ex : ey;
-  };
-  int sgx = SignWith(d.dx, [&] { return exactly(true); });
-  int sgy = SignWith(d.dy, [&] { return exactly(false); });
+  int sgx = SignWith(d.dx, [&] { return ExactDx(d, s); });
+  int sgy = SignWith(d.dy, [&] { return ExactDy(d, s); });
   if (sgx == 0 && sgy == 0) {
     // Only a screen corner can be the site itself: point out of the screen.
     d.atSite = true;
@@ -78,10 +60,10 @@ bool Before(const Direction& a, const Direction& b, const SiteView& s) {
   if (a.rank != b.rank) return a.rank < b.rank;
   if (a.rank == 0 || a.rank == 2) return false;
   return SignWith(a.dx * b.dy - a.dy * b.dx, [&] {
-           Rational ax, ay, bx, by;
-           ExactDirection(a, s, ax, ay);
-           ExactDirection(b, s, bx, by);
-           return Rational(ax * by - ay * bx);
+           const auto part = [&](const Direction& d, bool x) {
+             return d.atSite ? Dyadic(x ? d.dx.v : d.dy.v) : (x ? ExactDx(d, s) : ExactDy(d, s));
+           };
+           return part(a, true) * part(b, false) - part(a, false) * part(b, true);
          }) < 0;
 }
 

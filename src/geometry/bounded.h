@@ -3,6 +3,7 @@
 // exact value, for the fast first evaluation of every geometric predicate.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -70,5 +71,25 @@ inline Bounded operator/(const Bounded& a, const Bounded& b) {
 
 inline Bounded Abs(const Bounded& a) { return {std::abs(a.v), a.e}; }
 inline double Abs(double a) { return std::abs(a); }
+
+inline double Half(double a) { return a / 2; }
+// Halving is exact but below the normal range, where it may round.
+inline Bounded Half(const Bounded& a) { return {a.v / 2, a.e / 2 + kUnderflowPad}; }
+
+// The doubles a computation in T would give: the same operations in the same
+// order give the same doubles in both types.
+inline double ValueOf(double a) { return a; }
+inline double ValueOf(const Bounded& a) { return a.v; }
+
+// The same value, its distance from the exact one unknown.
+inline double WithoutBound(double a) { return a; }
+inline Bounded WithoutBound(const Bounded& a) { return {a.v, std::numeric_limits<double>::infinity()}; }
+
+// The smaller and the larger of two, picked by value as in doubles: either
+// lies as near its exact counterpart as the farther of the two does.
+inline double MinOf(double a, double b) { return std::min(a, b); }
+inline double MaxOf(double a, double b) { return std::max(a, b); }
+inline Bounded MinOf(const Bounded& a, const Bounded& b) { return {std::min(a.v, b.v), std::max(a.e, b.e)}; }
+inline Bounded MaxOf(const Bounded& a, const Bounded& b) { return {std::max(a.v, b.v), std::max(a.e, b.e)}; }
 
 }  // namespace pelmic

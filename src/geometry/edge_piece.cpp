@@ -36,8 +36,6 @@ Stretch QualifyingStretch(const SiteTable& sites, int i, int k, const PairBisect
   return s;
 }
 
-bool SamePlace(const LinePlace& a, const LinePlace& b) { return a.kind == b.kind && a.a == b.a && a.b == b.b; }
-
 // The cut standing for `place`: every end of the stretch is a cut, since a
 // crossing strictly inside the segment is always appended.
 int CutAt(const CutList& cuts, const Place& place) {

@@ -3,34 +3,26 @@
 // value where that settles it and in exact rational arithmetic where not.
 //
 // A predicate is written once, as a generic function of a number type, and
-// evaluated first with Bounded and, only when its sign is not proven, exactly:
-// with Dyadic where it only adds, subtracts and multiplies, with Rational
-// where it divides. Every double converts to either exactly, so the second
-// answer is the sign of the exact expression on the given doubles, whatever
-// their size.
+// evaluated first with Bounded and, only when its sign is not proven, exactly
+// with Dyadic: no predicate divides (fractions are compared by
+// cross-multiplying). Every double converts to a Dyadic exactly, so the
+// second answer is the sign of the exact expression on the given doubles,
+// whatever their size.
 #pragma once
 
 #include <cstdint>
 
 #include "geometry/bounded.h"
-#include "geometry/cpp_int_without_streams.h"
 #include "geometry/dyadic.h"
 
 namespace pelmic {
-
-// Without expression templates: the predicates are generic code, where every
-// intermediate must be a number of its type.
-using Rational = boost::multiprecision::number<boost::multiprecision::cpp_rational_backend,
-                                               boost::multiprecision::et_off>;
-
-inline Rational Abs(const Rational& r) { return boost::multiprecision::abs(r); }
 
 inline DecisionCounts& Decisions() { return decisionCounts; }
 
 inline int SignOfBounded(const Bounded& b) { return b.v > 0 ? 1 : -1; }
 
-// The sign of the exact value that `fast` bounds; `exact` computes it as a
-// Rational when the bound leaves the sign open.
+// The sign of the exact value that `fast` bounds; `exact` computes it (any
+// type with sign()) when the bound leaves the sign open.
 template <class Exact>
 int SignWith(const Bounded& fast, const Exact& exact) {
   if (fast.SignKnown()) [[likely]] {

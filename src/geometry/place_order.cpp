@@ -34,11 +34,9 @@ Place MakePlace(const PairFrame& frame, const LinePlace& where) {
   return p;
 }
 
-int ComparePlacesExactly(const PairFrame& frame, const Place& a, const Place& b) {
+int PlaceOrderExactly(const PairFrame& frame, const Place& a, const Place& b) {
   ++Decisions().exact;
-  const Fraction<Dyadic>& fa = ExactOf(frame, a);
-  const Fraction<Dyadic>& fb = ExactOf(frame, b);
-  return (fa.num * fb.den - fb.num * fa.den).sign() * a.denSign * b.denSign;
+  return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)).sign();
 }
 
 int NumSign(const PairFrame& frame, const Place& p) {
