@@ -3,6 +3,8 @@
 
 #include <array>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "geometry/exact_sign.h"
 #include "geometry/numeric.h"
@@ -67,21 +69,22 @@ bool Before(const Direction& a, const Direction& b, const SiteView& s) {
          }) < 0;
 }
 
-// Rewrites the row in the order `order` gives.
+// Rewrites the row in the order `order` gives (slot v takes the vertex from
+// slot order[v]), in place: one cycle of the permutation at a time.
 void Permute(CellVertexTable& cells, int row, std::span<const int> order) {
-  std::array<double, kVertexSlots> x, y, angle;
-  std::array<VertexExact, kVertexSlots> exact;
-  for (std::size_t v = 0; v < order.size(); ++v) {
-    x.at(v) = cells.X(row, order[v]);
-    y.at(v) = cells.Y(row, order[v]);
-    angle.at(v) = cells.Angle(row, order[v]);
-    exact.at(v) = cells.Exact(row, order[v]);
-  }
-  for (std::size_t v = 0; v < order.size(); ++v) {
-    cells.XRow(row).at(v) = x.at(v);
-    cells.YRow(row).at(v) = y.at(v);
-    cells.AngleRow(row).at(v) = angle.at(v);
-    cells.ExactRowOf(row).at(v) = exact.at(v);
+  std::array<bool, kVertexSlots> placed;
+  placed.fill(false);
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    for (std::size_t v = start; !placed.at(v);) {
+      placed.at(v) = true;
+      const std::size_t from = static_cast<std::size_t>(order[v]);
+      if (from == start) break;
+      std::swap(cells.XRow(row).at(v), cells.XRow(row).at(from));
+      std::swap(cells.YRow(row).at(v), cells.YRow(row).at(from));
+      std::swap(cells.AngleRow(row).at(v), cells.AngleRow(row).at(from));
+      std::swap(cells.ExactRowOf(row).at(v), cells.ExactRowOf(row).at(from));
+      v = from;
+    }
   }
 }
 
@@ -90,7 +93,7 @@ void Permute(CellVertexTable& cells, int row, std::span<const int> order) {
 void OrderCellVertices(CellVertexTable& cells, int row, double siteX, double siteY) {
   const std::int16_t n = cells.VertexCount(row);
   const std::size_t count = static_cast<std::size_t>(n);
-  std::array<double, kVertexSlots> keys{}, index{}, unused{};
+  std::array<double, kVertexSlots> keys, index, unused;
   for (int v = 0; v < n; ++v) {
     keys.at(v) = cells.Angle(row, v);
     index.at(v) = v;
@@ -98,8 +101,8 @@ void OrderCellVertices(CellVertexTable& cells, int row, double siteX, double sit
   hSort(n, std::span<double>(keys).first(count), std::span<double>(index).first(count),
         std::span<double>(unused).first(count));
   const SiteView view{cells, row, siteX, siteY};
-  std::array<Direction, kVertexSlots> directions;
-  std::array<int, kVertexSlots> order{};
+  std::vector<Direction> directions(count);
+  std::array<int, kVertexSlots> order;
   for (int v = 0; v < n; ++v) {
     order.at(v) = static_cast<int>(index.at(v));
     directions.at(order.at(v)) = DirectionOf(view, order.at(v));

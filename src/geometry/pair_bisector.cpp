@@ -165,15 +165,14 @@ bool PartnerFarther(const SiteTable& sites, int i, int k, int m) {
 
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
   const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
-  if (!MakeLine(ix, iy, kx, ky, screen, line)) return false;
+  if (ix == kx && iy == ky) return false;  // no bisector
   line.frame = PairFrame(ix, iy, kx, ky);
   line.pairDist = Distance(ix, iy, kx, ky);
+  line.drawn.reset();
   PickBorders(line, screen);
-  const Point<double> start = DrawnPoint(ix, iy, kx, ky, line, line, line.start.where, screen);
-  const Point<double> end = DrawnPoint(ix, iy, kx, ky, line, line, line.end.where, screen);
 
   cuts.cutCount = 0;
-  cuts.Append(line.startAlong, start.x, start.y, line.start);
+  cuts.Append(line.start);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
     const double mx = sites.X(m), my = sites.Y(m);
@@ -193,21 +192,17 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
     // A nearer site in k's quadrant whose bisector misses the segment shuts the
     // whole segment out of i's cell.
     if (nearerAlike && product > 0) return false;
-    if (product < 0 || (product == 0 && nearerAlike)) {
-      const double along = CrossingAlong(ix, iy, kx, ky, mx, my, static_cast<const RoundedLine<double>&>(line));
-      cuts.Append(along, line.PointX(along), line.PointY(along), place);
-    }
+    if (product < 0 || (product == 0 && nearerAlike)) cuts.Append(place);
   }
-  cuts.Append(line.endAlong, end.x, end.y, line.end);
+  cuts.Append(line.end);
   return true;
 }
 
 void ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const LinePlace& place,
                   ScreenSize screen, double& x, double& y) {
   const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
-  RoundedLine<Bounded> line;
-  MakeLine(ix, iy, kx, ky, screen, line);
-  const Point<Bounded> p = DrawnPoint(ix, iy, kx, ky, line, bisector, place, screen);
+  if (!bisector.drawn) MakeLine(ix, iy, kx, ky, screen, bisector.drawn.emplace());
+  const Point<Bounded> p = DrawnPoint(ix, iy, kx, ky, *bisector.drawn, bisector, place, screen);
   if (p.x.e <= kPointBound && p.y.e <= kPointBound) [[likely]] {
     ++Decisions().fast;
     x = p.x.v;

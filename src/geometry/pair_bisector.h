@@ -12,6 +12,8 @@
 // points that are drawn, and those are checked against a proven bound.
 #pragma once
 
+#include <optional>
+
 #include "geometry/diagram_tables.h"
 #include "geometry/place_order.h"
 #include "geometry/screen.h"
@@ -30,16 +32,19 @@ struct RoundedLine {
   T PointY(const T& along) const { return midY + along * dirY; }
 };
 
-struct PairBisector : RoundedLine<double> {
+struct PairBisector {
   double pairDist = 0;  // Distance of the two sites
   PairFrame frame;      // the exact line
   Place start, end;     // the borders it enters and leaves through
   // The second border at an end that is a screen corner (kind kNone otherwise).
   LinePlace startCorner, endCorner;
+  // The rounded line, worked out for the first point drawn on it.
+  mutable std::optional<RoundedLine<Bounded>> drawn;
 };
 
 // Builds the bisector of sites i and k (1-based), clips it to the screen and
-// fills `cuts` with its end points and every crossing a third site adds.
+// fills `cuts` with the places of its end points and of every crossing a
+// third site adds.
 // Returns false when the pair yields no edge: a third site shuts it out, the
 // two sites coincide (they have no bisector), or i or k is a later copy of
 // another site (it has no cell). A later copy of i or k is no third site.
@@ -51,7 +56,9 @@ inline constexpr double kPointBound = 0x1p-21;
 
 // The point the construction draws and records for `place` (a cut of the
 // pair): the rounded line's, where its proven bound keeps it within
-// kPointBound of the exact point, else the exact point rounded once.
+// kPointBound of the exact point, else the exact point rounded once. The
+// rounded line's points are those of the double construction (the same
+// operations in the same order), which random sites keep.
 void ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const LinePlace& place,
                   ScreenSize screen, double& x, double& y);
 
