@@ -42,6 +42,7 @@ Direction DirectionOf(const SiteView& s, int v) {
   d.exact = &s.cells.Exact(s.row, v);
   d.dx = d.exact->x - Bounded(s.sx);
   d.dy = d.exact->y - Bounded(s.sy);
+  ScaleUpTiny(d.dx, d.dy);  // near a tiny site, so that cross products do not underflow
   int sgx = SignWith(d.dx, [&] { return ExactDx(d, s); });
   int sgy = SignWith(d.dy, [&] { return ExactDy(d, s); });
   if (sgx == 0 && sgy == 0) {

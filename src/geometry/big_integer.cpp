@@ -8,7 +8,7 @@
 namespace pelmic {
 namespace {
 
-using Limbs = std::vector<std::uint32_t>;
+using Limbs = SmallLimbs;
 
 void Trim(Limbs& limbs) {
   while (!limbs.empty() && limbs.back() == 0) limbs.pop_back();
@@ -32,7 +32,7 @@ Limbs AddMagnitudes(const Limbs& a, const Limbs& b) {
     sum[n] = static_cast<std::uint32_t>(carry);
     carry >>= 32;
   }
-  sum.back() = static_cast<std::uint32_t>(carry);
+  sum[sum.size() - 1] = static_cast<std::uint32_t>(carry);
   Trim(sum);
   return sum;
 }

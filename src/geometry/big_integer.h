@@ -5,7 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+
+#include "geometry/small_limbs.h"
 
 namespace pelmic {
 
@@ -31,7 +32,7 @@ class BigInteger {
   BigInteger ShiftedLeft(int bits) const;
 
  private:
-  using Limbs = std::vector<std::uint32_t>;  // the magnitude, least significant first, no leading zeros
+  using Limbs = SmallLimbs;  // the magnitude, least significant first, no leading zeros
 
   Limbs limbs_;
   bool negative_ = false;

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <concepts>
 #include <limits>
+
+#include "geometry/numeric.h"
 
 namespace pelmic {
 
@@ -91,5 +94,30 @@ inline double MinOf(double a, double b) { return std::min(a, b); }
 inline double MaxOf(double a, double b) { return std::max(a, b); }
 inline Bounded MinOf(const Bounded& a, const Bounded& b) { return {std::min(a.v, b.v), std::max(a.e, b.e)}; }
 inline Bounded MaxOf(const Bounded& a, const Bounded& b) { return {std::max(a.v, b.v), std::max(a.e, b.e)}; }
+
+// The parts of a homogeneous expression (differences of sites a hair apart),
+// all scaled by one power of two where the largest is tiny, so that their
+// products do not underflow: the expression's sign, and its ratio to another
+// of the same degree, stay as they are. Exact, as scaling up is. A no-op for
+// exact types.
+template <class... T>
+void ScaleUpTiny(T&...) {}
+
+template <class... B>
+  requires(std::same_as<B, Bounded> && ...)
+void ScaleUpTiny(B&... parts) {
+  const double largest = std::max({std::abs(parts.v)...});
+  if (largest >= kTinyDifference || largest == 0) [[likely]] return;
+  // By 2^-ilogb(largest), in two steps where that is beyond the doubles' range.
+  const int e = std::ilogb(largest);
+  const double first = std::ldexp(1.0, std::min(-e, 1000)), second = std::ldexp(1.0, -e - std::min(-e, 1000));
+  ((parts = {parts.v * first * second, parts.e * first * second}), ...);
+}
+
+inline void ScaleToUnit(Bounded& a, Bounded& b) {
+  const int e = UnitExponent(a.v, b.v);
+  a = {std::scalbn(a.v, -e), std::scalbn(a.e, -e)};
+  b = {std::scalbn(b.v, -e), std::scalbn(b.e, -e)};
+}
 
 }  // namespace pelmic

@@ -9,13 +9,17 @@ namespace pelmic {
 
 Dyadic::Dyadic(double x) {
   if (x == 0) return;
-  int exponent = 0;
-  const double fraction = std::frexp(x, &exponent);  // in [0.5, 1): 53 bits after the point
-  std::int64_t m = static_cast<std::int64_t>(std::ldexp(fraction, 53));
+  // Read off the bits: a normal double is (2^52 + fraction) * 2^(field - 1075),
+  // a subnormal fraction * 2^-1074.
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  const int field = static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+  if (field != 0) m |= std::uint64_t{1} << 52;
   // Without its trailing zeros: whole-pixel and power-of-two coordinates stay short.
-  const int zeros = std::countr_zero(static_cast<std::uint64_t>(m));
-  m_ = BigInteger(m >> zeros);
-  e_ = exponent - 53 + zeros;
+  const int zeros = std::countr_zero(m);
+  const std::int64_t magnitude = static_cast<std::int64_t>(m >> zeros);
+  m_ = BigInteger(x < 0 ? -magnitude : magnitude);
+  e_ = (field != 0 ? field - 1075 : -1074) + zeros;
 }
 
 double Dyadic::Leading(int& exponent) const {

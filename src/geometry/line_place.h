@@ -86,10 +86,14 @@ Fraction<T> PlaceFraction(const PairFrame& f, const LinePlace& p) {
     t = {(y + y) - (iy + ky), (kx - ix) + (kx - ix)};
   } else {
     const T mx(p.a), my(p.b);
-    const T ax = mx - ix, ay = my - iy;
-    t = {SumOfTwoProducts(ax, mx - kx, ay, my - ky), Twice(SumOfTwoProducts(kx - ix, ay, -(ky - iy), ax))};
+    T ax = mx - ix, ay = my - iy, bx = mx - kx, by = my - ky, cx = kx - ix, cy = ky - iy;
+    ScaleUpTiny(ax, ay, bx, by, cx, cy);
+    t = {SumOfTwoProducts(ax, bx, ay, by), Twice(SumOfTwoProducts(cx, ay, -cy, ax))};
   }
   if (f.turn < 0) t.den = -t.den;
+  // Sites a hair apart near 0 give tiny fractions, whose cross products
+  // would underflow: ordered by the same fraction scaled up.
+  ScaleUpTiny(t.num, t.den);
   return t;
 }
 

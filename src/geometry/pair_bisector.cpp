@@ -156,7 +156,8 @@ bool PartnerFarther(const SiteTable& sites, int i, int k, int m) {
   const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k), mx = sites.X(m), my = sites.Y(m);
   return SignOf([&](auto zero) {
            using T = decltype(zero);
-           const T kdx = T(kx) - T(ix), kdy = T(ky) - T(iy), mdx = T(mx) - T(ix), mdy = T(my) - T(iy);
+           T kdx = T(kx) - T(ix), kdy = T(ky) - T(iy), mdx = T(mx) - T(ix), mdy = T(my) - T(iy);
+           ScaleUpTiny(kdx, kdy, mdx, mdy);
            return (kdx * kdx + kdy * kdy) - (mdx * mdx + mdy * mdy);
          }) > 0;
 }

@@ -9,11 +9,6 @@
 
 namespace pelmic {
 
-inline void ScaleToUnit(Bounded& a, Bounded& b) {
-  const int e = UnitExponent(a.v, b.v);
-  a = {std::scalbn(a.v, -e), std::scalbn(a.e, -e)};
-  b = {std::scalbn(b.v, -e), std::scalbn(b.e, -e)};
-}
 
 // The bisector of sites a and b through their midpoint, with n pointing from
 // a towards b, so that SideOf(p) = n . (p - mid) is positive exactly where p

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+// small_limbs.h - the digits of a BigInteger: a few held inline, more on the
+// heap. The exact path's numbers are mostly a few limbs long, and a heap
+// allocation for each would cost more than the arithmetic.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace pelmic {
+
+class SmallLimbs {
+ public:
+  SmallLimbs() = default;
+  explicit SmallLimbs(std::size_t n) { assign(n, 0); }
+  SmallLimbs(const SmallLimbs& other) { *this = other; }
+  SmallLimbs& operator=(const SmallLimbs& other) {
+    if (this != &other) {
+      Reserve(other.size_);
+      std::copy_n(other.data(), other.size_, data());
+      size_ = other.size_;
+    }
+    return *this;
+  }
+  SmallLimbs(SmallLimbs&& other) noexcept { *this = std::move(other); }
+  SmallLimbs& operator=(SmallLimbs&& other) noexcept {
+    if (other.heap_) {
+      heap_ = std::move(other.heap_);
+      capacity_ = other.capacity_;
+      other.capacity_ = kInline;
+    } else {
+      std::copy_n(other.inline_, other.size_, data());
+    }
+    size_ = other.size_;
+    other.size_ = 0;
+    return *this;
+  }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::uint32_t* data() { return heap_ ? heap_.get() : inline_; }
+  const std::uint32_t* data() const { return heap_ ? heap_.get() : inline_; }
+  std::uint32_t& operator[](std::size_t n) { return data()[n]; }
+  std::uint32_t operator[](std::size_t n) const { return data()[n]; }
+  std::uint32_t back() const { return data()[size_ - 1]; }
+  void pop_back() { --size_; }
+  void push_back(std::uint32_t limb) {
+    Reserve(size_ + 1);
+    data()[size_++] = limb;
+  }
+  void assign(std::size_t n, std::uint32_t limb) {
+    Reserve(n);
+    std::fill_n(data(), n, limb);
+    size_ = n;
+  }
+
+ private:
+  static constexpr std::size_t kInline = 8;
+
+  // Room for n limbs, the first size_ kept.
+  void Reserve(std::size_t n) {
+    if (n <= capacity_) return;
+    const std::size_t capacity = std::max(n, 2 * capacity_);
+    auto grown = std::make_unique<std::uint32_t[]>(capacity);
+    std::copy_n(data(), size_, grown.get());
+    heap_ = std::move(grown);
+    capacity_ = capacity;
+  }
+
+  std::unique_ptr<std::uint32_t[]> heap_;
+  std::size_t size_ = 0, capacity_ = kInline;
+  std::uint32_t inline_[kInline];
+};
+
+}  // namespace pelmic
