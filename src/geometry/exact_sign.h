@@ -14,12 +14,24 @@
 
 #include "geometry/bounded.h"
 #include "geometry/dyadic.h"
+#include "geometry/wide_bounded.h"
 
 namespace pelmic {
 
 inline DecisionCounts& Decisions() { return decisionCounts; }
 
 inline int SignOfBounded(const Bounded& b) { return b.v > 0 ? 1 : -1; }
+
+// The exact sign: the wide bound's where it proves one, else `exact`'s.
+struct SignOnly {
+  int value;
+  int sign() const { return value; }
+};
+template <class Exact>
+SignOnly WideThenExact(const WideBounded& wide, const Exact& exact) {
+  const int known = wide.KnownSign();
+  return {known != 0 ? known : exact().sign()};
+}
 
 // The sign of the exact value that `fast` bounds; `exact` computes it (any
 // type with sign()) when the bound leaves the sign open.
@@ -34,10 +46,11 @@ int SignWith(const Bounded& fast, const Exact& exact) {
 }
 
 // The sign of expr(T{}) for exact arithmetic, expr a generic callable that
-// does not divide.
+// does not divide: in doubles with a bound, then with the wide bound, then
+// exactly.
 template <class Expr>
 int SignOf(const Expr& expr) {
-  return SignWith(expr(Bounded{}), [&] { return expr(Dyadic{}); });
+  return SignWith(expr(Bounded{}), [&] { return WideThenExact(expr(WideBounded{}), [&] { return expr(Dyadic{}); }); });
 }
 
 }  // namespace pelmic

@@ -14,11 +14,15 @@ const Fraction<Dyadic>& ExactOf(const PairFrame& frame, const Place& p) {
   return *p.exact;
 }
 
+Fraction<WideBounded> WideOf(const PairFrame& frame, const Place& p) {
+  return PlaceFraction<WideBounded>(frame, p.where);
+}
+
 }  // namespace
 
 int CrossingDenSignExactly(const PairFrame& frame, const Place& p) {
   ++Decisions().exact;
-  return ExactOf(frame, p).den.sign();
+  return WideThenExact(WideOf(frame, p).den, [&] { return ExactOf(frame, p).den; }).sign();
 }
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where) {
@@ -36,11 +40,13 @@ Place MakePlace(const PairFrame& frame, const LinePlace& where) {
 
 int PlaceOrderExactly(const PairFrame& frame, const Place& a, const Place& b) {
   ++Decisions().exact;
-  return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)).sign();
+  return WideThenExact(PlaceOrder(WideOf(frame, a), WideOf(frame, b)),
+                       [&] { return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)); })
+      .sign();
 }
 
 int NumSign(const PairFrame& frame, const Place& p) {
-  return SignWith(p.approx.num, [&] { return ExactOf(frame, p).num; });
+  return SignWith(p.approx.num, [&] { return WideThenExact(WideOf(frame, p).num, [&] { return ExactOf(frame, p).num; }); });
 }
 
 }  // namespace pelmic

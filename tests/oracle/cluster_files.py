@@ -76,14 +76,14 @@ def sites_for(rng):
     return family, w, h, sites
 
 
-def feed(checkers, rng, first, count):
-    """Sends files first to count - 1 of the seeded stream, file n to checker
-    n % len(checkers); returns the end of what was sent, less than count when
-    stopped by Ctrl-C."""
+def feed(checkers, rng, first, count, make=sites_for):
+    """Sends files first to count - 1 of the seeded stream (each from
+    make(rng)), file n to checker n % len(checkers); returns the end of what
+    was sent, less than count when stopped by Ctrl-C."""
     number = first
     try:
         for number in range(count):
-            family, w, h, sites = sites_for(rng)
+            family, w, h, sites = make(rng)
             if number >= first and len(sites) >= 2:
                 lines = "".join(f"{x!r} {y!r}\n" for x, y in sites)
                 checkers[number % len(checkers)].stdin.write(f"{number} {family} {w} {h} {len(sites)}\n{lines}")
@@ -114,15 +114,8 @@ def collect(checker, keep, summary):
             f.write(f"{name}: {reason}\n")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("checker")
-    parser.add_argument("--count", type=int, default=1000)
-    parser.add_argument("--from", dest="first", type=int, default=0, help="resume a stopped run at this file")
-    parser.add_argument("--seed", type=int, default=26)
-    parser.add_argument("--jobs", type=int, default=1)
-    parser.add_argument("--keep", default="cluster-failures")
-    args = parser.parse_args()
+def check(args, make=sites_for):
+    """Runs the files of `make` through args.jobs checkers; the exit status."""
     started = time.monotonic()
     # Their own session: Ctrl-C stops the feeding, and they still report what they checked.
     checkers = [subprocess.Popen([args.checker], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
@@ -131,7 +124,7 @@ def main():
     readers = [threading.Thread(target=collect, args=(c, args.keep, summary)) for c in checkers]
     for reader in readers:
         reader.start()
-    end = feed(checkers, random.Random(args.seed), args.first, args.count)
+    end = feed(checkers, random.Random(args.seed), args.first, args.count, make)
     for reader in readers:
         reader.join()
     codes = [checker.wait() for checker in checkers]
@@ -140,6 +133,21 @@ def main():
         print(line)
     print(f"files {args.first} to {end - 1}, seed {args.seed}: {time.monotonic() - started:.0f} s, checker exits {codes}")
     return 1 if any(codes) else 0
+
+
+def add_check_options(parser):
+    parser.add_argument("checker")
+    parser.add_argument("--count", type=int, default=1000)
+    parser.add_argument("--from", dest="first", type=int, default=0, help="resume a stopped run at this file")
+    parser.add_argument("--seed", type=int, default=26)
+    parser.add_argument("--jobs", type=int, default=1)
+    parser.add_argument("--keep", default="cluster-failures")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    add_check_options(parser)
+    return check(parser.parse_args())
 
 
 if __name__ == "__main__":
