@@ -14,8 +14,10 @@ const Fraction<Dyadic>& ExactOf(const PairFrame& frame, const Place& p) {
   return *p.exact;
 }
 
-Fraction<WideBounded> WideOf(const PairFrame& frame, const Place& p) {
-  return PlaceFraction<WideBounded>(frame, p.where);
+const Fraction<WideBounded>& WideOf(const PairFrame& frame, const Place& p) {
+  if (!p.wideDone) p.wide = PlaceFraction<WideBounded>(frame, p.where);
+  p.wideDone = true;
+  return p.wide;
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 
 #include "geometry/bounded.h"
 #include "geometry/line_place.h"
+#include "geometry/wide_bounded.h"
 
 namespace pelmic {
 
 struct ExactFraction;
-struct WideBounded;
 
 // A place with its position bounded in doubles, worked out once, and the
 // exact sign of its den (0 for a crossing by a bisector parallel to the line).
@@ -21,9 +21,10 @@ struct Place {
   Fraction<Bounded> approx;
   int denSign = 0;
   mutable std::shared_ptr<const ExactFraction> exact;
+  // The middle stage's, the same way.
+  mutable Fraction<WideBounded> wide;
+  mutable bool wideDone = false;
 };
-// (The middle stage's fraction is worked out afresh each time: it costs a
-// few dozen operations, against a few thousand bits for the exact one.)
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where);
 
@@ -36,6 +37,7 @@ inline void SetCrossing(Place& p, const PairFrame& frame, double mx, double my) 
   p.where = {LinePlace::Kind::kCrossing, mx, my};
   p.approx = PlaceFraction<Bounded>(frame, p.where);
   p.exact.reset();
+  p.wideDone = false;
   if (p.approx.den.SignKnown()) [[likely]] {
     ++decisionCounts.fast;
     p.denSign = p.approx.den.v > 0 ? 1 : -1;

@@ -28,7 +28,7 @@ struct WideBounded {
   int x = 0;
 
   WideBounded() = default;
-  explicit WideBounded(double value) : f(std::frexp(value, &x)) {}
+  explicit WideBounded(double value) { f = std::frexp(value, &x); }
   WideBounded(double fraction, double bound, int exponent) : f(fraction), e(bound), x(exponent) { Normalize(); }
 
   // The exact value's sign where the bound proves it, else 0 (unknown).
