@@ -62,54 +62,6 @@ Integer LabelOf(const Rational& area) {
   return floor;
 }
 
-double NearestDistance(double x, double y, const std::vector<ReferencePoint>& points) {
-  double best = INFINITY;
-  for (const ReferencePoint& p : points) best = std::min(best, std::hypot(p.x - x, p.y - y));
-  return best;
-}
-
-struct DrawnEnd {
-  int i;
-  double x, y;
-};
-
-// The first point of the cells of `set` farther than 1e-6 px from where it
-// belongs, or "".
-std::string PointFault(const pelmic::DiagramTables& tables, const std::vector<DrawnEnd>& ends,
-                       const std::vector<pelmic::testing::TaggedCell>& exact) {
-  char text[200];
-  for (const DrawnEnd& end : ends) {
-    const double off = NearestDistance(end.x, end.y, exact.at(static_cast<std::size_t>(end.i - 1)).polygon);
-    if (!(off <= 1e-6)) {
-      std::snprintf(text, sizeof text, "site %d: edge end (%.17g, %.17g) %.3g px from the exact cell's vertices", end.i,
-                    end.x, end.y, off);
-      return text;
-    }
-  }
-  for (std::size_t n = 0; n < exact.size(); ++n) {
-    std::vector<ReferencePoint> ours;
-    const int row = static_cast<int>(n);
-    for (int v = 0; v < tables.cells.VertexCount(row); ++v) ours.push_back({tables.cells.X(row, v), tables.cells.Y(row, v)});
-    for (const ReferencePoint& p : ours) {
-      const double off = NearestDistance(p.x, p.y, exact[n].polygon);
-      if (!(off <= 1e-6)) {
-        std::snprintf(text, sizeof text, "site %zu: vertex (%.17g, %.17g) %.3g px from the exact cell's", n + 1, p.x,
-                      p.y, off);
-        return text;
-      }
-    }
-    for (const ReferencePoint& p : exact[n].polygon) {
-      const double off = NearestDistance(p.x, p.y, ours);
-      if (!(off <= 1e-6)) {
-        std::snprintf(text, sizeof text, "site %zu: exact vertex (%.17g, %.17g) missing, nearest %.3g px", n + 1, p.x,
-                      p.y, off);
-        return text;
-      }
-    }
-  }
-  return "";
-}
-
 // Why the cells of `set` are wrong, or "" when they are right.
 std::string Fault(const SiteSet& set, double& seconds) {
   auto tables = std::make_unique<pelmic::DiagramTables>();
@@ -118,7 +70,7 @@ std::string Fault(const SiteSet& set, double& seconds) {
     tables->sites.siteX.at(n) = set.points[n].x;
     tables->sites.siteY.at(n) = set.points[n].y;
   }
-  std::vector<DrawnEnd> ends;
+  std::vector<pelmic::testing::DrawnEnd> ends;
   const auto start = std::chrono::steady_clock::now();
   pelmic::BuildAllCells(*tables, set.screen, [&](int i, int, const pelmic::Edge& edge) {
     ends.push_back({i, edge.x1, edge.y1});
@@ -137,7 +89,7 @@ std::string Fault(const SiteSet& set, double& seconds) {
       return text;
     }
   }
-  return PointFault(*tables, ends, exact);
+  return pelmic::testing::PointFault(*tables, ends, exact);
 }
 
 struct Timed {

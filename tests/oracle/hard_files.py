@@ -13,7 +13,7 @@ a y up to a few double steps, their other coordinate tiny), "ring" (sites
 rounded onto a circle of radius near 2^-1000) and "lattice" (a square
 lattice of step near 2^-1000 at the origin).
 
-search: from a random file of each family (49 sites), changes one
+search: from a random file of each family (--sites, 49), changes one
 coordinate at a time to another value the family uses, and keeps the change
 when pelmic-render --sites takes longer on the file (processor time, the
 least of two runs). It prints each family's slowest file with its time
@@ -58,7 +58,7 @@ def point(rng, family, n):
     """Site n of a new file of the family."""
     if family == "ring":
         r, c = 2.0 ** -1000, 2.0 ** -998
-        a = 2 * math.pi * n / 49 + rng.uniform(0, 1e-3)
+        a = 2 * math.pi * n / 49 + rng.uniform(0, 1e-3)  # 49 places on the circle, whatever the count
         return c + r * math.cos(a), c + r * math.sin(a)
     if family == "lattice":
         step = 2.0 ** -1000
@@ -114,7 +114,7 @@ def search(args):
     baseline = os.path.join(args.keep, "random-49.txt")
     write(baseline, [(rng.uniform(0, SCREEN[0]), rng.uniform(0, SCREEN[1])) for _ in range(49)])
     for family in args.family or FAMILIES:
-        sites = new_file(rng, family, 49)
+        sites = new_file(rng, family, args.sites)
         write(probe, sites)
         slowest = seconds(args.render, probe)
         for _ in range(args.rounds):
@@ -143,6 +143,7 @@ def main():
     finder.add_argument("render")
     finder.add_argument("--family", action="append", choices=FAMILIES)
     finder.add_argument("--rounds", type=int, default=200)
+    finder.add_argument("--sites", type=int, default=49)
     finder.add_argument("--seed", type=int, default=37)
     finder.add_argument("--keep", default="hard-files")
     checker = modes.add_parser("check")
