@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "geometry/float_evaluation.h"
+
 namespace pelmic {
 
 // The program's own pi and 3pi, halved where pi/2 and 3pi/2 are needed. Vertex
