@@ -4,14 +4,24 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace pelmic {
+namespace {
+
+std::uint64_t BitsOf(double x) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
+}  // namespace
 
 Dyadic::Dyadic(double x) {
   if (x == 0) return;
   // Read off the bits: a normal double is (2^52 + fraction) * 2^(field - 1075),
   // a subnormal fraction * 2^-1074.
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  const std::uint64_t bits = BitsOf(x);
   const int field = static_cast<int>((bits >> 52) & 0x7ff);
   std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
   if (field != 0) m |= std::uint64_t{1} << 52;
@@ -39,7 +49,7 @@ Dyadic operator+(const Dyadic& a, const Dyadic& b) {
 
 namespace {
 
-bool OddSignificand(double q) { return (std::bit_cast<std::uint64_t>(q) & 1u) != 0; }
+bool OddSignificand(double q) { return (BitsOf(q) & 1u) != 0; }
 
 // The sign of n - (p + q) / 2 * d, d > 0.
 int SideOfMidpoint(const Dyadic& n, double p, double q, const Dyadic& d) {

@@ -12,7 +12,9 @@ go to the checker (--jobs of them, file n to checker n % J, so the files are
 the same for any J), which builds the cells as pelmic-render --sites does:
 every cell's area must lie within 0.5 px^2 of the exact clipped cell's
 (half-planes in rational arithmetic) and carry its label (nearest whole
-number, a half to the even neighbour). Files that fail are kept in --keep with
+number, a half to the even neighbour), and every reported vertex and drawn
+edge end must lie within 1e-6 px of the exact cell's vertices, none of those
+missing. Files that fail are kept in --keep with
 the reason; the slowest files to build are listed; the exit status says
 whether any failed. Ctrl-C stops the run with that report; --from N resumes
 it at file N.
