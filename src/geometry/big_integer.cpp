@@ -75,6 +75,13 @@ double BigInteger::Leading(int& exponent) const {
   return fraction;
 }
 
+BigInteger operator-(BigInteger a) {
+  a.negative_ = !a.negative_ && !a.limbs_.empty();
+  return a;
+}
+
+BigInteger operator-(const BigInteger& a, const BigInteger& b) { return a + -b; }
+
 BigInteger operator+(const BigInteger& a, const BigInteger& b) {
   BigInteger result;
   if (a.negative_ == b.negative_) {

@@ -21,12 +21,9 @@ class BigInteger {
   // The magnitude as f * 2^exponent with f in [0.5, 1), f rounded to a double.
   double Leading(int& exponent) const;
 
-  friend BigInteger operator-(BigInteger a) {
-    a.negative_ = !a.negative_ && !a.limbs_.empty();
-    return a;
-  }
+  friend BigInteger operator-(BigInteger a);
   friend BigInteger operator+(const BigInteger& a, const BigInteger& b);
-  friend BigInteger operator-(const BigInteger& a, const BigInteger& b) { return a + -b; }
+  friend BigInteger operator-(const BigInteger& a, const BigInteger& b);
   friend BigInteger operator*(const BigInteger& a, const BigInteger& b);
   // The value times 2^bits, bits >= 0.
   BigInteger ShiftedLeft(int bits) const;

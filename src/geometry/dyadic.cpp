@@ -38,6 +38,11 @@ double Dyadic::Leading(int& exponent) const {
   return fraction;
 }
 
+Dyadic operator-(const Dyadic& a) { return Dyadic(-a.m_, a.e_); }
+Dyadic operator-(const Dyadic& a, const Dyadic& b) { return a + -b; }
+Dyadic operator*(const Dyadic& a, const Dyadic& b) { return Dyadic(a.m_ * b.m_, a.e_ + b.e_); }
+Dyadic Abs(const Dyadic& a) { return a.sign() < 0 ? -a : a; }
+
 Dyadic operator+(const Dyadic& a, const Dyadic& b) {
   if (a.sign() == 0) return b;
   if (b.sign() == 0) return a;

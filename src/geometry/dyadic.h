@@ -22,10 +22,12 @@ class Dyadic {
   // |value| as f * 2^exponent with f in [0.5, 1), f rounded to a double; value != 0.
   double Leading(int& exponent) const;
 
-  friend Dyadic operator-(const Dyadic& a) { return Dyadic(-a.m_, a.e_); }
+  // Out of line, all of them: the exact path is cold, and inlined into every
+  // generic predicate they would make most of the program.
+  friend Dyadic operator-(const Dyadic& a);
   friend Dyadic operator+(const Dyadic& a, const Dyadic& b);
-  friend Dyadic operator-(const Dyadic& a, const Dyadic& b) { return a + -b; }
-  friend Dyadic operator*(const Dyadic& a, const Dyadic& b) { return Dyadic(a.m_ * b.m_, a.e_ + b.e_); }
+  friend Dyadic operator-(const Dyadic& a, const Dyadic& b);
+  friend Dyadic operator*(const Dyadic& a, const Dyadic& b);
 
  private:
   Dyadic(BigInteger m, int e) : m_(std::move(m)), e_(e) {}
@@ -34,7 +36,7 @@ class Dyadic {
   int e_ = 0;
 };
 
-inline Dyadic Abs(const Dyadic& a) { return a.sign() < 0 ? -a : a; }
+Dyadic Abs(const Dyadic& a);
 
 // The double nearest to n / d (d != 0), a tie to the even one: a point
 // worked out exactly, rounded once.

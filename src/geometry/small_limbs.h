@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,27 +17,9 @@ class SmallLimbs {
   SmallLimbs() = default;
   explicit SmallLimbs(std::size_t n) { assign(n, 0); }
   SmallLimbs(const SmallLimbs& other) { *this = other; }
-  SmallLimbs& operator=(const SmallLimbs& other) {
-    if (this != &other) {
-      Reserve(other.size_);
-      std::copy_n(other.data(), other.size_, data());
-      size_ = other.size_;
-    }
-    return *this;
-  }
+  SmallLimbs& operator=(const SmallLimbs& other);
   SmallLimbs(SmallLimbs&& other) noexcept { *this = std::move(other); }
-  SmallLimbs& operator=(SmallLimbs&& other) noexcept {
-    if (other.heap_) {
-      heap_ = std::move(other.heap_);
-      capacity_ = other.capacity_;
-      other.capacity_ = kInline;
-    } else {
-      std::copy_n(other.inline_, other.size_, data());
-    }
-    size_ = other.size_;
-    other.size_ = 0;
-    return *this;
-  }
+  SmallLimbs& operator=(SmallLimbs&& other) noexcept;
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -61,13 +44,9 @@ class SmallLimbs {
 
   // Room for n limbs, the first size_ kept.
   void Reserve(std::size_t n) {
-    if (n <= capacity_) return;
-    const std::size_t capacity = std::max(n, 2 * capacity_);
-    auto grown = std::make_unique<std::uint32_t[]>(capacity);
-    std::copy_n(data(), size_, grown.get());
-    heap_ = std::move(grown);
-    capacity_ = capacity;
+    if (n > capacity_) Grow(n);
   }
+  void Grow(std::size_t n);
 
   std::unique_ptr<std::uint32_t[]> heap_;
   std::size_t size_ = 0, capacity_ = kInline;

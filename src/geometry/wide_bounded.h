@@ -28,41 +28,22 @@ struct WideBounded {
   int x = 0;
 
   WideBounded() = default;
-  explicit WideBounded(double value) { f = std::frexp(value, &x); }
-  WideBounded(double fraction, double bound, int exponent) : f(fraction), e(bound), x(exponent) { Normalize(); }
+  explicit WideBounded(double value);
+  WideBounded(double fraction, double bound, int exponent);
 
   // The exact value's sign where the bound proves it, else 0 (unknown).
   int KnownSign() const { return e * kInflate < std::abs(f) ? (f > 0 ? 1 : -1) : 0; }
 
  private:
-  void Normalize() {
-    if (f == 0) return;
-    int shift = 0;
-    f = std::frexp(f, &shift);
-    e = std::ldexp(e, -shift);
-    x += shift;
-  }
+  void Normalize();
 };
 
-inline WideBounded operator-(const WideBounded& a) { return {-a.f, a.e, a.x}; }
-
-inline WideBounded operator*(const WideBounded& a, const WideBounded& b) {
-  const double f = a.f * b.f;  // at least 1/4 or 0: exact to a half-ulp
-  return {f, std::abs(a.f) * b.e + std::abs(b.f) * a.e + a.e * b.e + kUnitRoundoff * std::abs(f) + kWidePad,
-          a.x + b.x};
-}
-
+// Out of line: the middle stage is cold, and inlined into every generic
+// predicate it would be most of the program.
+WideBounded operator-(const WideBounded& a);
+WideBounded operator*(const WideBounded& a, const WideBounded& b);
 // The smaller term moved to the larger's exponent.
-inline WideBounded operator+(const WideBounded& a, const WideBounded& b) {
-  if (a.f == 0 && a.e == 0) return b;
-  if (b.f == 0 && b.e == 0) return a;
-  const WideBounded& big = a.x >= b.x ? a : b;
-  const WideBounded& small = a.x >= b.x ? b : a;
-  const int drop = small.x - big.x;
-  const double f = big.f + std::ldexp(small.f, drop);
-  return {f, big.e + std::ldexp(small.e, drop) + kUnitRoundoff * std::abs(f) + kWidePad, big.x};
-}
-
-inline WideBounded operator-(const WideBounded& a, const WideBounded& b) { return a + -b; }
+WideBounded operator+(const WideBounded& a, const WideBounded& b);
+WideBounded operator-(const WideBounded& a, const WideBounded& b);
 
 }  // namespace pelmic
