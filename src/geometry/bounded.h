@@ -106,8 +106,9 @@ void ScaleUpTiny(T&...) {}
 template <class... B>
   requires(std::same_as<B, Bounded> && ...)
 void ScaleUpTiny(B&... parts) {
+  if (((std::abs(parts.v) >= kTinyDifference) || ...)) [[likely]] return;
   const double largest = std::max({std::abs(parts.v)...});
-  if (largest >= kTinyDifference || largest == 0) [[likely]] return;
+  if (largest == 0) return;
   // By 2^-ilogb(largest), in two steps where that is beyond the doubles' range.
   const int e = std::ilogb(largest);
   const double first = std::ldexp(1.0, std::min(-e, 1000)), second = std::ldexp(1.0, -e - std::min(-e, 1000));
