@@ -22,6 +22,11 @@ inline DecisionCounts& Decisions() { return decisionCounts; }
 
 inline int SignOfBounded(const Bounded& b) { return b.v > 0 ? 1 : -1; }
 
+// Where the doubles' bound is no more than their underflow allowance, the
+// wide bound may settle what it left open; elsewhere only exact arithmetic
+// can (a value within rounding of 0, or 0 itself, as on cocircular sites).
+inline bool WideMayDecide(const Bounded& fast) { return fast.e < 0x1p-1000; }
+
 // The exact sign: the wide bound's where it proves one, else `exact`'s.
 struct SignOnly {
   int value;
@@ -50,7 +55,11 @@ int SignWith(const Bounded& fast, const Exact& exact) {
 // exactly.
 template <class Expr>
 int SignOf(const Expr& expr) {
-  return SignWith(expr(Bounded{}), [&] { return WideThenExact(expr(WideBounded{}), [&] { return expr(Dyadic{}); }); });
+  const Bounded fast = expr(Bounded{});
+  return SignWith(fast, [&] {
+    if (!WideMayDecide(fast)) return SignOnly{expr(Dyadic{}).sign()};
+    return WideThenExact(expr(WideBounded{}), [&] { return expr(Dyadic{}); });
+  });
 }
 
 }  // namespace pelmic

@@ -24,6 +24,7 @@ const Fraction<WideBounded>& WideOf(const PairFrame& frame, const Place& p) {
 
 int CrossingDenSignExactly(const PairFrame& frame, const Place& p) {
   ++Decisions().exact;
+  if (!WideMayDecide(p.approx.den)) return ExactOf(frame, p).den.sign();
   return WideThenExact(WideOf(frame, p).den, [&] { return ExactOf(frame, p).den; }).sign();
 }
 
@@ -42,13 +43,17 @@ Place MakePlace(const PairFrame& frame, const LinePlace& where) {
 
 int PlaceOrderExactly(const PairFrame& frame, const Place& a, const Place& b) {
   ++Decisions().exact;
+  if (!WideMayDecide(PlaceOrder(a.approx, b.approx))) return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)).sign();
   return WideThenExact(PlaceOrder(WideOf(frame, a), WideOf(frame, b)),
                        [&] { return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)); })
       .sign();
 }
 
 int NumSign(const PairFrame& frame, const Place& p) {
-  return SignWith(p.approx.num, [&] { return WideThenExact(WideOf(frame, p).num, [&] { return ExactOf(frame, p).num; }); });
+  return SignWith(p.approx.num, [&] {
+    if (!WideMayDecide(p.approx.num)) return SignOnly{ExactOf(frame, p).num.sign()};
+    return WideThenExact(WideOf(frame, p).num, [&] { return ExactOf(frame, p).num; });
+  });
 }
 
 }  // namespace pelmic
