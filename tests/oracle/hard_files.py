@@ -1,28 +1,16 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Site files that are hard for the exact path: found by mutation, or checked.
+"""Site files that are hard for the exact path, on the 16384x16384 screen.
 
-Run by hand, not in CI:
-  hard_files.py search build/release/tools/pelmic-render/pelmic-render [--family F] [--rounds N] [--seed S]
-                [--keep DIR]
-  hard_files.py check build/release/tests/oracle/pelmic_cluster_check [--count N] [--seed S] [--jobs J]
-                [--keep DIR] [--from N]
-The families: "powers" (powers of two from 2^-1074 up, and 16383, 16384 and
-their neighbours, on the 16384x16384 screen), "shared" (sites sharing an x or
-a y up to a few double steps, their other coordinate tiny), "ring" (sites
-rounded onto a circle of radius near 2^-1000) and "lattice" (a square
-lattice of step near 2^-1000 at the origin).
-
-search: from a random file of each family (--sites, 49), changes one
-coordinate at a time to another value the family uses, and keeps the change
-when pelmic-render --sites takes longer on the file (processor time, the
-least of two runs). It prints each family's slowest file with its time
-against a random 49-site file on the same screen, measured in the same run,
-and writes the files to --keep.
-
-check: files of the families with 4 to 12 sites, through the checker of
-cluster_files.py: every area, label, reported vertex and drawn edge end
-against the exact cells.
+Run by hand:  hard_files.py search RENDERER [--family F] [--rounds N] [--sites N] [--keep DIR]
+              hard_files.py check CHECKER [cluster_files.py's options]
+Families: "powers" (powers of two and 16383, 16384, each give or take a few
+double steps), "shared" (sites sharing an x or y to a few steps, the other
+coordinate tiny), "ring" and "lattice" (near 2^-1000). search mutates one
+coordinate at a time, keeping changes that make pelmic-render --sites slower
+(processor time), and prints each family's slowest file against a random
+49-site file timed in the same run. check sends files of 4 to 12 sites to
+cluster_files.py's checker.
 """
 import argparse
 import math
@@ -38,8 +26,7 @@ SCREEN = (16384, 16384)
 FAMILIES = ["powers", "shared", "ring", "lattice"]
 
 
-def steps(v, n):
-    return cluster_files.steps(v, n)
+steps = cluster_files.steps
 
 
 def values(rng, family):
