@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// page.js - the page around the program (pelmic.js): it measures the window,
-// sizes the canvas, offers full screen, queues input for the saver and gives
-// the program its turns of the event loop. The program draws; this file only
-// tells it what the page wants.
+// page.js - the page around the program (pelmic.js): it loads the program,
+// measures the window, sizes the canvas, offers full screen, keeps the screen
+// on in the saver, queues input for the saver and gives the program its turns
+// of the event loop. The program draws; this file only tells it what the page
+// wants.
 'use strict';
 
 (function () {
@@ -105,8 +106,33 @@
     if (turnWanted()) takeTurn();
   }
   document.addEventListener('visibilitychange', function () {
+    holdScreen();
     if (turnWanted()) takeTurn();
   });
+
+  // While the saver runs the screen stays on, where the browser offers a
+  // wake lock. The browser drops the lock whenever the page is hidden: it is
+  // asked for again when the page is shown. A refusal (a battery saver, a
+  // policy) leaves the screen to the system, as without one.
+  let screenWanted = false;
+  let wakeLock = null;  // the request on its way, or the lock held
+  function holdScreen() {
+    if (!screenWanted || wakeLock || !navigator.wakeLock || document.visibilityState !== 'visible') return;
+    const request = navigator.wakeLock.request('screen').then(function (lock) {
+      lock.addEventListener('release', function () {
+        if (wakeLock === request) wakeLock = null;
+      });
+      return lock;
+    }, function () {
+      if (wakeLock === request) wakeLock = null;
+      return null;
+    });
+    wakeLock = request;
+  }
+  function releaseScreen() {
+    if (wakeLock) wakeLock.then(function (lock) { if (lock) lock.release(); });
+    wakeLock = null;
+  }
 
   function frame() {
     frameDue = true;
@@ -282,6 +308,10 @@
     setCursorHidden: function (hidden) {
       canvas.style.cursor = hidden ? 'none' : '';
     },
+    keepScreenOn: function (on) {
+      screenWanted = on;
+      if (on) holdScreen(); else releaseScreen();
+    },
     leaveFullScreen: function () {
       // A saver that ends to start afresh at a new size keeps the screen.
       if (wantedRun === RunKind.saver) return;
@@ -297,9 +327,42 @@
     },
   };
 
+  // The program, once the page has painted, so that its download and
+  // compiling never hold up the page's first picture or its input. Served,
+  // pelmic.wasm compiles while it downloads; elsewhere (from disk), where a
+  // file beside the page cannot be fetched, its bytes come as a script.
+  function loadProgram() {
+    const served = location.protocol === 'http:' || location.protocol === 'https:';
+    if (!served) loadScript('pelmic-wasm.js');
+    loadScript('pelmic.js').onload = function () {
+      const options = { page: page };
+      if (!served) {
+        options.wasmBinary = bytesOfBase64(self.pelmicWasm);
+        delete self.pelmicWasm;
+      }
+      createPelmic(options).then(function (loaded) {
+        program = loaded;
+        wake();
+      });
+    };
+  }
+  function loadScript(source) {
+    const script = document.createElement('script');
+    script.src = source;
+    script.async = false;  // run in the order added
+    document.head.appendChild(script);
+    return script;
+  }
+  function bytesOfBase64(text) {
+    const binary = atob(text);
+    const bytes = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
+    return bytes;
+  }
+
   watchViewport();
-  createPelmic({ page: page }).then(function (loaded) {
-    program = loaded;
-    wake();
+  // A task queued in an animation frame runs once that frame is painted.
+  requestAnimationFrame(function () {
+    setTimeout(loadProgram, 0);
   });
 })();
