@@ -327,20 +327,33 @@
     },
   };
 
-  // The program, once the page has painted, so that its download and
-  // compiling never hold up the page's first picture or its input. Served,
-  // pelmic.wasm compiles while it downloads; elsewhere (from disk), where a
-  // file beside the page cannot be fetched, its bytes come as a script.
+  // The program. Served, it loads once the page has painted, so that its
+  // download (over a phone's network, say) never holds up the page's first
+  // picture or its input, and pelmic.wasm compiles while it downloads, beside
+  // pelmic.js. Elsewhere (from disk) there is nothing to download, and a file
+  // beside the page cannot be fetched: its bytes come as a script, at once.
+  const served = location.protocol === 'http:' || location.protocol === 'https:';
   function loadProgram() {
-    const served = location.protocol === 'http:' || location.protocol === 'https:';
-    if (!served) loadScript('pelmic-wasm.js');
-    loadScript('pelmic.js').onload = function () {
-      const options = { page: page };
-      if (!served) {
-        options.wasmBinary = bytesOfBase64(self.pelmicWasm);
+    let compiled = null;
+    if (served) {
+      // A server that does not call it application/wasm refuses streaming.
+      compiled = WebAssembly.compileStreaming(fetch('pelmic.wasm')).catch(function () {
+        return fetch('pelmic.wasm').then(function (response) { return response.arrayBuffer(); })
+          .then(function (bytes) { return WebAssembly.compile(bytes); });
+      });
+    } else {
+      loadScript('pelmic-wasm.js').onload = function () {
+        compiled = WebAssembly.compile(bytesOfBase64(self.pelmicWasm));
         delete self.pelmicWasm;
-      }
-      createPelmic(options).then(function (loaded) {
+      };
+    }
+    loadScript('pelmic.js').onload = function () {
+      createPelmic({ page: page, instantiateWasm: function (imports, receive) {
+        compiled.then(function (module) {
+          return WebAssembly.instantiate(module, imports).then(function (instance) { receive(instance, module); });
+        }).catch(function (error) { page.showError('the program did not load: ' + error.message); });
+        return {};
+      } }).then(function (loaded) {
         program = loaded;
         wake();
       });
@@ -361,8 +374,12 @@
   }
 
   watchViewport();
-  // A task queued in an animation frame runs once that frame is painted.
-  requestAnimationFrame(function () {
-    setTimeout(loadProgram, 0);
-  });
+  if (served) {
+    // A task queued in an animation frame runs once that frame is painted.
+    requestAnimationFrame(function () {
+      setTimeout(loadProgram, 0);
+    });
+  } else {
+    loadProgram();
+  }
 })();
