@@ -327,10 +327,10 @@
     },
   };
 
-  // The program. Served, it loads once the page has painted, so that its
-  // download (over a phone's network, say) never holds up the page's first
-  // picture or its input, and pelmic.wasm compiles while it downloads, beside
-  // pelmic.js. Elsewhere (from disk) there is nothing to download, and a file
+  // The program. Served, it loads once the page's first picture (the
+  // caption) is on the screen, so that its download (over a phone's network,
+  // say) never holds that up, nor the page's input; pelmic.wasm compiles while
+  // it downloads, beside pelmic.js. Elsewhere (from disk) there is nothing to download, and a file
   // beside the page cannot be fetched: its bytes come as a script, at once.
   const served = location.protocol === 'http:' || location.protocol === 'https:';
   function loadProgram() {
@@ -373,13 +373,29 @@
     return bytes;
   }
 
-  watchViewport();
-  if (served) {
-    // A task queued in an animation frame runs once that frame is painted.
-    requestAnimationFrame(function () {
-      setTimeout(loadProgram, 0);
-    });
-  } else {
-    loadProgram();
+  // On the screen is what the browser reports as the first contentful paint.
+  // A page hidden meanwhile paints nothing: it loads the program at once. A
+  // browser that reports no paints: once the first frame is painted (a task
+  // queued in an animation frame runs after it).
+  function loadOnceShown() {
+    let loading = false;
+    function loadOnce() {
+      if (!loading) loadProgram();
+      loading = true;
+    }
+    if (document.hidden) return loadOnce();
+    document.addEventListener('visibilitychange', loadOnce, { once: true });
+    if (!(PerformanceObserver.supportedEntryTypes || []).includes('paint')) {
+      requestAnimationFrame(function () { setTimeout(loadOnce, 0); });
+      return;
+    }
+    new PerformanceObserver(function (list, observer) {
+      if (list.getEntriesByName('first-contentful-paint').length === 0) return;
+      observer.disconnect();
+      loadOnce();
+    }).observe({ type: 'paint', buffered: true });
   }
+
+  watchViewport();
+  if (served) loadOnceShown(); else loadProgram();
 })();
