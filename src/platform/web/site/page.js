@@ -330,8 +330,9 @@
   // The program. Served, it loads once the page's first picture (the
   // caption) is on the screen, so that its download (over a phone's network,
   // say) never holds that up, nor the page's input; pelmic.wasm compiles while
-  // it downloads, beside pelmic.js. Elsewhere (from disk) there is nothing to download, and a file
-  // beside the page cannot be fetched: its bytes come as a script, at once.
+  // it downloads, beside pelmic.js. Elsewhere (from disk) there is nothing to
+  // download, and a file beside the page cannot be fetched: its bytes come as
+  // a script, at once.
   const served = location.protocol === 'http:' || location.protocol === 'https:';
   function loadProgram() {
     let compiled = null;
@@ -385,7 +386,7 @@
     }
     if (document.hidden) return loadOnce();
     document.addEventListener('visibilitychange', loadOnce, { once: true });
-    if (!(PerformanceObserver.supportedEntryTypes || []).includes('paint')) {
+    if (!window.PerformanceObserver || !(PerformanceObserver.supportedEntryTypes || []).includes('paint')) {
       requestAnimationFrame(function () { setTimeout(loadOnce, 0); });
       return;
     }
