@@ -72,7 +72,7 @@ pelmic_install_packages() {
   local try status
   for try in 1 2 3; do
     status=0
-    $sudo apt-get update -qq || status=$?
+    pelmic_apt update -qq || status=$?
     [ "$status" -ne 0 ] || break
     if [ "$try" -lt 3 ]; then
       echo "apt-get update failed (status $status); trying again in 30 s"
@@ -99,10 +99,15 @@ pelmic_install_packages() {
 PELMIC_INSTALLED=""
 PELMIC_INSTALLED_COUNT=0
 
-pelmic_apt_install() {
+pelmic_apt_install() { pelmic_apt install -y -qq --no-install-recommends "$@" >/dev/null; }
+
+# apt-get that waits while another apt or dpkg (a fresh machine's unattended
+# upgrades) holds dpkg's lock, until it is released, instead of failing every
+# package at once. The lists' lock is not waited for: the update's retries cover it.
+pelmic_apt() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+  $sudo apt-get -o DPkg::Lock::Timeout=-1 "$@"
 }
 
 # pelmic_not_tested PRESET WHAT MISSING: a preset that scripts/test could not
@@ -134,12 +139,11 @@ trap pelmic_finish EXIT
 # Builds the Debian package of a native preset, installs it and checks that
 # the installed program runs.
 pelmic_install_package() {
-  local preset=$1 sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  local preset=$1
   cmake --build --preset "$preset" --target package
   local deb
   deb=$(ls "$ROOT/build/$preset"/pelmic_*.deb)
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall "$deb" >/dev/null
+  DEBIAN_FRONTEND=noninteractive pelmic_apt install -y -qq --no-install-recommends --reinstall "$deb" >/dev/null
   pelmic /P
   echo "installed $(basename "$deb"); pelmic /P exited 0"
 }

@@ -15,6 +15,7 @@ void pelmic_put_pixels(const std::uint8_t* rgba, int left, int top, int width, i
 void pelmic_set_title(const char* text);
 void pelmic_show_error(const char* text);
 void pelmic_set_cursor_hidden(int hidden);
+void pelmic_keep_screen_on(int on);
 void pelmic_leave_full_screen();
 void pelmic_alert(const char* text);
 }
@@ -54,6 +55,7 @@ void PutPixels(const std::uint8_t* rgba, int left, int top, int width, int heigh
 void SetTitle(std::string_view title) { pelmic_set_title(std::string(title).c_str()); }
 void ShowError(std::string_view message) { pelmic_show_error(std::string(message).c_str()); }
 void SetCursorHidden(bool hidden) { pelmic_set_cursor_hidden(hidden ? 1 : 0); }
+void KeepScreenOn(bool on) { pelmic_keep_screen_on(on ? 1 : 0); }
 void LeaveFullScreen() { pelmic_leave_full_screen(); }
 void Alert(std::string_view text) { pelmic_alert(std::string(text).c_str()); }
 

@@ -50,6 +50,8 @@ void PutPixels(const std::uint8_t* rgba, int left, int top, int width, int heigh
 void SetTitle(std::string_view title);
 void ShowError(std::string_view message);
 void SetCursorHidden(bool hidden);
+// Keeps the screen from going dark (on) or leaves it to the system again.
+void KeepScreenOn(bool on);
 void LeaveFullScreen();
 void Alert(std::string_view text);
 

@@ -33,7 +33,9 @@ namespace pelmic::web {
 
 class PageRun final : public shell::SaverInput, public CycleObserver {
  public:
-  // Starts the picture of `size` device pixels, up to the cycle's first yield.
+  // A black picture of `size` device pixels; the cycle starts in the first
+  // turn, not in this one, which has made the canvas (a phone's processor
+  // takes tens of milliseconds for the two together).
   PageRun(const PageOptions& options, PictureSize size, std::uint64_t seed)
       : cycles_(options.cycles),
         title_("Pelmic: seed " + std::to_string(seed) + ", " + std::to_string(size.width) + "x" +
@@ -42,7 +44,6 @@ class PageRun final : public shell::SaverInput, public CycleObserver {
         random_(seed) {
     if (options.Reproducible()) browser::SetTitle(title_);
     cycle_ = DiagramCycles(window_.Surface(), random_, ScreenSize::OfPixels(size.width, size.height), this);
-    cycle_.Resume();
   }
 
   // One turn; false once the run is over: the page asked for another, or the

@@ -61,6 +61,10 @@ mergeInto(LibraryManager.library, {
     Module.page.setCursorHidden(hidden !== 0);
   },
 
+  pelmic_keep_screen_on: function (on) {
+    Module.page.keepScreenOn(on !== 0);
+  },
+
   pelmic_leave_full_screen: function () {
     Module.page.leaveFullScreen();
   },

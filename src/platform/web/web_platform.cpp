@@ -22,6 +22,11 @@ std::unique_ptr<shell::SaverWindow> WebPlatform::CreateSaverWindow() {
   return std::make_unique<BrowserWindow>(screenWidth_, screenHeight_);
 }
 
+void WebPlatform::SetScreenSaverActive(bool active) {
+  screenSaverActive_ = active;
+  browser::KeepScreenOn(active);
+}
+
 std::uint32_t WebPlatform::TimerSeed() { return static_cast<std::uint32_t>(ClockSeed()); }
 
 void WebPlatform::ShowCursor(bool show) {

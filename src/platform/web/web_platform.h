@@ -4,7 +4,8 @@
 //
 // A page has no system settings to change and no other copies to find: the
 // screen-saver setting lives in the page for as long as it is open, and every
-// tab is a program of its own.
+// tab is a program of its own. While it is on (the saver runs), the page
+// keeps the screen from going dark.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +29,7 @@ class WebPlatform final : public shell::Platform {
   std::uint32_t TimerSeed() override;
   void ShowCursor(bool show) override;
   bool ScreenSaverActive() override { return screenSaverActive_; }
-  void SetScreenSaverActive(bool active) override { screenSaverActive_ = active; }
+  void SetScreenSaverActive(bool active) override;
 
  private:
   int screenWidth_;

@@ -7,13 +7,14 @@ and, for the cases that run in every engine, in Firefox or WebKit too.
                     [--engine chromium|firefox|webkit]
 
 Cases:
-  site           the built site: exactly its four files, under 1 MiB
+  site           the built site: exactly its six files, under 1 MiB
   reproducible   ?seed=N&size=WxH&cycles=K shows pelmic-render's last picture, pixel for pixel
   served         from file:// and from a static server: no console error, no request beyond the site
   parameters     the page refuses what the renderer refuses, and shows what it accepts
   device_pixels  one canvas pixel per device pixel; a resize starts a fresh picture (or saver) at the new size
   saver          a key, a click, a real pointer move and a tap leave the saver; a resting pointer, a held
-                 key's repeats and a resting finger do not (touch where the engine's automation sends it)
+                 key's repeats and a resting finger do not (touch where the engine's automation sends it);
+                 the engine's screen wake lock held in the saver (where it grants one), released after
   full_screen    F runs the saver in full screen at the screen's device pixels, a key leaves it
   pacing         every yield one turn of the event loop; the pause, the first pale pixel, the longest task
   hidden_tab     a hidden tab takes no turns, and the cycle goes on when it is shown
@@ -49,7 +50,7 @@ from webdriver import TouchRefused, WebKit  # noqa: E402
 # One adapter per engine; the cases that take `ENGINES[args.engine]` run in each.
 ENGINES = {"chromium": Chromium, "firefox": Firefox, "webkit": WebKit}
 
-SITE_FILES = {"index.html", "page.css", "page.js", "pelmic.js"}
+SITE_FILES = {"index.html", "page.css", "page.js", "pelmic.js", "pelmic.wasm", "pelmic-wasm.js"}
 SITE_LIMIT = 1 << 20
 PAUSE_ROUNDS = 1276600
 
@@ -353,6 +354,16 @@ def rest_finger(page):
 
 # A phone's browser, which offers full screen to videos only.
 NO_FULL_SCREEN = "Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false });"
+# Notes every screen wake lock the engine gives the page, or the name of its refusal.
+WAKE_LOCKS = """if (window.WakeLock) { const request = WakeLock.prototype.request; window.pelmicLocks = [];
+  WakeLock.prototype.request = function () { return request.apply(this, arguments).then(
+    lock => (pelmicLocks.push(lock), lock), refusal => { pelmicLocks.push(refusal.name); throw refusal; }); }; }"""
+
+
+def locks(held):
+    """True when every wake lock given is held (or released), and any refused was refused by permission."""
+    return f"(window.pelmicLocks || []).every(lock => lock === 'NotAllowedError' || lock.released === {str(not held).lower()})"
+
 
 # (what the user does, how the saver is started, the action, whether it leaves, full screen offered)
 SAVER_EXITS = [
@@ -370,11 +381,12 @@ SAVER_EXITS = [
 
 def case_saver(args, failures):
     with ENGINES[args.engine](window=(1000, 700), screen=(1600, 1200)) as browser, \
-            site_with_script(args.site, NO_FULL_SCREEN) as phone_site:
+            site_with_script(args.site, WAKE_LOCKS) as site, \
+            site_with_script(args.site, NO_FULL_SCREEN + WAKE_LOCKS) as phone_site:
         browser.park_pointer(200, 200)
         for name, enter, act, leaves, full_screen in SAVER_EXITS:
             page = browser.sized_page()
-            page.navigate(file_url(args.site if full_screen else phone_site))
+            page.navigate(file_url(site if full_screen else phone_site))
             page.wait_for(WINDOW_FILLED, timeout=30)
             # Where full screen is not offered, the page says how the saver starts.
             told = page.evaluate("!document.getElementById('no-full-screen').hidden")
@@ -390,7 +402,9 @@ def saver_exit(page, failures, name, enter, act, leaves, full_screen):
     in_saver = FULL_SCREEN if full_screen else "document.body.classList.contains('saver')"
     # At the size the browser gives it last: WebKit grows the window late.
     settled = SCREEN_FILLED if full_screen else f"{in_saver} && {WINDOW_FILLED}"
-    page.wait_for(f"{settled} && {CANVAS}.style.cursor === 'none'", timeout=30)
+    # The wake lock asked for (granted or refused) where the engine has one.
+    page.wait_for(f"{settled} && {CANVAS}.style.cursor === 'none' && (window.pelmicLocks || [1]).length", timeout=30)
+    failures.check(page.evaluate(locks(held=True)), f"{name}: wake locks {page.evaluate('String(window.pelmicLocks)')}")
     caption_hidden = page.evaluate(f"document.elementFromPoint(innerWidth - 100, innerHeight - 50) === {CANVAS}")
     failures.check(caption_hidden, f"{name}: something covers the canvas in the saver")
     page.pointer("move", 200, 200)  # the first position, only recorded
@@ -400,13 +414,15 @@ def saver_exit(page, failures, name, enter, act, leaves, full_screen):
     if leaves:
         try:
             page.wait_for(f"!document.fullscreenElement && !document.body.classList.contains('saver') && "
-                          f"{CANVAS}.style.cursor === '' && {WINDOW_FILLED}", timeout=10)
+                          f"{CANVAS}.style.cursor === '' && {WINDOW_FILLED} && "
+                          f"{locks(held=False)}", timeout=10)
             print(f"{name}: the saver ended, the page draws again")
         except TimeoutError:
-            failures.check(False, f"{name}: the saver still runs")
+            failures.check(False, f"{name}: the saver still runs, or its wake lock is held")
     else:
         time.sleep(1.0)
-        failures.check(page.evaluate(in_saver), f"{name}: the saver ended")
+        failures.check(page.evaluate(f"{in_saver} && {locks(held=True)}"),
+                       f"{name}: the saver ended, or its wake lock")
         print(f"{name}: the saver still runs")
 
 

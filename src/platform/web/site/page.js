@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// page.js - the page around the program (pelmic.js): it measures the window,
-// sizes the canvas, offers full screen, queues input for the saver and gives
-// the program its turns of the event loop. The program draws; this file only
-// tells it what the page wants.
+// page.js - the page around the program (pelmic.js): it loads the program,
+// measures the window, sizes the canvas, offers full screen, keeps the screen
+// on in the saver, queues input for the saver and gives the program its turns
+// of the event loop. The program draws; this file only tells it what the page
+// wants.
 'use strict';
 
 (function () {
@@ -105,8 +106,33 @@
     if (turnWanted()) takeTurn();
   }
   document.addEventListener('visibilitychange', function () {
+    holdScreen();
     if (turnWanted()) takeTurn();
   });
+
+  // While the saver runs the screen stays on, where the browser offers a
+  // wake lock. The browser drops the lock whenever the page is hidden: it is
+  // asked for again when the page is shown. A refusal (a battery saver, a
+  // policy) leaves the screen to the system, as without one.
+  let screenWanted = false;
+  let wakeLock = null;  // the request on its way, or the lock held
+  function holdScreen() {
+    if (!screenWanted || wakeLock || !navigator.wakeLock || document.visibilityState !== 'visible') return;
+    const request = navigator.wakeLock.request('screen').then(function (lock) {
+      lock.addEventListener('release', function () {
+        if (wakeLock === request) wakeLock = null;
+      });
+      return lock;
+    }, function () {
+      if (wakeLock === request) wakeLock = null;
+      return null;
+    });
+    wakeLock = request;
+  }
+  function releaseScreen() {
+    if (wakeLock) wakeLock.then(function (lock) { if (lock) lock.release(); });
+    wakeLock = null;
+  }
 
   function frame() {
     frameDue = true;
@@ -282,6 +308,10 @@
     setCursorHidden: function (hidden) {
       canvas.style.cursor = hidden ? 'none' : '';
     },
+    keepScreenOn: function (on) {
+      screenWanted = on;
+      if (on) holdScreen(); else releaseScreen();
+    },
     leaveFullScreen: function () {
       // A saver that ends to start afresh at a new size keeps the screen.
       if (wantedRun === RunKind.saver) return;
@@ -297,9 +327,76 @@
     },
   };
 
+  // The program. Served, it loads once the page's first picture (the
+  // caption) is on the screen, so that its download (over a phone's network,
+  // say) never holds that up, nor the page's input; pelmic.wasm compiles while
+  // it downloads, beside pelmic.js. Elsewhere (from disk) there is nothing to
+  // download, and a file beside the page cannot be fetched: its bytes come as
+  // a script, at once.
+  const served = location.protocol === 'http:' || location.protocol === 'https:';
+  function loadProgram() {
+    let compiled = null;
+    if (served) {
+      // A server that does not call it application/wasm refuses streaming.
+      compiled = WebAssembly.compileStreaming(fetch('pelmic.wasm')).catch(function () {
+        return fetch('pelmic.wasm').then(function (response) { return response.arrayBuffer(); })
+          .then(function (bytes) { return WebAssembly.compile(bytes); });
+      });
+    } else {
+      loadScript('pelmic-wasm.js').onload = function () {
+        compiled = WebAssembly.compile(bytesOfBase64(self.pelmicWasm));
+        delete self.pelmicWasm;
+      };
+    }
+    loadScript('pelmic.js').onload = function () {
+      createPelmic({ page: page, instantiateWasm: function (imports, receive) {
+        compiled.then(function (module) {
+          return WebAssembly.instantiate(module, imports).then(function (instance) { receive(instance, module); });
+        }).catch(function (error) { page.showError('the program did not load: ' + error.message); });
+        return {};
+      } }).then(function (loaded) {
+        program = loaded;
+        wake();
+      });
+    };
+  }
+  function loadScript(source) {
+    const script = document.createElement('script');
+    script.src = source;
+    script.async = false;  // run in the order added
+    document.head.appendChild(script);
+    return script;
+  }
+  function bytesOfBase64(text) {
+    const binary = atob(text);
+    const bytes = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
+    return bytes;
+  }
+
+  // On the screen is what the browser reports as the first contentful paint.
+  // A page hidden meanwhile paints nothing: it loads the program at once. A
+  // browser that reports no paints: once the first frame is painted (a task
+  // queued in an animation frame runs after it).
+  function loadOnceShown() {
+    let loading = false;
+    function loadOnce() {
+      if (!loading) loadProgram();
+      loading = true;
+    }
+    if (document.hidden) return loadOnce();
+    document.addEventListener('visibilitychange', loadOnce, { once: true });
+    if (!window.PerformanceObserver || !(PerformanceObserver.supportedEntryTypes || []).includes('paint')) {
+      requestAnimationFrame(function () { setTimeout(loadOnce, 0); });
+      return;
+    }
+    new PerformanceObserver(function (list, observer) {
+      if (list.getEntriesByName('first-contentful-paint').length === 0) return;
+      observer.disconnect();
+      loadOnce();
+    }).observe({ type: 'paint', buffered: true });
+  }
+
   watchViewport();
-  createPelmic({ page: page }).then(function (loaded) {
-    program = loaded;
-    wake();
-  });
+  if (served) loadOnceShown(); else loadProgram();
 })();
