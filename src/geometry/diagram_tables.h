@@ -53,7 +53,7 @@ struct CornerSites {
 // that end the edge are ever placed in coordinates (ResolvePoint).
 struct CutList {
   std::int16_t cutCount = 0;
-  std::array<Place, kCutSlots> cutPlace{};
+  std::array<LinePlace, kCutSlots> cutPlace{};
   // Per third site m (its slot): where its bisector with i crosses the pair's
   // bisector, and whether it takes part at all (a later copy of i or k does
   // not).
@@ -61,7 +61,7 @@ struct CutList {
   std::array<bool, kSiteSlots> takesPart{};
 
   void Append(const Place& place) {
-    cutPlace.at(cutCount) = place;
+    cutPlace.at(cutCount) = place.where;
     ++cutCount;
   }
 };

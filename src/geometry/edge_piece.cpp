@@ -40,7 +40,7 @@ Stretch QualifyingStretch(const SiteTable& sites, int i, int k, const PairBisect
 // segment is always appended.
 void ExpectCut(const CutList& cuts, const Place& place) {
   for (int c = 0; c < cuts.cutCount; ++c) {
-    if (SamePlace(cuts.cutPlace.at(c).where, place.where)) return;
+    if (SamePlace(cuts.cutPlace.at(c), place.where)) return;
   }
   throw std::logic_error("an end of the edge is no cut point");
 }

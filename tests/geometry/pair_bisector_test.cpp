@@ -23,7 +23,7 @@ struct CutPoint {
 // The cut's drawn point; the tests' pairs are sites 1 and 2.
 CutPoint Cut(const DiagramTables& tables, const PairBisector& line, int slot) {
   CutPoint p{};
-  ResolvePoint(tables.sites, 1, 2, line, tables.cuts.cutPlace.at(slot).where, kScreen, p.x, p.y);
+  ResolvePoint(tables.sites, 1, 2, line, tables.cuts.cutPlace.at(slot), kScreen, p.x, p.y);
   return p;
 }
 
