@@ -5,9 +5,8 @@
 #
 #   pelmic_install_licenses(. ${PELMIC_BUILT_IN_LICENSES} gcc-runtime mingw-w64)
 
-# What every program carries: the font, its rasteriser, and Boost's
-# header-only code in the geometry.
-set(PELMIC_BUILT_IN_LICENSES dejavu stb boost)
+# What every program carries: the font and its rasteriser.
+set(PELMIC_BUILT_IN_LICENSES dejavu stb)
 
 function(pelmic_install_licenses destination)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${destination} RENAME LICENSE.txt)

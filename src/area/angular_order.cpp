@@ -3,6 +3,8 @@
 
 #include <array>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "geometry/exact_sign.h"
 #include "geometry/numeric.h"
@@ -17,7 +19,6 @@ struct Direction {
   int rank = 0;
   bool atSite = false;
   const VertexExact* exact = nullptr;
-  double x = 0, y = 0;
 };
 
 struct SiteView {
@@ -26,17 +27,9 @@ struct SiteView {
   double sx, sy;
 };
 
-// The exact direction, as rationals.
-void ExactDirection(const Direction& d, const SiteView& s, Rational& dx, Rational& dy) {
-  if (d.atSite) {
-    dx = Rational(d.dx.v);
-    dy = Rational(d.dy.v);
-    return;
-  }
-  SourcePoint<Rational>(d.exact->source, s.sx, s.sy, d.x, d.y, dx, dy);
-  dx -= Rational(s.sx);
-  dy -= Rational(s.sy);
-}
+// The exact direction, times the vertex's positive denominator.
+const Dyadic& ExactDx(const Direction& d, const SiteView& s) { return d.exact->Exactly(s.sx, s.sy).dx; }
+const Dyadic& ExactDy(const Direction& d, const SiteView& s) { return d.exact->Exactly(s.sx, s.sy).dy; }
 
 int Rank(int sgx, int sgy) {
   if (sgx < 0) return 1;
@@ -47,19 +40,11 @@ int Rank(int sgx, int sgy) {
 Direction DirectionOf(const SiteView& s, int v) {
   Direction d;
   d.exact = &s.cells.Exact(s.row, v);
-  d.x = s.cells.X(s.row, v);
-  d.y = s.cells.Y(s.row, v);
   d.dx = d.exact->x - Bounded(s.sx);
   d.dy = d.exact->y - Bounded(s.sy);
-  Rational ex, ey;
-  bool exactDone = false;
-  const auto exactly = [&](bool wantX) {
-    if (!exactDone) ExactDirection(d, s, ex, ey);
-    exactDone = true;
-    return wantX ? ex : ey;
-  };
-  int sgx = SignWith(d.dx, [&] { return exactly(true); });
-  int sgy = SignWith(d.dy, [&] { return exactly(false); });
+  ScaleUpTiny(d.dx, d.dy);  // near a tiny site, so that cross products do not underflow
+  int sgx = SignWith(d.dx, [&] { return ExactDx(d, s); });
+  int sgy = SignWith(d.dy, [&] { return ExactDy(d, s); });
   if (sgx == 0 && sgy == 0) {
     // Only a screen corner can be the site itself: point out of the screen.
     d.atSite = true;
@@ -78,28 +63,29 @@ bool Before(const Direction& a, const Direction& b, const SiteView& s) {
   if (a.rank != b.rank) return a.rank < b.rank;
   if (a.rank == 0 || a.rank == 2) return false;
   return SignWith(a.dx * b.dy - a.dy * b.dx, [&] {
-           Rational ax, ay, bx, by;
-           ExactDirection(a, s, ax, ay);
-           ExactDirection(b, s, bx, by);
-           return Rational(ax * by - ay * bx);
+           const auto part = [&](const Direction& d, bool x) {
+             return d.atSite ? Dyadic(x ? d.dx.v : d.dy.v) : (x ? ExactDx(d, s) : ExactDy(d, s));
+           };
+           return part(a, true) * part(b, false) - part(a, false) * part(b, true);
          }) < 0;
 }
 
-// Rewrites the row in the order `order` gives.
+// Rewrites the row in the order `order` gives (slot v takes the vertex from
+// slot order[v]), in place: one cycle of the permutation at a time.
 void Permute(CellVertexTable& cells, int row, std::span<const int> order) {
-  std::array<double, kVertexSlots> x, y, angle;
-  std::array<VertexExact, kVertexSlots> exact;
-  for (std::size_t v = 0; v < order.size(); ++v) {
-    x.at(v) = cells.X(row, order[v]);
-    y.at(v) = cells.Y(row, order[v]);
-    angle.at(v) = cells.Angle(row, order[v]);
-    exact.at(v) = cells.Exact(row, order[v]);
-  }
-  for (std::size_t v = 0; v < order.size(); ++v) {
-    cells.XRow(row).at(v) = x.at(v);
-    cells.YRow(row).at(v) = y.at(v);
-    cells.AngleRow(row).at(v) = angle.at(v);
-    cells.ExactRowOf(row).at(v) = exact.at(v);
+  std::array<bool, kVertexSlots> placed;
+  placed.fill(false);
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    for (std::size_t v = start; !placed.at(v);) {
+      placed.at(v) = true;
+      const std::size_t from = static_cast<std::size_t>(order[v]);
+      if (from == start) break;
+      std::swap(cells.XRow(row).at(v), cells.XRow(row).at(from));
+      std::swap(cells.YRow(row).at(v), cells.YRow(row).at(from));
+      std::swap(cells.AngleRow(row).at(v), cells.AngleRow(row).at(from));
+      std::swap(cells.ExactRowOf(row).at(v), cells.ExactRowOf(row).at(from));
+      v = from;
+    }
   }
 }
 
@@ -108,7 +94,7 @@ void Permute(CellVertexTable& cells, int row, std::span<const int> order) {
 void OrderCellVertices(CellVertexTable& cells, int row, double siteX, double siteY) {
   const std::int16_t n = cells.VertexCount(row);
   const std::size_t count = static_cast<std::size_t>(n);
-  std::array<double, kVertexSlots> keys{}, index{}, unused{};
+  std::array<double, kVertexSlots> keys, index, unused;
   for (int v = 0; v < n; ++v) {
     keys.at(v) = cells.Angle(row, v);
     index.at(v) = v;
@@ -116,8 +102,8 @@ void OrderCellVertices(CellVertexTable& cells, int row, double siteX, double sit
   hSort(n, std::span<double>(keys).first(count), std::span<double>(index).first(count),
         std::span<double>(unused).first(count));
   const SiteView view{cells, row, siteX, siteY};
-  std::array<Direction, kVertexSlots> directions;
-  std::array<int, kVertexSlots> order{};
+  std::vector<Direction> directions(count);
+  std::array<int, kVertexSlots> order;
   for (int v = 0; v < n; ++v) {
     order.at(v) = static_cast<int>(index.at(v));
     directions.at(order.at(v)) = DirectionOf(view, order.at(v));

@@ -3,9 +3,13 @@
 // exact value, for the fast first evaluation of every geometric predicate.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <concepts>
 #include <limits>
+
+#include "geometry/numeric.h"
 
 namespace pelmic {
 
@@ -70,5 +74,62 @@ inline Bounded operator/(const Bounded& a, const Bounded& b) {
 
 inline Bounded Abs(const Bounded& a) { return {std::abs(a.v), a.e}; }
 inline double Abs(double a) { return std::abs(a); }
+
+inline double Half(double a) { return a / 2; }
+// Halving is exact but below the normal range, where it may round.
+inline Bounded Half(const Bounded& a) { return {a.v / 2, a.e / 2 + kUnderflowPad}; }
+
+// The doubles a computation in T would give: the same operations in the same
+// order give the same doubles in both types.
+inline double ValueOf(double a) { return a; }
+inline double ValueOf(const Bounded& a) { return a.v; }
+
+// The same value, its distance from the exact one unknown.
+inline double WithoutBound(double a) { return a; }
+inline Bounded WithoutBound(const Bounded& a) { return {a.v, std::numeric_limits<double>::infinity()}; }
+
+// The smaller and the larger of two, picked by value as in doubles. Where
+// the bounds prove the exact values in the same order, the one picked is the
+// exact one's counterpart, within its own bound; else it lies within the
+// larger bound of the exact smaller or larger (a line clipped on one axis far
+// outside the screen, where its other axis decides, keeps its small bound).
+inline double MinOf(double a, double b) { return std::min(a, b); }
+inline double MaxOf(double a, double b) { return std::max(a, b); }
+inline Bounded MaxOf(const Bounded& a, const Bounded& b) {
+  const Bounded difference = a - b;
+  if (difference.SignKnown()) return difference.v > 0 ? a : b;
+  return {std::max(a.v, b.v), std::max(a.e, b.e)};
+}
+inline Bounded MinOf(const Bounded& a, const Bounded& b) {
+  const Bounded difference = a - b;
+  if (difference.SignKnown()) return difference.v < 0 ? a : b;
+  return {std::min(a.v, b.v), std::max(a.e, b.e)};
+}
+
+// The parts of a homogeneous expression (differences of sites a hair apart),
+// all scaled by one power of two where the largest is tiny, so that their
+// products do not underflow: the expression's sign, and its ratio to another
+// of the same degree, stay as they are. Exact, as scaling up is. A no-op for
+// exact types.
+template <class... T>
+void ScaleUpTiny(T&...) {}
+
+template <class... B>
+  requires(std::same_as<B, Bounded> && ...)
+void ScaleUpTiny(B&... parts) {
+  if (((std::abs(parts.v) >= kTinyDifference) || ...)) [[likely]] return;
+  const double largest = std::max({std::abs(parts.v)...});
+  if (largest == 0) return;
+  // By 2^-ilogb(largest), in two steps where that is beyond the doubles' range.
+  const int e = std::ilogb(largest);
+  const double first = std::ldexp(1.0, std::min(-e, 1000)), second = std::ldexp(1.0, -e - std::min(-e, 1000));
+  ((parts = {parts.v * first * second, parts.e * first * second}), ...);
+}
+
+inline void ScaleToUnit(Bounded& a, Bounded& b) {
+  const int e = UnitExponent(a.v, b.v);
+  a = {std::scalbn(a.v, -e), std::scalbn(a.e, -e)};
+  b = {std::scalbn(b.v, -e), std::scalbn(b.e, -e)};
+}
 
 }  // namespace pelmic

@@ -7,25 +7,32 @@
 namespace pelmic {
 namespace {
 
-VertexExact MakeExact(const VertexSource& source, double x, double y, double siteX, double siteY) {
-  VertexExact v{source, {}, {}};
-  SourcePoint<Bounded>(source, siteX, siteY, x, y, v.x, v.y);
-  return v;
+// a.x / a.d == b.x / b.d, and the same in y.
+bool SameExactPoint(const ExactVertex& a, const ExactVertex& b) {
+  return (a.dx * b.point.d - b.dx * a.point.d).sign() == 0 && (a.dy * b.point.d - b.dy * a.point.d).sign() == 0;
 }
 
 // Exact equality of the points behind two vertices of the cell of (sx, sy).
-bool SamePoint(const VertexExact& a, double ax, double ay, const VertexExact& b, double bx, double by, double sx,
-               double sy) {
+bool SamePoint(const VertexExact& a, const VertexExact& b, double sx, double sy) {
   if (SameSource(a.source, b.source)) return true;
   if ((a.x - b.x).SignKnown() || (a.y - b.y).SignKnown()) return false;
   ++Decisions().exact;
-  Rational px, py, qx, qy;
-  SourcePoint<Rational>(a.source, sx, sy, ax, ay, px, py);
-  SourcePoint<Rational>(b.source, sx, sy, bx, by, qx, qy);
-  return px == qx && py == qy;
+  return SameExactPoint(a.Exactly(sx, sy), b.Exactly(sx, sy));
 }
 
 }  // namespace
+
+const ExactVertex& VertexExact::Exactly(double sx, double sy) const {
+  if (!exact) exact = std::make_shared<const ExactVertex>(ExactVertexOf(source, sx, sy));
+  return *exact;
+}
+
+VertexExact MakeVertexExact(const VertexSource& source, double x, double y, double sx, double sy) {
+  VertexExact v{source, {}, {}, {}};
+  if (source.place.kind == LinePlace::Kind::kNone) v.source.place = {LinePlace::Kind::kNone, x, y};
+  SourcePoint<Bounded>(v.source, sx, sy, v.x, v.y);
+  return v;
+}
 
 double AngleAboutSite(double px, double py, double sx, double sy) {
   const double dy = py - sy;
@@ -38,24 +45,21 @@ double AngleAboutSite(double px, double py, double sx, double sy) {
   return px > sx ? kThreeHalfPi - a : kHalfPi + a;
 }
 
-bool CellVertexTable::IsCellVertex(int site, double x, double y, double siteX, double siteY,
-                                   const VertexSource& source) const {
-  const VertexExact candidate = MakeExact(source, x, y, siteX, siteY);
+bool CellVertexTable::IsCellVertex(int site, const VertexExact& candidate, double siteX, double siteY) const {
   const int n = VertexCount(site);
   for (int v = 0; v < n; ++v) {
-    if (SamePoint(candidate, x, y, Exact(site, v), X(site, v), Y(site, v), siteX, siteY)) return true;
+    if (SamePoint(candidate, Exact(site, v), siteX, siteY)) return true;
   }
   return false;
 }
 
-void CellVertexTable::AddCellVertex(int site, double x, double y, double siteX, double siteY,
-                                    const VertexSource& source) {
+void CellVertexTable::AddPreparedVertex(int site, double x, double y, double siteX, double siteY, VertexExact exact) {
   std::int16_t& count = vertexCount_.at(site);
   const int n = count;
   vertexX_.at(site).at(n) = x;
   vertexY_.at(site).at(n) = y;
   vertexAngle_.at(site).at(n) = AngleAboutSite(x, y, siteX, siteY);
-  vertexExact_.at(site).at(n) = MakeExact(source, x, y, siteX, siteY);
+  vertexExact_.at(site).at(n) = std::move(exact);
   ++count;
 }
 

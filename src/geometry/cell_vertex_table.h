@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "geometry/bounded.h"
 #include "geometry/vertex_source.h"
@@ -19,11 +20,20 @@ inline constexpr int kVertexSlots = 101;
 double AngleAboutSite(double px, double py, double sx, double sy);
 
 // A vertex's exact source and its exact point bounded in doubles, worked out
-// once when it is recorded.
+// once when it is recorded; the exact point itself the first time a decision
+// needs it, and kept with the vertex (where many bisectors meet at one point
+// every decision there needs it).
 struct VertexExact {
   VertexSource source;
   Bounded x, y;
+  mutable std::shared_ptr<const ExactVertex> exact;
+
+  // The exact point, the vertex lying in the cell of (sx, sy).
+  const ExactVertex& Exactly(double sx, double sy) const;
 };
+
+// A vertex about to be recorded at (x, y) in the cell of (sx, sy).
+VertexExact MakeVertexExact(const VertexSource& source, double x, double y, double sx, double sy);
 
 class CellVertexTable {
  public:
@@ -35,9 +45,16 @@ class CellVertexTable {
 
   // True when the cell of (siteX, siteY) already holds the exact point of
   // `source` recorded at (x, y): a vertex found from two pairs is one vertex.
-  bool IsCellVertex(int site, double x, double y, double siteX, double siteY, const VertexSource& source = {}) const;
+  bool IsCellVertex(int site, double x, double y, double siteX, double siteY, const VertexSource& source = {}) const {
+    return IsCellVertex(site, MakeVertexExact(source, x, y, siteX, siteY), siteX, siteY);
+  }
+  bool IsCellVertex(int site, const VertexExact& candidate, double siteX, double siteY) const;
   // Appends (x, y) with its angle about (siteX, siteY); no duplicate test.
-  void AddCellVertex(int site, double x, double y, double siteX, double siteY, const VertexSource& source = {});
+  void AddCellVertex(int site, double x, double y, double siteX, double siteY, const VertexSource& source = {}) {
+    AddPreparedVertex(site, x, y, siteX, siteY, MakeVertexExact(source, x, y, siteX, siteY));
+  }
+  // The same for a vertex whose exact side is prepared (and perhaps worked out) already.
+  void AddPreparedVertex(int site, double x, double y, double siteX, double siteY, VertexExact exact);
 
   double X(int site, int v) const { return vertexX_.at(site).at(v); }
   double Y(int site, int v) const { return vertexY_.at(site).at(v); }

@@ -48,26 +48,20 @@ struct CornerSites {
   std::int32_t cornerSiteBR = 0;
 };
 
-// The cut points of the current pair: the drawn point (cutX, cutY), its
-// position along the rounded bisector (cutAux) and the exact place it stands
-// for (cutPlace), by which they are sorted and told apart.
+// The cut points of the current pair, as the exact places they stand for:
+// the edge search orders and tells them apart by these, and only the two
+// that end the edge are ever placed in coordinates (ResolvePoint).
 struct CutList {
   std::int16_t cutCount = 0;
-  std::array<double, kCutSlots> cutX{};
-  std::array<double, kCutSlots> cutY{};
-  std::array<double, kCutSlots> cutAux{};
-  std::array<Place, kCutSlots> cutPlace{};
+  std::array<LinePlace, kCutSlots> cutPlace{};
   // Per third site m (its slot): where its bisector with i crosses the pair's
   // bisector, and whether it takes part at all (a later copy of i or k does
   // not).
   std::array<Place, kSiteSlots> thirdPlace{};
   std::array<bool, kSiteSlots> takesPart{};
 
-  void Append(double along, double x, double y, const Place& place) {
-    cutX.at(cutCount) = x;
-    cutY.at(cutCount) = y;
-    cutAux.at(cutCount) = along;
-    cutPlace.at(cutCount) = place;
+  void Append(const Place& place) {
+    cutPlace.at(cutCount) = place.where;
     ++cutCount;
   }
 };

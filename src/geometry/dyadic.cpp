@@ -1,24 +1,94 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/dyadic.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace pelmic {
+namespace {
+
+std::uint64_t BitsOf(double x) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
+}  // namespace
 
 Dyadic::Dyadic(double x) {
   if (x == 0) return;
-  int exponent = 0;
-  const double fraction = std::frexp(x, &exponent);  // in [0.5, 1): 53 bits after the point
-  m_ = static_cast<std::int64_t>(std::ldexp(fraction, 53));
-  e_ = exponent - 53;
+  // Read off the bits: a normal double is (2^52 + fraction) * 2^(field - 1075),
+  // a subnormal fraction * 2^-1074.
+  const std::uint64_t bits = BitsOf(x);
+  const int field = static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+  if (field != 0) m |= std::uint64_t{1} << 52;
+  // Without its trailing zeros: whole-pixel and power-of-two coordinates stay short.
+  const int zeros = std::countr_zero(m);
+  const std::int64_t magnitude = static_cast<std::int64_t>(m >> zeros);
+  m_ = BigInteger(x < 0 ? -magnitude : magnitude);
+  e_ = (field != 0 ? field - 1075 : -1074) + zeros;
 }
 
+double Dyadic::Leading(int& exponent) const {
+  const double fraction = m_.Leading(exponent);
+  exponent += e_;
+  return fraction;
+}
+
+Dyadic operator-(const Dyadic& a) { return Dyadic(-a.m_, a.e_); }
+Dyadic operator-(const Dyadic& a, const Dyadic& b) { return a + -b; }
+Dyadic operator*(const Dyadic& a, const Dyadic& b) { return Dyadic(a.m_ * b.m_, a.e_ + b.e_); }
+Dyadic Abs(const Dyadic& a) { return a.sign() < 0 ? -a : a; }
+
 Dyadic operator+(const Dyadic& a, const Dyadic& b) {
-  if (a.m_.is_zero()) return b;
-  if (b.m_.is_zero()) return a;
-  const int e = std::min(a.e_, b.e_);
-  return Dyadic((a.m_ << (a.e_ - e)) + (b.m_ << (b.e_ - e)), e);
+  if (a.sign() == 0) return b;
+  if (b.sign() == 0) return a;
+  if (a.e_ == b.e_) return Dyadic(a.m_ + b.m_, a.e_);
+  const Dyadic& low = a.e_ < b.e_ ? a : b;
+  const Dyadic& high = a.e_ < b.e_ ? b : a;
+  return Dyadic(low.m_ + high.m_.ShiftedLeft(high.e_ - low.e_), low.e_);
+}
+
+namespace {
+
+bool OddSignificand(double q) { return (BitsOf(q) & 1u) != 0; }
+
+// The sign of n - (p + q) / 2 * d, d > 0.
+int SideOfMidpoint(const Dyadic& n, double p, double q, const Dyadic& d) {
+  return (n - (Dyadic(p) + Dyadic(q)).Half() * d).sign();
+}
+
+}  // namespace
+
+double RoundedQuotient(const Dyadic& n, const Dyadic& d) {
+  if (n.sign() == 0) return 0;
+  const Dyadic an = Abs(n), ad = Abs(d);
+  int en = 0, ed = 0;
+  const double fn = an.Leading(en), fd = ad.Leading(ed);
+  // Within a few steps of the answer; the exact comparisons walk the rest.
+  double q = std::ldexp(fn / fd, en - ed);
+  for (bool moved = true; moved;) {
+    moved = false;
+    const double down = std::nextafter(q, 0.0);
+    if (q > 0) {
+      const int side = SideOfMidpoint(an, down, q, ad);
+      if (side < 0 || (side == 0 && OddSignificand(q))) {
+        q = down;
+        moved = true;
+        continue;
+      }
+    }
+    const double up = std::nextafter(q, INFINITY);
+    const int side = SideOfMidpoint(an, q, up, ad);
+    if (side > 0 || (side == 0 && OddSignificand(q))) {
+      q = up;
+      moved = true;
+    }
+  }
+  return n.sign() == d.sign() ? q : -q;
 }
 
 }  // namespace pelmic

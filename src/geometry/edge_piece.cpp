@@ -36,24 +36,27 @@ Stretch QualifyingStretch(const SiteTable& sites, int i, int k, const PairBisect
   return s;
 }
 
-bool SamePlace(const LinePlace& a, const LinePlace& b) { return a.kind == b.kind && a.a == b.a && a.b == b.b; }
-
-// The cut standing for `place`: every end of the stretch is a cut, since a
-// crossing strictly inside the segment is always appended.
-int CutAt(const CutList& cuts, const Place& place) {
+// Every end of the stretch is a cut, since a crossing strictly inside the
+// segment is always appended.
+void ExpectCut(const CutList& cuts, const Place& place) {
   for (int c = 0; c < cuts.cutCount; ++c) {
-    if (SamePlace(cuts.cutPlace.at(c).where, place.where)) return c;
+    if (SamePlace(cuts.cutPlace.at(c), place.where)) return;
   }
   throw std::logic_error("an end of the edge is no cut point");
 }
 
 }  // namespace
 
-std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts) {
+std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts,
+                                  ScreenSize screen) {
   const Stretch s = QualifyingStretch(sites, i, k, bisector, cuts);
   if (s.empty) return std::nullopt;
-  const int a = CutAt(cuts, *s.from), b = CutAt(cuts, *s.to);
-  return Edge{cuts.cutX.at(a), cuts.cutY.at(a), cuts.cutX.at(b), cuts.cutY.at(b), s.from->where, s.to->where};
+  ExpectCut(cuts, *s.from);
+  ExpectCut(cuts, *s.to);
+  Edge edge{0, 0, 0, 0, s.from->where, s.to->where};
+  ResolvePoint(sites, i, k, bisector, edge.place1, screen, edge.x1, edge.y1);
+  ResolvePoint(sites, i, k, bisector, edge.place2, screen, edge.x2, edge.y2);
+  return edge;
 }
 
 }  // namespace pelmic

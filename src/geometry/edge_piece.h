@@ -22,6 +22,8 @@ struct Edge {
 // each third site's bisector crosses the line, without sorting the cuts or
 // probing each piece: every piece of the run qualifies however short, and a
 // run that is a single point (cells touching at a vertex) is no edge.
-std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts);
+// The edge's ends are placed by ResolvePoint.
+std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const PairBisector& bisector, CutList& cuts,
+                                  ScreenSize screen);
 
 }  // namespace pelmic

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/edge_recording.h"
 
+#include <utility>
+
 namespace pelmic {
 namespace {
 
 void RecordEnd(const SiteTable& sites, int i, int k, double x, double y, const LinePlace& place,
                CellVertexTable& cells) {
   const int row = SlotOf(i);
-  const VertexSource source{sites.X(k), sites.Y(k), place};
-  if (!cells.IsCellVertex(row, x, y, sites.X(i), sites.Y(i), source)) {
-    cells.AddCellVertex(row, x, y, sites.X(i), sites.Y(i), source);
-  }
+  const double sx = sites.X(i), sy = sites.Y(i);
+  // One candidate for both steps: an exact point worked out for the test is kept.
+  VertexExact candidate = MakeVertexExact({sites.X(k), sites.Y(k), place}, x, y, sx, sy);
+  if (!cells.IsCellVertex(row, candidate, sx, sy)) cells.AddPreparedVertex(row, x, y, sx, sy, std::move(candidate));
 }
 
 }  // namespace

@@ -3,34 +3,43 @@
 // value where that settles it and in exact rational arithmetic where not.
 //
 // A predicate is written once, as a generic function of a number type, and
-// evaluated first with Bounded and, only when its sign is not proven, exactly:
-// with Dyadic where it only adds, subtracts and multiplies, with Rational
-// where it divides. Every double converts to either exactly, so the second
-// answer is the sign of the exact expression on the given doubles, whatever
-// their size.
+// evaluated first with Bounded and, only when its sign is not proven, exactly
+// with Dyadic: no predicate divides (fractions are compared by
+// cross-multiplying). Every double converts to a Dyadic exactly, so the
+// second answer is the sign of the exact expression on the given doubles,
+// whatever their size.
 #pragma once
 
 #include <cstdint>
 
 #include "geometry/bounded.h"
-#include "geometry/cpp_int_without_streams.h"
 #include "geometry/dyadic.h"
+#include "geometry/wide_bounded.h"
 
 namespace pelmic {
-
-// Without expression templates: the predicates are generic code, where every
-// intermediate must be a number of its type.
-using Rational = boost::multiprecision::number<boost::multiprecision::cpp_rational_backend,
-                                               boost::multiprecision::et_off>;
-
-inline Rational Abs(const Rational& r) { return boost::multiprecision::abs(r); }
 
 inline DecisionCounts& Decisions() { return decisionCounts; }
 
 inline int SignOfBounded(const Bounded& b) { return b.v > 0 ? 1 : -1; }
 
-// The sign of the exact value that `fast` bounds; `exact` computes it as a
-// Rational when the bound leaves the sign open.
+// Where the doubles' bound is no more than their underflow allowance, the
+// wide bound may settle what it left open; elsewhere only exact arithmetic
+// can (a value within rounding of 0, or 0 itself, as on cocircular sites).
+inline bool WideMayDecide(const Bounded& fast) { return fast.e < 0x1p-1000; }
+
+// The exact sign: the wide bound's where it proves one, else `exact`'s.
+struct SignOnly {
+  int value;
+  int sign() const { return value; }
+};
+template <class Exact>
+SignOnly WideThenExact(const WideBounded& wide, const Exact& exact) {
+  const int known = wide.KnownSign();
+  return {known != 0 ? known : exact().sign()};
+}
+
+// The sign of the exact value that `fast` bounds; `exact` computes it (any
+// type with sign()) when the bound leaves the sign open.
 template <class Exact>
 int SignWith(const Bounded& fast, const Exact& exact) {
   if (fast.SignKnown()) [[likely]] {
@@ -42,10 +51,15 @@ int SignWith(const Bounded& fast, const Exact& exact) {
 }
 
 // The sign of expr(T{}) for exact arithmetic, expr a generic callable that
-// does not divide.
+// does not divide: in doubles with a bound, then with the wide bound, then
+// exactly.
 template <class Expr>
 int SignOf(const Expr& expr) {
-  return SignWith(expr(Bounded{}), [&] { return expr(Dyadic{}); });
+  const Bounded fast = expr(Bounded{});
+  return SignWith(fast, [&] {
+    if (!WideMayDecide(fast)) return SignOnly{expr(Dyadic{}).sign()};
+    return WideThenExact(expr(WideBounded{}), [&] { return expr(Dyadic{}); });
+  });
 }
 
 }  // namespace pelmic

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <type_traits>
 
 #include "geometry/bounded.h"
 
@@ -20,6 +19,10 @@ struct LinePlace {
   // crosses the pair's bisector here.
   double a = 0, b = 0;
 };
+
+inline bool SamePlace(const LinePlace& a, const LinePlace& b) {
+  return a.kind == b.kind && a.a == b.a && a.b == b.b;
+}
 
 // The pair (i, k) whose bisector the places lie on. The bisector runs
 // through the sites' midpoint along d0 = (iy - ky, kx - ix); `turn` is +1 or
@@ -39,31 +42,38 @@ struct Fraction {
   T num, den;
 };
 
-// a * b + c * d, where a, b, c, d are differences of two doubles each and
-// every difference, product and the sum was rounded once in doubles, with the
-// bound of the standard analysis instead of one carried through each step (a
-// semi-static filter: the same kind of bound, at a third of the work). Each
-// rounding is at most a half-ulp of its result, plus 2^-1075 where a product
-// falls below the normal range, so the exact value lies within
-// (4u + 4u^2 + u^3)(|ab| + |cd|) + 2.1 * 2^-1075 of the sum (u = 2^-53). 5u
-// and two underflow pads cover that and the bound's own rounding. A product
-// that overflows makes the bound infinite, and its sign goes to exact
-// arithmetic.
-inline Bounded SumOfTwoProducts(double ab, double cd) {
+// a * b + c * d, in any number type.
+template <class T>
+T SumOfTwoProducts(const T& a, const T& b, const T& c, const T& d) {
+  return a * b + c * d;
+}
+
+// The same in doubles, where a, b, c, d are differences of two doubles each
+// (a Bounded's v; their bounds are not read) and every difference, product
+// and the sum was rounded once, with the bound of the standard analysis
+// instead of one carried through each step (a semi-static filter: the same
+// kind of bound, at a third of the work). Each rounding is at most a half-ulp
+// of its result, plus 2^-1075 where a product falls below the normal range,
+// so the exact value lies within (4u + 4u^2 + u^3)(|ab| + |cd|) + 2.1 *
+// 2^-1075 of the sum (u = 2^-53). 5u and two underflow pads cover that and
+// the bound's own rounding. A product that overflows makes the bound
+// infinite, and its sign goes to exact arithmetic.
+inline Bounded SumOfTwoProducts(const Bounded& a, const Bounded& b, const Bounded& c, const Bounded& d) {
+  const double ab = a.v * b.v, cd = c.v * d.v;
   return {ab + cd, (std::abs(ab) + std::abs(cd)) * (5 * kUnitRoundoff) + 2 * kUnderflowPad};
 }
 
-// A crossing's num and den (before the turn) in doubles with a proven bound:
-// the hottest evaluation of the construction, once per pair and third site.
-inline Fraction<Bounded> CrossingFraction(const PairFrame& f, double mx, double my) {
-  const double ax = mx - f.ix, ay = my - f.iy;
-  const Bounded cross = SumOfTwoProducts((f.kx - f.ix) * ay, -((f.ky - f.iy) * ax));
-  return {SumOfTwoProducts(ax * (mx - f.kx), ay * (my - f.ky)), {2 * cross.v, 2 * cross.e}};
+inline Bounded Twice(const Bounded& a) { return {2 * a.v, 2 * a.e}; }
+template <class T>
+T Twice(const T& a) {
+  return a + a;
 }
 
 // The place as num / den, its position along turn * d0 from the midpoint:
 // positions order the places along the line. A crossing's den is 0 where the
 // third site lies on the line through i and k (the bisectors are parallel).
+// A crossing's, in Bounded, is the hottest evaluation of the construction,
+// once per pair and third site.
 template <class T>
 Fraction<T> PlaceFraction(const PairFrame& f, const LinePlace& p) {
   const T ix(f.ix), iy(f.iy), kx(f.kx), ky(f.ky);
@@ -74,15 +84,16 @@ Fraction<T> PlaceFraction(const PairFrame& f, const LinePlace& p) {
   } else if (p.kind == LinePlace::Kind::kBorderY) {
     const T y(p.a);
     t = {(y + y) - (iy + ky), (kx - ix) + (kx - ix)};
-  } else if constexpr (std::is_same_v<T, Bounded>) {
-    t = CrossingFraction(f, p.a, p.b);
   } else {
     const T mx(p.a), my(p.b);
-    const T ax = mx - ix, ay = my - iy;
-    const T cross = (kx - ix) * ay - (ky - iy) * ax;
-    t = {ax * (mx - kx) + ay * (my - ky), cross + cross};
+    T ax = mx - ix, ay = my - iy, bx = mx - kx, by = my - ky, cx = kx - ix, cy = ky - iy;
+    ScaleUpTiny(ax, ay, bx, by, cx, cy);
+    t = {SumOfTwoProducts(ax, bx, ay, by), Twice(SumOfTwoProducts(cx, ay, -cy, ax))};
   }
   if (f.turn < 0) t.den = -t.den;
+  // Sites a hair apart near 0 give tiny fractions, whose cross products
+  // would underflow: ordered by the same fraction scaled up.
+  ScaleUpTiny(t.num, t.den);
   return t;
 }
 
@@ -96,6 +107,23 @@ void PlacePoint(const PairFrame& f, const LinePlace& p, T& x, T& y) {
   const T half(0.5);
   x = (ix + kx) * half + along * (iy - ky);
   y = (iy + ky) * half + along * (kx - ix);
+}
+
+// The point of the line at a place as (x / d, y / d), d > 0 (den != 0).
+template <class T>
+struct PointFraction {
+  T x, y, d;
+};
+
+template <class T>
+PointFraction<T> PlacePointFraction(const PairFrame& f, const LinePlace& p) {
+  Fraction<T> t = PlaceFraction<T>(f, p);
+  if (f.turn < 0) t.den = -t.den;  // along d0 itself
+  const T ix(f.ix), iy(f.iy), kx(f.kx), ky(f.ky);
+  const T num2 = t.num + t.num;
+  PointFraction<T> point{(ix + kx) * t.den + num2 * (iy - ky), (iy + ky) * t.den + num2 * (kx - ix), t.den + t.den};
+  if (point.d.sign() < 0) point = {-point.x, -point.y, -point.d};
+  return point;
 }
 
 }  // namespace pelmic

@@ -13,19 +13,26 @@ namespace {
 
 using Kind = LinePlace::Kind;
 
+template <class T>
 struct Point {
-  double x, y;
+  T x, y;
 };
 
+template <class T>
+T Clamp(const T& v, const T& lo, const T& hi) {
+  return MinOf(MaxOf(v, lo), hi);
+}
+
 // The bisector of two sites as a line through their midpoint.
-bool MakeBisector(const SiteBisector& bisector, PairBisector& line) {
-  if (bisector.nx == 0.0 && bisector.ny == 0.0) return false;
+template <class T>
+bool MakeBisector(const BasicSiteBisector<T>& bisector, RoundedLine<T>& line) {
+  if (ValueOf(bisector.nx) == 0.0 && ValueOf(bisector.ny) == 0.0) return false;
   line.midX = bisector.midX;
   line.midY = bisector.midY;
   // Perpendicular to the sites' connecting line, turned towards growing x.
   line.dirX = -bisector.ny;
   line.dirY = bisector.nx;
-  if (line.dirX < 0 || (line.dirX == 0 && line.dirY < 0)) {
+  if (ValueOf(line.dirX) < 0 || (ValueOf(line.dirX) == 0 && ValueOf(line.dirY) < 0)) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
   }
@@ -34,13 +41,71 @@ bool MakeBisector(const SiteBisector& bisector, PairBisector& line) {
 
 // Narrows [lo, hi] to the positions along the line where mid + t * dir stays
 // within [0, limit] on one axis.
-void ClipAxis(double mid, double dir, double limit, double& lo, double& hi) {
-  if (dir == 0) return;  // parallel to this axis's borders; the midpoint is inside
-  double t0 = (0 - mid) / dir;
-  double t1 = (limit - mid) / dir;
-  if (t0 > t1) std::swap(t0, t1);
-  lo = std::max(lo, t0);
-  hi = std::min(hi, t1);
+template <class T>
+void ClipAxis(const T& mid, const T& dir, double limit, T& lo, T& hi) {
+  if (ValueOf(dir) == 0) return;  // parallel to this axis's borders; the midpoint is inside
+  const T t0 = (T(0.0) - mid) / dir;
+  const T t1 = (T(limit) - mid) / dir;
+  lo = MaxOf(lo, MinOf(t0, t1));
+  hi = MinOf(hi, MaxOf(t0, t1));
+}
+
+// The rounded line of sites i and k, clipped to the screen; false where the
+// sites coincide.
+template <class T>
+bool MakeLine(double ix, double iy, double kx, double ky, ScreenSize screen, RoundedLine<T>& line) {
+  if (!MakeBisector(BasicSiteBisector<T>(ix, iy, kx, ky), line)) return false;
+  T lo(-std::numeric_limits<double>::infinity()), hi(std::numeric_limits<double>::infinity());
+  ClipAxis(line.midX, line.dirX, screen.widthPx, lo, hi);
+  ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
+  line.startAlong = lo;
+  line.endAlong = hi;
+  return true;
+}
+
+template <class T>
+void PutOnBorder(const LinePlace& border, Point<T>& p) {
+  if (border.kind == Kind::kBorderX) p.x = T(border.a);
+  if (border.kind == Kind::kBorderY) p.y = T(border.a);
+}
+
+// The point at `along`, with the coordinates of the border (or both borders
+// of the corner) it lies on set exactly.
+template <class T>
+Point<T> BorderPoint(const RoundedLine<T>& line, const T& along, const LinePlace& border, const LinePlace& corner,
+                     ScreenSize screen) {
+  Point<T> p{Clamp(line.PointX(along), T(0.0), T(double{screen.widthPx})),
+             Clamp(line.PointY(along), T(0.0), T(screen.heightPx))};
+  PutOnBorder(border, p);
+  PutOnBorder(corner, p);
+  return p;
+}
+
+// The rounded position where third site (mx, my) crosses the rounded line,
+// kept on the segment; the exact decisions have already said that it
+// crosses there. On the pair's bisector, m's bisectors with i and with k are
+// one line; the one with the nearer of the two places the point more closely.
+template <class T>
+T CrossingAlong(double ix, double iy, double kx, double ky, double mx, double my, const RoundedLine<T>& line) {
+  const bool nearerK = SiteBisector(ix, iy, kx, ky).SideOf(mx, my) > 0;
+  const BasicSiteBisector<T> other = nearerK ? BasicSiteBisector<T>(kx, ky, mx, my) : BasicSiteBisector<T>(ix, iy, mx, my);
+  const T rate = other.nx * line.dirX + other.ny * line.dirY;
+  if (ValueOf(rate) == 0) return WithoutBound(line.startAlong);
+  return Clamp(-other.SideOf(line.midX, line.midY) / rate, line.startAlong, line.endAlong);
+}
+
+// The drawn point of a place of the pair (i, k): an end of the clipped line,
+// or a crossing.
+template <class T>
+Point<T> DrawnPoint(double ix, double iy, double kx, double ky, const RoundedLine<T>& line, const PairBisector& exact,
+                    const LinePlace& place, ScreenSize screen) {
+  if (place.kind == Kind::kCrossing) {
+    const T along = CrossingAlong(ix, iy, kx, ky, place.a, place.b, line);
+    return {line.PointX(along), line.PointY(along)};
+  }
+  const bool atStart = SamePlace(place, exact.start.where);
+  return BorderPoint(line, atStart ? line.startAlong : line.endAlong, place,
+                     atStart ? exact.startCorner : exact.endCorner, screen);
 }
 
 // Of the two borders an end may lie on (kind kNone where the line runs
@@ -62,15 +127,8 @@ void PickBorder(const PairFrame& frame, const LinePlace& a, const LinePlace& b, 
   if (order == 0) corner = b;
 }
 
-// The borders where the exact bisector enters and leaves the screen, and the
-// rounded positions of those points along the rounded line.
-void ClipToScreen(PairBisector& line, ScreenSize screen) {
-  double lo = -std::numeric_limits<double>::infinity();
-  double hi = std::numeric_limits<double>::infinity();
-  ClipAxis(line.midX, line.dirX, screen.widthPx, lo, hi);
-  ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
-  line.startAlong = lo;
-  line.endAlong = hi;
+// The borders where the exact bisector enters and leaves the screen.
+void PickBorders(PairBisector& line, ScreenSize screen) {
   const PairFrame& f = line.frame;
   const double w = screen.widthPx, h = screen.heightPx;
   // Along the line x grows, and y grows where turn * (kx - ix) > 0.
@@ -83,22 +141,6 @@ void ClipToScreen(PairBisector& line, ScreenSize screen) {
   }
   PickBorder(f, lowX, lowY, true, line.start, line.startCorner);
   PickBorder(f, highX, highY, false, line.end, line.endCorner);
-}
-
-void PutOnBorder(const LinePlace& border, Point& p) {
-  if (border.kind == Kind::kBorderX) p.x = border.a;
-  if (border.kind == Kind::kBorderY) p.y = border.a;
-}
-
-// The point at `along`, with the coordinates of the border (or both borders
-// of the corner) it lies on set exactly.
-Point BorderPoint(const PairBisector& line, double along, const Place& border, const LinePlace& corner,
-                  ScreenSize screen) {
-  Point p{std::clamp(line.PointX(along), 0.0, double{screen.widthPx}),
-          std::clamp(line.PointY(along), 0.0, screen.heightPx)};
-  PutOnBorder(border.where, p);
-  PutOnBorder(corner, p);
-  return p;
 }
 
 int SignOfDifference(double a, double b) { return (a > b) - (a < b); }
@@ -114,38 +156,24 @@ bool PartnerFarther(const SiteTable& sites, int i, int k, int m) {
   const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k), mx = sites.X(m), my = sites.Y(m);
   return SignOf([&](auto zero) {
            using T = decltype(zero);
-           const T kdx = T(kx) - T(ix), kdy = T(ky) - T(iy), mdx = T(mx) - T(ix), mdy = T(my) - T(iy);
+           T kdx = T(kx) - T(ix), kdy = T(ky) - T(iy), mdx = T(mx) - T(ix), mdy = T(my) - T(iy);
+           ScaleUpTiny(kdx, kdy, mdx, mdy);
            return (kdx * kdx + kdy * kdy) - (mdx * mdx + mdy * mdy);
          }) > 0;
-}
-
-// The rounded position where `other` crosses the rounded line, kept on the
-// segment; the exact decisions have already said that it crosses there.
-double CrossingAlong(const SiteBisector& other, const PairBisector& line) {
-  const double rate = other.nx * line.dirX + other.ny * line.dirY;
-  if (rate == 0) return line.startAlong;
-  return std::clamp(-other.SideOf(line.midX, line.midY) / rate, line.startAlong, line.endAlong);
-}
-
-void AppendCrossing(const SiteBisector& other, const PairBisector& line, const Place& place, CutList& cuts) {
-  const double along = CrossingAlong(other, line);
-  cuts.Append(along, line.PointX(along), line.PointY(along), place);
 }
 
 }  // namespace
 
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& line, CutList& cuts) {
   const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
-  const SiteBisector pair(ix, iy, kx, ky);
-  if (!MakeBisector(pair, line)) return false;
+  if (ix == kx && iy == ky) return false;  // no bisector
   line.frame = PairFrame(ix, iy, kx, ky);
   line.pairDist = Distance(ix, iy, kx, ky);
-  ClipToScreen(line, screen);
-  const Point start = BorderPoint(line, line.startAlong, line.start, line.startCorner, screen);
-  const Point end = BorderPoint(line, line.endAlong, line.end, line.endCorner, screen);
+  line.drawn.reset();
+  PickBorders(line, screen);
 
   cuts.cutCount = 0;
-  cuts.Append(line.startAlong, start.x, start.y, line.start);
+  cuts.Append(line.start);
   for (int m = 1; m <= sites.siteCount; ++m) {
     if (m == i || m == k) continue;
     const double mx = sites.X(m), my = sites.Y(m);
@@ -165,15 +193,27 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
     // A nearer site in k's quadrant whose bisector misses the segment shuts the
     // whole segment out of i's cell.
     if (nearerAlike && product > 0) return false;
-    if (product < 0 || (product == 0 && nearerAlike)) {
-      // On the pair's bisector, m's bisectors with i and with k are one line;
-      // the one with the nearer of the two places the point more closely.
-      const SiteBisector other = pair.SideOf(mx, my) > 0 ? SiteBisector(kx, ky, mx, my) : SiteBisector(ix, iy, mx, my);
-      AppendCrossing(other, line, place, cuts);
-    }
+    if (product < 0 || (product == 0 && nearerAlike)) cuts.Append(place);
   }
-  cuts.Append(line.endAlong, end.x, end.y, line.end);
+  cuts.Append(line.end);
   return true;
+}
+
+void ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const LinePlace& place,
+                  ScreenSize screen, double& x, double& y) {
+  const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
+  if (!bisector.drawn) MakeLine(ix, iy, kx, ky, screen, bisector.drawn.emplace());
+  const Point<Bounded> p = DrawnPoint(ix, iy, kx, ky, *bisector.drawn, bisector, place, screen);
+  if (p.x.e <= kPointBound && p.y.e <= kPointBound) [[likely]] {
+    ++Decisions().fast;
+    x = p.x.v;
+    y = p.y.v;
+    return;
+  }
+  ++Decisions().exact;
+  const PointFraction<Dyadic> exact = PlacePointFraction<Dyadic>(bisector.frame, place);
+  x = RoundedQuotient(exact.x, exact.d);
+  y = RoundedQuotient(exact.y, exact.d);
 }
 
 }  // namespace pelmic

@@ -9,8 +9,10 @@
 // so positions along it sort exactly like x does. Every decision (which
 // border an end lies on, which side of a third site's bisector it lies on)
 // is made exactly on the sites' doubles; the rounded line only places the
-// points that are drawn.
+// points that are drawn, and those are checked against a proven bound.
 #pragma once
+
+#include <optional>
 
 #include "geometry/diagram_tables.h"
 #include "geometry/place_order.h"
@@ -18,25 +20,46 @@
 
 namespace pelmic {
 
+// The line mid + along * dir, and where it enters and leaves the screen: in
+// doubles, or Bounded (the same doubles with their proven error).
+template <class T>
+struct RoundedLine {
+  T midX{}, midY{};  // the sites' midpoint, a point of the line
+  T dirX{}, dirY{};  // along the line, dirX > 0 or (dirX == 0 and dirY > 0)
+  T startAlong{}, endAlong{};
+
+  T PointX(const T& along) const { return midX + along * dirX; }
+  T PointY(const T& along) const { return midY + along * dirY; }
+};
+
 struct PairBisector {
-  double midX = 0, midY = 0;  // the sites' midpoint, a point of the line
-  double dirX = 0, dirY = 0;  // along the line, dirX > 0 or (dirX == 0 and dirY > 0)
-  double pairDist = 0;        // Distance of the two sites
-  double startAlong = 0, endAlong = 0;  // where the line enters and leaves the screen
-  PairFrame frame;            // the exact line
-  Place start, end;           // the borders it enters and leaves through
+  double pairDist = 0;  // Distance of the two sites
+  PairFrame frame;      // the exact line
+  Place start, end;     // the borders it enters and leaves through
   // The second border at an end that is a screen corner (kind kNone otherwise).
   LinePlace startCorner, endCorner;
-
-  double PointX(double along) const { return midX + along * dirX; }
-  double PointY(double along) const { return midY + along * dirY; }
+  // The rounded line, worked out for the first point drawn on it.
+  mutable std::optional<RoundedLine<Bounded>> drawn;
 };
 
 // Builds the bisector of sites i and k (1-based), clips it to the screen and
-// fills `cuts` with its end points and every crossing a third site adds.
+// fills `cuts` with the places of its end points and of every crossing a
+// third site adds.
 // Returns false when the pair yields no edge: a third site shuts it out, the
 // two sites coincide (they have no bisector), or i or k is a later copy of
 // another site (it has no cell). A later copy of i or k is no third site.
 bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, PairBisector& bisector, CutList& cuts);
+
+// Farthest a drawn or recorded point may lie from its exact point on either
+// axis: within 1e-6 px of it in all.
+inline constexpr double kPointBound = 0x1p-21;
+
+// The point the construction draws and records for `place` (a cut of the
+// pair): the rounded line's, where its proven bound keeps it within
+// kPointBound of the exact point, else the exact point rounded once. The
+// rounded line's points are those of the double construction (the same
+// operations in the same order), which random sites keep.
+void ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const LinePlace& place,
+                  ScreenSize screen, double& x, double& y);
 
 }  // namespace pelmic

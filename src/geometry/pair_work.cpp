@@ -9,7 +9,7 @@ namespace pelmic {
 std::optional<Edge> DoPairWork(DiagramTables& tables, int i, int k, ScreenSize screen) {
   PairBisector bisector;
   if (!BuildPairCuts(tables.sites, i, k, screen, bisector, tables.cuts)) return std::nullopt;
-  std::optional<Edge> edge = FindEdgePiece(tables.sites, i, k, bisector, tables.cuts);
+  std::optional<Edge> edge = FindEdgePiece(tables.sites, i, k, bisector, tables.cuts, screen);
   if (edge) RecordEdgeEndPoints(tables.sites, i, k, *edge, tables.cells);
   return edge;
 }

@@ -14,11 +14,18 @@ const Fraction<Dyadic>& ExactOf(const PairFrame& frame, const Place& p) {
   return *p.exact;
 }
 
+const Fraction<WideBounded>& WideOf(const PairFrame& frame, const Place& p) {
+  if (!p.wideDone) p.wide = PlaceFraction<WideBounded>(frame, p.where);
+  p.wideDone = true;
+  return p.wide;
+}
+
 }  // namespace
 
 int CrossingDenSignExactly(const PairFrame& frame, const Place& p) {
   ++Decisions().exact;
-  return ExactOf(frame, p).den.sign();
+  if (!WideMayDecide(p.approx.den)) return ExactOf(frame, p).den.sign();
+  return WideThenExact(WideOf(frame, p).den, [&] { return ExactOf(frame, p).den; }).sign();
 }
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where) {
@@ -34,15 +41,19 @@ Place MakePlace(const PairFrame& frame, const LinePlace& where) {
   return p;
 }
 
-int ComparePlacesExactly(const PairFrame& frame, const Place& a, const Place& b) {
+int PlaceOrderExactly(const PairFrame& frame, const Place& a, const Place& b) {
   ++Decisions().exact;
-  const Fraction<Dyadic>& fa = ExactOf(frame, a);
-  const Fraction<Dyadic>& fb = ExactOf(frame, b);
-  return (fa.num * fb.den - fb.num * fa.den).sign() * a.denSign * b.denSign;
+  if (!WideMayDecide(PlaceOrder(a.approx, b.approx))) return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)).sign();
+  return WideThenExact(PlaceOrder(WideOf(frame, a), WideOf(frame, b)),
+                       [&] { return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)); })
+      .sign();
 }
 
 int NumSign(const PairFrame& frame, const Place& p) {
-  return SignWith(p.approx.num, [&] { return ExactOf(frame, p).num; });
+  return SignWith(p.approx.num, [&] {
+    if (!WideMayDecide(p.approx.num)) return SignOnly{ExactOf(frame, p).num.sign()};
+    return WideThenExact(WideOf(frame, p).num, [&] { return ExactOf(frame, p).num; });
+  });
 }
 
 }  // namespace pelmic

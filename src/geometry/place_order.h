@@ -6,6 +6,7 @@
 
 #include "geometry/bounded.h"
 #include "geometry/line_place.h"
+#include "geometry/wide_bounded.h"
 
 namespace pelmic {
 
@@ -20,6 +21,9 @@ struct Place {
   Fraction<Bounded> approx;
   int denSign = 0;
   mutable std::shared_ptr<const ExactFraction> exact;
+  // The middle stage's, the same way.
+  mutable Fraction<WideBounded> wide;
+  mutable bool wideDone = false;
 };
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where);
@@ -33,6 +37,7 @@ inline void SetCrossing(Place& p, const PairFrame& frame, double mx, double my) 
   p.where = {LinePlace::Kind::kCrossing, mx, my};
   p.approx = PlaceFraction<Bounded>(frame, p.where);
   p.exact.reset();
+  p.wideDone = false;
   if (p.approx.den.SignKnown()) [[likely]] {
     ++decisionCounts.fast;
     p.denSign = p.approx.den.v > 0 ? 1 : -1;
@@ -41,15 +46,27 @@ inline void SetCrossing(Place& p, const PairFrame& frame, double mx, double my) 
   }
 }
 
-// The exact comparison, where the bounded one leaves the order open.
-int ComparePlacesExactly(const PairFrame& frame, const Place& a, const Place& b);
+// a.num / a.den - b.num / b.den, times a.den * b.den: its sign and the dens'
+// order two places.
+template <class T>
+T PlaceOrder(const Fraction<T>& a, const Fraction<T>& b) {
+  return a.num * b.den - b.num * a.den;
+}
+
+// The exact sign of PlaceOrder, where the bounded one leaves it open.
+int PlaceOrderExactly(const PairFrame& frame, const Place& a, const Place& b);
 
 // -1, 0 or +1 as a comes before, at or after b along the line; both dens nonzero.
 inline int ComparePlaces(const PairFrame& frame, const Place& a, const Place& b) {
-  const Bounded fast = a.approx.num * b.approx.den - b.approx.num * a.approx.den;
-  if (!fast.SignKnown()) [[unlikely]] return ComparePlacesExactly(frame, a, b);
-  ++decisionCounts.fast;
-  return (fast.v > 0 ? 1 : -1) * a.denSign * b.denSign;
+  const Bounded fast = PlaceOrder(a.approx, b.approx);
+  int sign;
+  if (fast.SignKnown()) [[likely]] {
+    ++decisionCounts.fast;
+    sign = fast.v > 0 ? 1 : -1;
+  } else {
+    sign = PlaceOrderExactly(frame, a, b);
+  }
+  return sign * a.denSign * b.denSign;
 }
 
 // For a crossing whose den is 0: the sign of num, exactly. The third site is

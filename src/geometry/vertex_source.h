@@ -4,28 +4,39 @@
 #pragma once
 
 #include "geometry/bounded.h"
+#include "geometry/dyadic.h"
 #include "geometry/line_place.h"
 
 namespace pelmic {
 
 // A vertex of the cell of a site on the site's bisector with partner (kx, ky),
-// at `place`; with place kind kNone, the vertex is exactly its recorded
-// coordinates (a screen corner).
+// at `place`; with place kind kNone, the vertex is exactly the point
+// (place.a, place.b) (a screen corner).
 struct VertexSource {
   double kx = 0, ky = 0;
   LinePlace place;
 };
 
-// The exact point of a vertex recorded at (x, y) in the cell of (sx, sy).
+// The exact point of a vertex in the cell of (sx, sy), bounded in doubles.
 template <class T>
-void SourcePoint(const VertexSource& s, double sx, double sy, double x, double y, T& px, T& py) {
+void SourcePoint(const VertexSource& s, double sx, double sy, T& px, T& py) {
   if (s.place.kind == LinePlace::Kind::kNone) {
-    px = T(x);
-    py = T(y);
+    px = T(s.place.a);
+    py = T(s.place.b);
     return;
   }
   PlacePoint<T>(PairFrame(sx, sy, s.kx, s.ky), s.place, px, py);
 }
+
+// The exact point of a vertex in the cell of (sx, sy) as (x / d, y / d),
+// d > 0, and its direction from the site times d, (x - sx d, y - sy d):
+// what the exact decisions about the vertex compare, without dividing.
+struct ExactVertex {
+  PointFraction<Dyadic> point;
+  Dyadic dx, dy;
+};
+
+ExactVertex ExactVertexOf(const VertexSource& s, double sx, double sy);
 
 // Whether two sources name one point without arithmetic: the same place on
 // the same bisector, or the crossing of the same two bisectors from either.

@@ -14,7 +14,7 @@ constexpr ScreenSize kScreen{800, 600};
 std::optional<Edge> EdgeOf(DiagramTables& tables, int i, int k) {
   PairBisector line;
   if (!BuildPairCuts(tables.sites, i, k, kScreen, line, tables.cuts)) return std::nullopt;
-  return FindEdgePiece(tables.sites, i, k, line, tables.cuts);
+  return FindEdgePiece(tables.sites, i, k, line, tables.cuts, kScreen);
 }
 
 TEST(EdgePiece, PicksThePieceWhoseMidpointNoOtherSiteIsNearerTo) {

@@ -20,7 +20,12 @@ struct CutPoint {
   double x, y;
 };
 
-CutPoint Cut(const CutList& cuts, int slot) { return {cuts.cutX.at(slot), cuts.cutY.at(slot)}; }
+// The cut's drawn point; the tests' pairs are sites 1 and 2.
+CutPoint Cut(const DiagramTables& tables, const PairBisector& line, int slot) {
+  CutPoint p{};
+  ResolvePoint(tables.sites, 1, 2, line, tables.cuts.cutPlace.at(slot), kScreen, p.x, p.y);
+  return p;
+}
 
 #define EXPECT_POINT_NEAR(point, ex, ey)        \
   do {                                          \
@@ -34,8 +39,8 @@ TEST(PairBisector, ClipsTheBisectorToTheScreen) {
   ASSERT_TRUE(BuildPairCuts(tables->sites, 1, 2, kScreen, line, tables->cuts));
   EXPECT_NEAR(line.pairDist, 223.6068, 1e-4);
   ASSERT_EQ(tables->cuts.cutCount, 2);
-  EXPECT_POINT_NEAR(Cut(tables->cuts, 0), 0, 550);  // enters on the left border
-  EXPECT_POINT_NEAR(Cut(tables->cuts, 1), 275, 0);  // leaves through the top
+  EXPECT_POINT_NEAR(Cut(*tables, line, 0), 0, 550);  // enters on the left border
+  EXPECT_POINT_NEAR(Cut(*tables, line, 1), 275, 0);  // leaves through the top
 }
 
 TEST(PairBisector, ANearerSiteInTheSameQuadrantHidesThePair) {
@@ -49,9 +54,9 @@ TEST(PairBisector, ACrossingBisectorAddsItsCutPoint) {
   PairBisector line;
   ASSERT_TRUE(BuildPairCuts(tables->sites, 1, 2, kScreen, line, tables->cuts));
   ASSERT_EQ(tables->cuts.cutCount, 3);
-  EXPECT_POINT_NEAR(Cut(tables->cuts, 0), 0, 550);
-  EXPECT_POINT_NEAR(Cut(tables->cuts, 1), 176.7949, 196.4103);
-  EXPECT_POINT_NEAR(Cut(tables->cuts, 2), 275, 0);
+  EXPECT_POINT_NEAR(Cut(*tables, line, 0), 0, 550);
+  EXPECT_POINT_NEAR(Cut(*tables, line, 1), 176.7949, 196.4103);
+  EXPECT_POINT_NEAR(Cut(*tables, line, 2), 275, 0);
 }
 
 TEST(PairBisector, ASiteInAnotherQuadrantNeverHidesThePair) {
@@ -67,13 +72,13 @@ TEST(PairBisector, HandlesSitesThatShareACoordinate) {
   // Same y: a vertical bisector at x = 400, running top to bottom.
   auto sameY = testing::TablesWithSites({{300, 250}, {500, 250}});
   ASSERT_TRUE(BuildPairCuts(sameY->sites, 1, 2, kScreen, line, sameY->cuts));
-  EXPECT_POINT_NEAR(Cut(sameY->cuts, 0), 400, 0);
-  EXPECT_POINT_NEAR(Cut(sameY->cuts, 1), 400, 600);
+  EXPECT_POINT_NEAR(Cut(*sameY, line, 0), 400, 0);
+  EXPECT_POINT_NEAR(Cut(*sameY, line, 1), 400, 600);
   // Same x: a horizontal bisector at y = 200.
   auto sameX = testing::TablesWithSites({{300, 100}, {300, 300}});
   ASSERT_TRUE(BuildPairCuts(sameX->sites, 1, 2, kScreen, line, sameX->cuts));
-  EXPECT_POINT_NEAR(Cut(sameX->cuts, 0), 0, 200);
-  EXPECT_POINT_NEAR(Cut(sameX->cuts, 1), 800, 200);
+  EXPECT_POINT_NEAR(Cut(*sameX, line, 0), 0, 200);
+  EXPECT_POINT_NEAR(Cut(*sameX, line, 1), 800, 200);
 }
 
 TEST(PairBisector, BorderEndsLieExactlyOnTheBorder) {
@@ -81,7 +86,7 @@ TEST(PairBisector, BorderEndsLieExactlyOnTheBorder) {
   PairBisector line;
   ASSERT_TRUE(BuildPairCuts(tables->sites, 1, 2, kScreen, line, tables->cuts));
   for (int slot : {0, 1}) {
-    const CutPoint p = Cut(tables->cuts, slot);
+    const CutPoint p = Cut(*tables, line, slot);
     EXPECT_TRUE(p.x == 0 || p.x == 800 || p.y == 0 || p.y == 600) << p.x << "," << p.y;
   }
 }

@@ -4,12 +4,16 @@
 // Reads site sets from standard input, each a line "NUMBER FAMILY W H N"
 // then N lines "x y" (numbers that strtod reads back exactly), builds the
 // cells as pelmic-render --sites does, and prints one line per set whose
-// cell area lies more than 1/2 px^2 from the exact clipped cell's, or whose
-// label is not the exact area rounded to nearest, a half to even:
+// cell area lies more than 1/2 px^2 from the exact clipped cell's, whose
+// label is not the exact area rounded to nearest, a half to even, or where
+// a reported vertex or a drawn edge end lies more than 1e-6 px from every
+// vertex of the exact cell, or a vertex of the exact cell that far from
+// every reported one:
 //   NUMBER FAMILY WxH | reason | x y, x y, ...
 // At the end: the count, and the sets whose construction took longest.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -66,8 +70,12 @@ std::string Fault(const SiteSet& set, double& seconds) {
     tables->sites.siteX.at(n) = set.points[n].x;
     tables->sites.siteY.at(n) = set.points[n].y;
   }
+  std::vector<pelmic::testing::DrawnEnd> ends;
   const auto start = std::chrono::steady_clock::now();
-  pelmic::BuildAllCells(*tables, set.screen);
+  pelmic::BuildAllCells(*tables, set.screen, [&](int i, int, const pelmic::Edge& edge) {
+    ends.push_back({i, edge.x1, edge.y1});
+    ends.push_back({i, edge.x2, edge.y2});
+  });
   seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const auto exact = pelmic::testing::HalfPlaneCells(set.points, set.screen);
   for (std::size_t n = 0; n < exact.size(); ++n) {
@@ -81,7 +89,7 @@ std::string Fault(const SiteSet& set, double& seconds) {
       return text;
     }
   }
-  return "";
+  return pelmic::testing::PointFault(*tables, ends, exact);
 }
 
 struct Timed {

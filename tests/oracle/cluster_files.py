@@ -12,7 +12,9 @@ go to the checker (--jobs of them, file n to checker n % J, so the files are
 the same for any J), which builds the cells as pelmic-render --sites does:
 every cell's area must lie within 0.5 px^2 of the exact clipped cell's
 (half-planes in rational arithmetic) and carry its label (nearest whole
-number, a half to the even neighbour). Files that fail are kept in --keep with
+number, a half to the even neighbour), and every reported vertex and drawn
+edge end must lie within 1e-6 px of the exact cell's vertices, none of those
+missing. Files that fail are kept in --keep with
 the reason; the slowest files to build are listed; the exit status says
 whether any failed. Ctrl-C stops the run with that report; --from N resumes
 it at file N.
@@ -76,14 +78,14 @@ def sites_for(rng):
     return family, w, h, sites
 
 
-def feed(checkers, rng, first, count):
-    """Sends files first to count - 1 of the seeded stream, file n to checker
-    n % len(checkers); returns the end of what was sent, less than count when
-    stopped by Ctrl-C."""
+def feed(checkers, rng, first, count, make=sites_for):
+    """Sends files first to count - 1 of the seeded stream (each from
+    make(rng)), file n to checker n % len(checkers); returns the end of what
+    was sent, less than count when stopped by Ctrl-C."""
     number = first
     try:
         for number in range(count):
-            family, w, h, sites = sites_for(rng)
+            family, w, h, sites = make(rng)
             if number >= first and len(sites) >= 2:
                 lines = "".join(f"{x!r} {y!r}\n" for x, y in sites)
                 checkers[number % len(checkers)].stdin.write(f"{number} {family} {w} {h} {len(sites)}\n{lines}")
@@ -114,15 +116,8 @@ def collect(checker, keep, summary):
             f.write(f"{name}: {reason}\n")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("checker")
-    parser.add_argument("--count", type=int, default=1000)
-    parser.add_argument("--from", dest="first", type=int, default=0, help="resume a stopped run at this file")
-    parser.add_argument("--seed", type=int, default=26)
-    parser.add_argument("--jobs", type=int, default=1)
-    parser.add_argument("--keep", default="cluster-failures")
-    args = parser.parse_args()
+def check(args, make=sites_for):
+    """Runs the files of `make` through args.jobs checkers; the exit status."""
     started = time.monotonic()
     # Their own session: Ctrl-C stops the feeding, and they still report what they checked.
     checkers = [subprocess.Popen([args.checker], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
@@ -131,7 +126,7 @@ def main():
     readers = [threading.Thread(target=collect, args=(c, args.keep, summary)) for c in checkers]
     for reader in readers:
         reader.start()
-    end = feed(checkers, random.Random(args.seed), args.first, args.count)
+    end = feed(checkers, random.Random(args.seed), args.first, args.count, make)
     for reader in readers:
         reader.join()
     codes = [checker.wait() for checker in checkers]
@@ -140,6 +135,21 @@ def main():
         print(line)
     print(f"files {args.first} to {end - 1}, seed {args.seed}: {time.monotonic() - started:.0f} s, checker exits {codes}")
     return 1 if any(codes) else 0
+
+
+def add_check_options(parser):
+    parser.add_argument("checker")
+    parser.add_argument("--count", type=int, default=1000)
+    parser.add_argument("--from", dest="first", type=int, default=0, help="resume a stopped run at this file")
+    parser.add_argument("--seed", type=int, default=26)
+    parser.add_argument("--jobs", type=int, default=1)
+    parser.add_argument("--keep", default="cluster-failures")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    add_check_options(parser)
+    return check(parser.parse_args())
 
 
 if __name__ == "__main__":

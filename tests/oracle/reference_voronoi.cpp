@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <boost/polygon/voronoi.hpp>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
@@ -161,6 +162,51 @@ double PolygonArea(const std::vector<ReferencePoint>& polygon) {
     twice += a.x * b.y - b.x * a.y;
   }
   return std::abs(twice) / 2;
+}
+
+namespace {
+
+double NearestDistanceTo(double x, double y, const std::vector<ReferencePoint>& points) {
+  double best = INFINITY;
+  for (const ReferencePoint& p : points) best = std::min(best, std::hypot(p.x - x, p.y - y));
+  return best;
+}
+
+}  // namespace
+
+std::string PointFault(const DiagramTables& tables, const std::vector<DrawnEnd>& ends,
+                       const std::vector<TaggedCell>& exact) {
+  char text[200];
+  for (const DrawnEnd& end : ends) {
+    const double off = NearestDistanceTo(end.x, end.y, exact.at(static_cast<std::size_t>(end.i - 1)).polygon);
+    if (!(off <= 1e-6)) {
+      std::snprintf(text, sizeof text, "site %d: edge end (%.17g, %.17g) %.3g px from the exact cell's vertices", end.i,
+                    end.x, end.y, off);
+      return text;
+    }
+  }
+  for (std::size_t n = 0; n < exact.size(); ++n) {
+    std::vector<ReferencePoint> ours;
+    const int row = static_cast<int>(n);
+    for (int v = 0; v < tables.cells.VertexCount(row); ++v) ours.push_back({tables.cells.X(row, v), tables.cells.Y(row, v)});
+    for (const ReferencePoint& p : ours) {
+      const double off = NearestDistanceTo(p.x, p.y, exact[n].polygon);
+      if (!(off <= 1e-6)) {
+        std::snprintf(text, sizeof text, "site %zu: vertex (%.17g, %.17g) %.3g px from the exact cell's", n + 1, p.x,
+                      p.y, off);
+        return text;
+      }
+    }
+    for (const ReferencePoint& p : exact[n].polygon) {
+      const double off = NearestDistanceTo(p.x, p.y, ours);
+      if (!(off <= 1e-6)) {
+        std::snprintf(text, sizeof text, "site %zu: exact vertex (%.17g, %.17g) missing, nearest %.3g px", n + 1, p.x,
+                      p.y, off);
+        return text;
+      }
+    }
+  }
+  return "";
 }
 
 }  // namespace pelmic::testing

@@ -12,8 +12,10 @@
 #pragma once
 
 #include <boost/multiprecision/gmp.hpp>
+#include <string>
 #include <vector>
 
+#include "geometry/diagram_tables.h"
 #include "geometry/screen.h"
 
 namespace pelmic::testing {
@@ -57,5 +59,17 @@ struct TaggedCell {
 // divisors GMP finds over ten times faster than cpp_rational, which matters
 // for a million cluster files.
 std::vector<TaggedCell> HalfPlaneCells(const std::vector<ReferencePoint>& sites, ScreenSize screen);
+
+// An end of a drawn edge of the cell of site i (1-based).
+struct DrawnEnd {
+  int i;
+  double x, y;
+};
+
+// The first reported vertex or drawn edge end of `tables` farther than 1e-6
+// px from every vertex of its exact cell, or vertex of an exact cell that
+// far from every reported one, described; "" when there is none.
+std::string PointFault(const DiagramTables& tables, const std::vector<DrawnEnd>& ends,
+                       const std::vector<TaggedCell>& exact);
 
 }  // namespace pelmic::testing

@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: MIT
+#include "geometry/big_integer.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace pelmic {
+namespace {
+
+using Limbs = SmallLimbs;
+
+void Trim(Limbs& limbs) {
+  while (!limbs.empty() && limbs.back() == 0) limbs.pop_back();
+}
+
+int CompareMagnitudes(const Limbs& a, const Limbs& b) {
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  for (std::size_t n = a.size(); n-- > 0;) {
+    if (a[n] != b[n]) return a[n] < b[n] ? -1 : 1;
+  }
+  return 0;
+}
+
+Limbs AddMagnitudes(const Limbs& a, const Limbs& b) {
+  const Limbs& longer = a.size() >= b.size() ? a : b;
+  const Limbs& shorter = a.size() >= b.size() ? b : a;
+  Limbs sum(longer.size() + 1);
+  std::uint64_t carry = 0;
+  for (std::size_t n = 0; n < longer.size(); ++n) {
+    carry += std::uint64_t{longer[n]} + (n < shorter.size() ? shorter[n] : 0u);
+    sum[n] = static_cast<std::uint32_t>(carry);
+    carry >>= 32;
+  }
+  sum[sum.size() - 1] = static_cast<std::uint32_t>(carry);
+  Trim(sum);
+  return sum;
+}
+
+// a - b for a >= b.
+Limbs SubtractMagnitudes(const Limbs& a, const Limbs& b) {
+  Limbs difference(a.size());
+  std::int64_t borrow = 0;
+  for (std::size_t n = 0; n < a.size(); ++n) {
+    std::int64_t d = std::int64_t{a[n]} - (n < b.size() ? b[n] : 0u) - borrow;
+    borrow = d < 0;
+    difference[n] = static_cast<std::uint32_t>(d + (borrow << 32));
+  }
+  Trim(difference);
+  return difference;
+}
+
+}  // namespace
+
+BigInteger::BigInteger(std::int64_t value) : negative_(value < 0) {
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  for (; magnitude != 0; magnitude >>= 32) limbs_.push_back(static_cast<std::uint32_t>(magnitude));
+}
+
+int BigInteger::BitLength() const {
+  if (limbs_.empty()) return 0;
+  return static_cast<int>(32 * limbs_.size()) - std::countl_zero(limbs_.back());
+}
+
+double BigInteger::Leading(int& exponent) const {
+  const int bits = BitLength();
+  // The top 64 bits; the rest only sways the last rounding.
+  const int drop = std::max(0, bits - 64);
+  std::uint64_t top = 0;
+  for (int bit = bits - 1; bit >= drop; --bit) {
+    top = (top << 1) | ((limbs_[static_cast<std::size_t>(bit / 32)] >> (bit % 32)) & 1u);
+  }
+  const double fraction = std::frexp(static_cast<double>(top), &exponent);
+  exponent += drop;
+  return fraction;
+}
+
+BigInteger operator-(BigInteger a) {
+  a.negative_ = !a.negative_ && !a.limbs_.empty();
+  return a;
+}
+
+BigInteger operator-(const BigInteger& a, const BigInteger& b) { return a + -b; }
+
+BigInteger operator+(const BigInteger& a, const BigInteger& b) {
+  BigInteger result;
+  if (a.negative_ == b.negative_) {
+    result.limbs_ = AddMagnitudes(a.limbs_, b.limbs_);
+    result.negative_ = a.negative_;
+  } else {
+    const int order = CompareMagnitudes(a.limbs_, b.limbs_);
+    if (order == 0) return result;
+    const BigInteger& larger = order > 0 ? a : b;
+    const BigInteger& smaller = order > 0 ? b : a;
+    result.limbs_ = SubtractMagnitudes(larger.limbs_, smaller.limbs_);
+    result.negative_ = larger.negative_;
+  }
+  result.negative_ = result.negative_ && !result.limbs_.empty();
+  return result;
+}
+
+BigInteger operator*(const BigInteger& a, const BigInteger& b) {
+  BigInteger product;
+  if (a.limbs_.empty() || b.limbs_.empty()) return product;
+  product.limbs_.assign(a.limbs_.size() + b.limbs_.size(), 0);
+  for (std::size_t n = 0; n < a.limbs_.size(); ++n) {
+    std::uint64_t carry = 0;
+    for (std::size_t m = 0; m < b.limbs_.size(); ++m) {
+      carry += std::uint64_t{a.limbs_[n]} * b.limbs_[m] + product.limbs_[n + m];
+      product.limbs_[n + m] = static_cast<std::uint32_t>(carry);
+      carry >>= 32;
+    }
+    product.limbs_[n + b.limbs_.size()] = static_cast<std::uint32_t>(carry);
+  }
+  Trim(product.limbs_);
+  product.negative_ = a.negative_ != b.negative_;
+  return product;
+}
+
+BigInteger BigInteger::ShiftedLeft(int bits) const {
+  if (limbs_.empty() || bits == 0) return *this;
+  BigInteger shifted;
+  shifted.negative_ = negative_;
+  const std::size_t whole = static_cast<std::size_t>(bits / 32);
+  const int part = bits % 32;
+  shifted.limbs_.assign(whole + limbs_.size() + 1, 0);
+  for (std::size_t n = 0; n < limbs_.size(); ++n) {
+    const std::uint64_t moved = std::uint64_t{limbs_[n]} << part;
+    shifted.limbs_[whole + n] |= static_cast<std::uint32_t>(moved);
+    shifted.limbs_[whole + n + 1] |= static_cast<std::uint32_t>(moved >> 32);
+  }
+  Trim(shifted.limbs_);
+  return shifted;
+}
+
+}  // namespace pelmic

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#include "geometry/small_limbs.h"
+
+namespace pelmic {
+
+SmallLimbs& SmallLimbs::operator=(const SmallLimbs& other) {
+  if (this != &other) {
+    Reserve(other.size_);
+    std::copy_n(other.data(), other.size_, data());
+    size_ = other.size_;
+  }
+  return *this;
+}
+
+SmallLimbs& SmallLimbs::operator=(SmallLimbs&& other) noexcept {
+  if (other.heap_) {
+    heap_ = std::move(other.heap_);
+    capacity_ = other.capacity_;
+    other.capacity_ = kInline;
+  } else {
+    std::copy_n(other.inline_, other.size_, data());
+  }
+  size_ = other.size_;
+  other.size_ = 0;
+  return *this;
+}
+
+void SmallLimbs::Grow(std::size_t n) {
+  const std::size_t capacity = std::max(n, 2 * capacity_);
+  auto grown = std::make_unique<std::uint32_t[]>(capacity);
+  std::copy_n(data(), size_, grown.get());
+  heap_ = std::move(grown);
+  capacity_ = capacity;
+}
+
+}  // namespace pelmic

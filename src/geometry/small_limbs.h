@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+// small_limbs.h - the digits of a BigInteger: a few held inline, more on the
+// heap. The exact path's numbers are mostly a few limbs long, and a heap
+// allocation for each would cost more than the arithmetic.
+#pragma once
+
+#include <algorithm>
+#include <utility>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace pelmic {
+
+class SmallLimbs {
+ public:
+  SmallLimbs() = default;
+  explicit SmallLimbs(std::size_t n) { assign(n, 0); }
+  SmallLimbs(const SmallLimbs& other) { *this = other; }
+  SmallLimbs& operator=(const SmallLimbs& other);
+  SmallLimbs(SmallLimbs&& other) noexcept { *this = std::move(other); }
+  SmallLimbs& operator=(SmallLimbs&& other) noexcept;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::uint32_t* data() { return heap_ ? heap_.get() : inline_; }
+  const std::uint32_t* data() const { return heap_ ? heap_.get() : inline_; }
+  std::uint32_t& operator[](std::size_t n) { return data()[n]; }
+  std::uint32_t operator[](std::size_t n) const { return data()[n]; }
+  std::uint32_t back() const { return data()[size_ - 1]; }
+  void pop_back() { --size_; }
+  void push_back(std::uint32_t limb) {
+    Reserve(size_ + 1);
+    data()[size_++] = limb;
+  }
+  void assign(std::size_t n, std::uint32_t limb) {
+    Reserve(n);
+    std::fill_n(data(), n, limb);
+    size_ = n;
+  }
+
+ private:
+  static constexpr std::size_t kInline = 8;
+
+  // Room for n limbs, the first size_ kept.
+  void Reserve(std::size_t n) {
+    if (n > capacity_) Grow(n);
+  }
+  void Grow(std::size_t n);
+
+  std::unique_ptr<std::uint32_t[]> heap_;
+  std::size_t size_ = 0, capacity_ = kInline;
+  std::uint32_t inline_[kInline];
+};
+
+}  // namespace pelmic
