@@ -69,6 +69,17 @@ def command(x, what):
     raise Failure(f"xscreensaver-command {what} failed")
 
 
+def where(pids):
+    """Each pid with its state and the kernel function it waits in: what a stuck copy was doing."""
+    def read(pid, name):
+        try:
+            with open(f"/proc/{pid}/{name}") as f:
+                return f.read().strip().splitlines()
+        except OSError:
+            return ["?"]
+    return [(pid, [l for l in read(pid, "status") if l.startswith("State")], read(pid, "wchan")) for pid in pids]
+
+
 def run(x, home, log_path):
     check(shutil.which("pelmic") and os.path.exists("/usr/libexec/xscreensaver/pelmic"),
           "pelmic is not installed (install the package first)")
@@ -82,7 +93,7 @@ def run(x, home, log_path):
         command(x, "-deactivate")
         started = time.monotonic()
         check(wait_until(lambda: not x.programs(), GONE_WITHIN_S),
-              f"pelmic still runs {GONE_WITHIN_S} s after deactivating: {x.programs()}")
+              f"pelmic still runs {GONE_WITHIN_S} s after deactivating: {where(x.programs())}")
         print(f"all pelmic processes ended {1e3 * (time.monotonic() - started):.0f} ms after deactivating")
     finally:
         stop(daemon)
