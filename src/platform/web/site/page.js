@@ -337,10 +337,12 @@
   function loadProgram() {
     let compiled = null;
     if (served) {
-      // A server that does not call it application/wasm refuses streaming.
-      compiled = WebAssembly.compileStreaming(fetch('pelmic.wasm')).catch(function () {
-        return fetch('pelmic.wasm').then(function (response) { return response.arrayBuffer(); })
-          .then(function (bytes) { return WebAssembly.compile(bytes); });
+      // A server that does not call it application/wasm refuses streaming:
+      // the same download is then compiled whole, not fetched again.
+      compiled = fetch('pelmic.wasm').then(function (response) {
+        return WebAssembly.compileStreaming(response.clone()).catch(function () {
+          return response.arrayBuffer().then(function (bytes) { return WebAssembly.compile(bytes); });
+        });
       });
     } else {
       loadScript('pelmic-wasm.js').onload = function () {
@@ -376,8 +378,7 @@
 
   // On the screen is what the browser reports as the first contentful paint.
   // A page hidden meanwhile paints nothing: it loads the program at once. A
-  // browser that reports no paints: once the first frame is painted (a task
-  // queued in an animation frame runs after it).
+  // browser that reports no paints: once the first frame is painted.
   function loadOnceShown() {
     let loading = false;
     function loadOnce() {
@@ -387,7 +388,14 @@
     if (document.hidden) return loadOnce();
     document.addEventListener('visibilitychange', loadOnce, { once: true });
     if (!window.PerformanceObserver || !(PerformanceObserver.supportedEntryTypes || []).includes('paint')) {
-      requestAnimationFrame(function () { setTimeout(loadOnce, 0); });
+      // A frame is rendered right after its animation-frame callbacks, so a
+      // task they queue runs once it is painted: a message, which no timer
+      // clamp delays.
+      requestAnimationFrame(function () {
+        const painted = new MessageChannel();
+        painted.port1.onmessage = loadOnce;
+        painted.port2.postMessage(null);
+      });
       return;
     }
     new PerformanceObserver(function (list, observer) {
