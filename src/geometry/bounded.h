@@ -84,28 +84,6 @@ inline Bounded Half(const Bounded& a) { return {a.v / 2, a.e / 2 + kUnderflowPad
 inline double ValueOf(double a) { return a; }
 inline double ValueOf(const Bounded& a) { return a.v; }
 
-// The same value, its distance from the exact one unknown.
-inline double WithoutBound(double a) { return a; }
-inline Bounded WithoutBound(const Bounded& a) { return {a.v, std::numeric_limits<double>::infinity()}; }
-
-// The smaller and the larger of two, picked by value as in doubles. Where
-// the bounds prove the exact values in the same order, the one picked is the
-// exact one's counterpart, within its own bound; else it lies within the
-// larger bound of the exact smaller or larger (a line clipped on one axis far
-// outside the screen, where its other axis decides, keeps its small bound).
-inline double MinOf(double a, double b) { return std::min(a, b); }
-inline double MaxOf(double a, double b) { return std::max(a, b); }
-inline Bounded MaxOf(const Bounded& a, const Bounded& b) {
-  const Bounded difference = a - b;
-  if (difference.SignKnown()) return difference.v > 0 ? a : b;
-  return {std::max(a.v, b.v), std::max(a.e, b.e)};
-}
-inline Bounded MinOf(const Bounded& a, const Bounded& b) {
-  const Bounded difference = a - b;
-  if (difference.SignKnown()) return difference.v < 0 ? a : b;
-  return {std::min(a.v, b.v), std::max(a.e, b.e)};
-}
-
 // The parts of a homogeneous expression (differences of sites a hair apart),
 // all scaled by one power of two where the largest is tiny, so that their
 // products do not underflow: the expression's sign, and its ratio to another

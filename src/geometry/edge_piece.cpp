@@ -53,10 +53,9 @@ std::optional<Edge> FindEdgePiece(const SiteTable& sites, int i, int k, const Pa
   if (s.empty) return std::nullopt;
   ExpectCut(cuts, *s.from);
   ExpectCut(cuts, *s.to);
-  Edge edge{0, 0, 0, 0, s.from->where, s.to->where};
-  ResolvePoint(sites, i, k, bisector, edge.place1, screen, edge.x1, edge.y1);
-  ResolvePoint(sites, i, k, bisector, edge.place2, screen, edge.x2, edge.y2);
-  return edge;
+  const ResolvedPoint p1 = ResolvePoint(sites, i, k, bisector, *s.from, screen);
+  const ResolvedPoint p2 = ResolvePoint(sites, i, k, bisector, *s.to, screen);
+  return Edge{p1.x, p1.y, p2.x, p2.y, s.from->where, s.to->where, p1.bound, p2.bound};
 }
 
 }  // namespace pelmic

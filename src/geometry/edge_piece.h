@@ -14,6 +14,8 @@ struct Edge {
   double x1, y1;  // the end met first along the bisector (smaller x)
   double x2, y2;
   LinePlace place1, place2;  // the exact places of the two ends on the pair's bisector
+  // How far each end may lie from its exact point on either axis.
+  double bound1 = 0, bound2 = 0;
 };
 
 // Returns the edge of the cell of i shared with k: the pieces between the

@@ -13,26 +13,23 @@ namespace {
 
 using Kind = LinePlace::Kind;
 
-template <class T>
-struct Point {
-  T x, y;
+double Clamp(double v, double lo, double hi) { return std::min(std::max(v, lo), hi); }
+
+// A drawn point, and whether a border (or both, at a corner) sets its x or y.
+struct DrawnAt {
+  double x, y;
+  bool onBorderX = false, onBorderY = false;
 };
 
-template <class T>
-T Clamp(const T& v, const T& lo, const T& hi) {
-  return MinOf(MaxOf(v, lo), hi);
-}
-
 // The bisector of two sites as a line through their midpoint.
-template <class T>
-bool MakeBisector(const BasicSiteBisector<T>& bisector, RoundedLine<T>& line) {
-  if (ValueOf(bisector.nx) == 0.0 && ValueOf(bisector.ny) == 0.0) return false;
+bool MakeBisector(const SiteBisector& bisector, RoundedLine& line) {
+  if (bisector.nx == 0.0 && bisector.ny == 0.0) return false;
   line.midX = bisector.midX;
   line.midY = bisector.midY;
   // Perpendicular to the sites' connecting line, turned towards growing x.
   line.dirX = -bisector.ny;
   line.dirY = bisector.nx;
-  if (ValueOf(line.dirX) < 0 || (ValueOf(line.dirX) == 0 && ValueOf(line.dirY) < 0)) {
+  if (line.dirX < 0 || (line.dirX == 0 && line.dirY < 0)) {
     line.dirX = -line.dirX;
     line.dirY = -line.dirY;
   }
@@ -41,21 +38,19 @@ bool MakeBisector(const BasicSiteBisector<T>& bisector, RoundedLine<T>& line) {
 
 // Narrows [lo, hi] to the positions along the line where mid + t * dir stays
 // within [0, limit] on one axis.
-template <class T>
-void ClipAxis(const T& mid, const T& dir, double limit, T& lo, T& hi) {
-  if (ValueOf(dir) == 0) return;  // parallel to this axis's borders; the midpoint is inside
-  const T t0 = (T(0.0) - mid) / dir;
-  const T t1 = (T(limit) - mid) / dir;
-  lo = MaxOf(lo, MinOf(t0, t1));
-  hi = MinOf(hi, MaxOf(t0, t1));
+void ClipAxis(double mid, double dir, double limit, double& lo, double& hi) {
+  if (dir == 0) return;  // parallel to this axis's borders; the midpoint is inside
+  const double t0 = (0.0 - mid) / dir;
+  const double t1 = (limit - mid) / dir;
+  lo = std::max(lo, std::min(t0, t1));
+  hi = std::min(hi, std::max(t0, t1));
 }
 
 // The rounded line of sites i and k, clipped to the screen; false where the
 // sites coincide.
-template <class T>
-bool MakeLine(double ix, double iy, double kx, double ky, ScreenSize screen, RoundedLine<T>& line) {
-  if (!MakeBisector(BasicSiteBisector<T>(ix, iy, kx, ky), line)) return false;
-  T lo(-std::numeric_limits<double>::infinity()), hi(std::numeric_limits<double>::infinity());
+bool MakeLine(double ix, double iy, double kx, double ky, ScreenSize screen, RoundedLine& line) {
+  if (!MakeBisector(SiteBisector(ix, iy, kx, ky), line)) return false;
+  double lo = -std::numeric_limits<double>::infinity(), hi = std::numeric_limits<double>::infinity();
   ClipAxis(line.midX, line.dirX, screen.widthPx, lo, hi);
   ClipAxis(line.midY, line.dirY, screen.heightPx, lo, hi);
   line.startAlong = lo;
@@ -63,19 +58,17 @@ bool MakeLine(double ix, double iy, double kx, double ky, ScreenSize screen, Rou
   return true;
 }
 
-template <class T>
-void PutOnBorder(const LinePlace& border, Point<T>& p) {
-  if (border.kind == Kind::kBorderX) p.x = T(border.a);
-  if (border.kind == Kind::kBorderY) p.y = T(border.a);
+void PutOnBorder(const LinePlace& border, DrawnAt& p) {
+  if (border.kind == Kind::kBorderX) p.x = border.a, p.onBorderX = true;
+  if (border.kind == Kind::kBorderY) p.y = border.a, p.onBorderY = true;
 }
 
 // The point at `along`, with the coordinates of the border (or both borders
 // of the corner) it lies on set exactly.
-template <class T>
-Point<T> BorderPoint(const RoundedLine<T>& line, const T& along, const LinePlace& border, const LinePlace& corner,
-                     ScreenSize screen) {
-  Point<T> p{Clamp(line.PointX(along), T(0.0), T(double{screen.widthPx})),
-             Clamp(line.PointY(along), T(0.0), T(screen.heightPx))};
+DrawnAt BorderPoint(const RoundedLine& line, double along, const LinePlace& border, const LinePlace& corner,
+                    ScreenSize screen) {
+  DrawnAt p{Clamp(line.PointX(along), 0.0, double{screen.widthPx}),
+            Clamp(line.PointY(along), 0.0, double{screen.heightPx})};
   PutOnBorder(border, p);
   PutOnBorder(corner, p);
   return p;
@@ -85,27 +78,37 @@ Point<T> BorderPoint(const RoundedLine<T>& line, const T& along, const LinePlace
 // kept on the segment; the exact decisions have already said that it
 // crosses there. On the pair's bisector, m's bisectors with i and with k are
 // one line; the one with the nearer of the two places the point more closely.
-template <class T>
-T CrossingAlong(double ix, double iy, double kx, double ky, double mx, double my, const RoundedLine<T>& line) {
+double CrossingAlong(double ix, double iy, double kx, double ky, double mx, double my, const RoundedLine& line) {
   const bool nearerK = SiteBisector(ix, iy, kx, ky).SideOf(mx, my) > 0;
-  const BasicSiteBisector<T> other = nearerK ? BasicSiteBisector<T>(kx, ky, mx, my) : BasicSiteBisector<T>(ix, iy, mx, my);
-  const T rate = other.nx * line.dirX + other.ny * line.dirY;
-  if (ValueOf(rate) == 0) return WithoutBound(line.startAlong);
+  const SiteBisector other = nearerK ? SiteBisector(kx, ky, mx, my) : SiteBisector(ix, iy, mx, my);
+  const double rate = other.nx * line.dirX + other.ny * line.dirY;
+  if (rate == 0) return line.startAlong;
   return Clamp(-other.SideOf(line.midX, line.midY) / rate, line.startAlong, line.endAlong);
 }
 
 // The drawn point of a place of the pair (i, k): an end of the clipped line,
 // or a crossing.
-template <class T>
-Point<T> DrawnPoint(double ix, double iy, double kx, double ky, const RoundedLine<T>& line, const PairBisector& exact,
-                    const LinePlace& place, ScreenSize screen) {
+DrawnAt DrawnPoint(double ix, double iy, double kx, double ky, const RoundedLine& line, const PairBisector& exact,
+                   const LinePlace& place, ScreenSize screen) {
   if (place.kind == Kind::kCrossing) {
-    const T along = CrossingAlong(ix, iy, kx, ky, place.a, place.b, line);
+    const double along = CrossingAlong(ix, iy, kx, ky, place.a, place.b, line);
     return {line.PointX(along), line.PointY(along)};
   }
   const bool atStart = SamePlace(place, exact.start.where);
   return BorderPoint(line, atStart ? line.startAlong : line.endAlong, place,
                      atStart ? exact.startCorner : exact.endCorner, screen);
+}
+
+// How far the drawn coordinate `drawn` may lie from the exact point of the
+// place at fraction t on one axis, where the exact point is sum / 2 + num /
+// den * dir (sum: the sites' coordinates added; dir: the line's direction
+// d0 on that axis, turned): worked out on the drawn double itself, as
+// (2 drawn - sum) den - 2 num dir over 2 den, so that it holds however the
+// double was reached. Infinite where den's sign is not proven.
+double AxisError(double drawn, const Bounded& sum, const Bounded& dir, const Fraction<Bounded>& t) {
+  const Bounded twiceDen = Twice(t.den);
+  const Bounded error = ((Bounded(2 * drawn) - sum) * t.den - Twice(t.num * dir)) / twiceDen;
+  return (std::abs(error.v) + error.e) * kInflate;
 }
 
 // Of the two borders an end may lie on (kind kNone where the line runs
@@ -199,21 +202,25 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
   return true;
 }
 
-void ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const LinePlace& place,
-                  ScreenSize screen, double& x, double& y) {
+ResolvedPoint ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const Place& place,
+                           ScreenSize screen) {
   const double ix = sites.X(i), iy = sites.Y(i), kx = sites.X(k), ky = sites.Y(k);
   if (!bisector.drawn) MakeLine(ix, iy, kx, ky, screen, bisector.drawn.emplace());
-  const Point<Bounded> p = DrawnPoint(ix, iy, kx, ky, *bisector.drawn, bisector, place, screen);
-  if (p.x.e <= kPointBound && p.y.e <= kPointBound) [[likely]] {
+  const DrawnAt p = DrawnPoint(ix, iy, kx, ky, *bisector.drawn, bisector, place.where, screen);
+  // d0 = (iy - ky, kx - ix), turned as the place's fraction is.
+  const bool turned = bisector.frame.turn < 0;
+  const Bounded d0x = Bounded(iy) - Bounded(ky), d0y = Bounded(kx) - Bounded(ix);
+  const double ex = p.onBorderX ? 0 : AxisError(p.x, Bounded(ix) + Bounded(kx), turned ? -d0x : d0x, place.approx);
+  const double ey = p.onBorderY ? 0 : AxisError(p.y, Bounded(iy) + Bounded(ky), turned ? -d0y : d0y, place.approx);
+  if (ex <= kPointBound && ey <= kPointBound) [[likely]] {
     ++Decisions().fast;
-    x = p.x.v;
-    y = p.y.v;
-    return;
+    return {p.x, p.y, std::max(ex, ey)};
   }
   ++Decisions().exact;
-  const PointFraction<Dyadic> exact = PlacePointFraction<Dyadic>(bisector.frame, place);
-  x = RoundedQuotient(exact.x, exact.d);
-  y = RoundedQuotient(exact.y, exact.d);
+  const PointFraction<Dyadic> exact = PlacePointFraction<Dyadic>(bisector.frame, place.where);
+  const double x = RoundedQuotient(exact.x, exact.d), y = RoundedQuotient(exact.y, exact.d);
+  // Rounded once: within half a unit in the last place of each.
+  return {x, y, 0x1p-52 * std::max(std::abs(x), std::abs(y)) + 0x1p-1074};
 }
 
 }  // namespace pelmic

@@ -20,16 +20,15 @@
 
 namespace pelmic {
 
-// The line mid + along * dir, and where it enters and leaves the screen: in
-// doubles, or Bounded (the same doubles with their proven error).
-template <class T>
+// The line mid + along * dir in doubles, and where it enters and leaves the
+// screen: the construction that places the drawn points.
 struct RoundedLine {
-  T midX{}, midY{};  // the sites' midpoint, a point of the line
-  T dirX{}, dirY{};  // along the line, dirX > 0 or (dirX == 0 and dirY > 0)
-  T startAlong{}, endAlong{};
+  double midX = 0, midY = 0;  // the sites' midpoint, a point of the line
+  double dirX = 0, dirY = 0;  // along the line, dirX > 0 or (dirX == 0 and dirY > 0)
+  double startAlong = 0, endAlong = 0;
 
-  T PointX(const T& along) const { return midX + along * dirX; }
-  T PointY(const T& along) const { return midY + along * dirY; }
+  double PointX(double along) const { return midX + along * dirX; }
+  double PointY(double along) const { return midY + along * dirY; }
 };
 
 struct PairBisector {
@@ -39,7 +38,7 @@ struct PairBisector {
   // The second border at an end that is a screen corner (kind kNone otherwise).
   LinePlace startCorner, endCorner;
   // The rounded line, worked out for the first point drawn on it.
-  mutable std::optional<RoundedLine<Bounded>> drawn;
+  mutable std::optional<RoundedLine> drawn;
 };
 
 // Builds the bisector of sites i and k (1-based), clips it to the screen and
@@ -54,12 +53,19 @@ bool BuildPairCuts(const SiteTable& sites, int i, int k, ScreenSize screen, Pair
 // axis: within 1e-6 px of it in all.
 inline constexpr double kPointBound = 0x1p-21;
 
+// A drawn or recorded point, and how far it may lie from its exact point on
+// either axis (at most kPointBound).
+struct ResolvedPoint {
+  double x = 0, y = 0;
+  double bound = 0;
+};
+
 // The point the construction draws and records for `place` (a cut of the
-// pair): the rounded line's, where its proven bound keeps it within
-// kPointBound of the exact point, else the exact point rounded once. The
-// rounded line's points are those of the double construction (the same
-// operations in the same order), which random sites keep.
-void ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const LinePlace& place,
-                  ScreenSize screen, double& x, double& y);
+// pair): the rounded line's, where a bound worked out on that very point
+// keeps it within kPointBound of the exact one, else the exact point rounded
+// once. The rounded line's points are those of the double construction,
+// which random sites keep.
+ResolvedPoint ResolvePoint(const SiteTable& sites, int i, int k, const PairBisector& bisector, const Place& place,
+                           ScreenSize screen);
 
 }  // namespace pelmic

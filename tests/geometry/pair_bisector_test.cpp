@@ -22,9 +22,9 @@ struct CutPoint {
 
 // The cut's drawn point; the tests' pairs are sites 1 and 2.
 CutPoint Cut(const DiagramTables& tables, const PairBisector& line, int slot) {
-  CutPoint p{};
-  ResolvePoint(tables.sites, 1, 2, line, tables.cuts.cutPlace.at(slot), kScreen, p.x, p.y);
-  return p;
+  const ResolvedPoint p =
+      ResolvePoint(tables.sites, 1, 2, line, MakePlace(line.frame, tables.cuts.cutPlace.at(slot)), kScreen);
+  return {p.x, p.y};
 }
 
 #define EXPECT_POINT_NEAR(point, ex, ey)        \
