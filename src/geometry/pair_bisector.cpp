@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "geometry/exact_sign.h"
 #include "geometry/numeric.h"
@@ -116,17 +117,15 @@ double AxisError(double drawn, const Bounded& sum, const Bounded& dir, const Fra
 void PickBorder(const PairFrame& frame, const LinePlace& a, const LinePlace& b, bool later, Place& end,
                 LinePlace& corner) {
   corner = {};
-  if (b.kind == Kind::kNone) {
-    end = MakePlace(frame, a);
+  if (a.kind == Kind::kNone || b.kind == Kind::kNone) {
+    SetPlace(end, frame, b.kind == Kind::kNone ? a : b);
     return;
   }
-  if (a.kind == Kind::kNone) {
-    end = MakePlace(frame, b);
-    return;
-  }
-  const Place pa = MakePlace(frame, a), pb = MakePlace(frame, b);
-  const int order = ComparePlaces(frame, pa, pb);
-  end = (order >= 0) == later ? pa : pb;
+  SetPlace(end, frame, a);
+  Place other;
+  SetPlace(other, frame, b);
+  const int order = ComparePlaces(frame, end, other);
+  if ((order >= 0) != later) end = std::move(other);
   if (order == 0) corner = b;
 }
 

@@ -28,16 +28,22 @@ int CrossingDenSignExactly(const PairFrame& frame, const Place& p) {
   return WideThenExact(WideOf(frame, p).den, [&] { return ExactOf(frame, p).den; }).sign();
 }
 
-Place MakePlace(const PairFrame& frame, const LinePlace& where) {
-  Place p;
+void SetPlace(Place& p, const PairFrame& frame, const LinePlace& where) {
   if (where.kind == LinePlace::Kind::kCrossing) {
     SetCrossing(p, frame, where.a, where.b);
-  } else {
-    p.where = where;
-    p.approx = PlaceFraction<Bounded>(frame, where);
-    // A border's den is a difference of two doubles: its sign is the exact one.
-    p.denSign = p.approx.den.v > 0 ? 1 : (p.approx.den.v < 0 ? -1 : 0);
+    return;
   }
+  p.where = where;
+  p.approx = PlaceFraction<Bounded>(frame, where);
+  p.exact.reset();
+  p.wideDone = false;
+  // A border's den is a difference of two doubles: its sign is the exact one.
+  p.denSign = p.approx.den.v > 0 ? 1 : (p.approx.den.v < 0 ? -1 : 0);
+}
+
+Place MakePlace(const PairFrame& frame, const LinePlace& where) {
+  Place p;
+  SetPlace(p, frame, where);
   return p;
 }
 

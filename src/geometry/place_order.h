@@ -27,6 +27,8 @@ struct Place {
 };
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where);
+// The same, written over `p`.
+void SetPlace(Place& p, const PairFrame& frame, const LinePlace& where);
 
 // The exact sign of a crossing's den, where the bounded one leaves it open.
 int CrossingDenSignExactly(const PairFrame& frame, const Place& p);
