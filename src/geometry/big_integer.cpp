@@ -80,37 +80,59 @@ BigInteger operator-(BigInteger a) {
   return a;
 }
 
-BigInteger operator-(const BigInteger& a, const BigInteger& b) { return a + -b; }
+BigInteger operator-(const BigInteger& a, const BigInteger& b) { return a.PlusSigned(b, true); }
 
-BigInteger operator+(const BigInteger& a, const BigInteger& b) {
+BigInteger operator+(const BigInteger& a, const BigInteger& b) { return a.PlusSigned(b, false); }
+
+BigInteger BigInteger::PlusSigned(const BigInteger& b, bool subtract) const {
+  const bool bNegative = b.negative_ != subtract;
   BigInteger result;
-  if (a.negative_ == b.negative_) {
-    result.limbs_ = AddMagnitudes(a.limbs_, b.limbs_);
-    result.negative_ = a.negative_;
+  if (negative_ == bNegative) {
+    result.limbs_ = AddMagnitudes(limbs_, b.limbs_);
+    result.negative_ = negative_;
   } else {
-    const int order = CompareMagnitudes(a.limbs_, b.limbs_);
+    const int order = CompareMagnitudes(limbs_, b.limbs_);
     if (order == 0) return result;
-    const BigInteger& larger = order > 0 ? a : b;
-    const BigInteger& smaller = order > 0 ? b : a;
-    result.limbs_ = SubtractMagnitudes(larger.limbs_, smaller.limbs_);
-    result.negative_ = larger.negative_;
+    result.limbs_ = order > 0 ? SubtractMagnitudes(limbs_, b.limbs_) : SubtractMagnitudes(b.limbs_, limbs_);
+    result.negative_ = order > 0 ? negative_ : bNegative;
   }
   result.negative_ = result.negative_ && !result.limbs_.empty();
   return result;
 }
 
+namespace {
+
+std::size_t NonzeroLimbs(const Limbs& limbs) {
+  return static_cast<std::size_t>(std::count_if(limbs.data(), limbs.data() + limbs.size(), [](std::uint32_t limb) {
+    return limb != 0;
+  }));
+}
+
+}  // namespace
+
 BigInteger operator*(const BigInteger& a, const BigInteger& b) {
   BigInteger product;
   if (a.limbs_.empty() || b.limbs_.empty()) return product;
-  product.limbs_.assign(a.limbs_.size() + b.limbs_.size(), 0);
-  for (std::size_t n = 0; n < a.limbs_.size(); ++n) {
+  // The exact path's numbers are mostly sparse: a coordinate near 16384 beside
+  // one near 2^-1074 is two short runs of bits a thousand apart. Only the
+  // nonzero limbs of one factor take a pass over the other, which skips its
+  // zeros, so the factor with fewer of them per limb of the other goes outside.
+  const bool aOutside = a.limbs_.size() <= 4 || b.limbs_.size() <= 4
+                            ? a.limbs_.size() <= b.limbs_.size()
+                            : NonzeroLimbs(a.limbs_) * b.limbs_.size() <= NonzeroLimbs(b.limbs_) * a.limbs_.size();
+  const Limbs& outer = aOutside ? a.limbs_ : b.limbs_;
+  const Limbs& inner = aOutside ? b.limbs_ : a.limbs_;
+  product.limbs_.assign(outer.size() + inner.size(), 0);
+  for (std::size_t n = 0; n < outer.size(); ++n) {
+    if (outer[n] == 0) continue;
     std::uint64_t carry = 0;
-    for (std::size_t m = 0; m < b.limbs_.size(); ++m) {
-      carry += std::uint64_t{a.limbs_[n]} * b.limbs_[m] + product.limbs_[n + m];
+    for (std::size_t m = 0; m < inner.size(); ++m) {
+      if (inner[m] == 0 && carry == 0) continue;  // adds nothing to that limb
+      carry += std::uint64_t{outer[n]} * inner[m] + product.limbs_[n + m];
       product.limbs_[n + m] = static_cast<std::uint32_t>(carry);
       carry >>= 32;
     }
-    product.limbs_[n + b.limbs_.size()] = static_cast<std::uint32_t>(carry);
+    product.limbs_[n + inner.size()] = static_cast<std::uint32_t>(carry);
   }
   Trim(product.limbs_);
   product.negative_ = a.negative_ != b.negative_;

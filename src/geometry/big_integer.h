@@ -27,6 +27,8 @@ class BigInteger {
   friend BigInteger operator*(const BigInteger& a, const BigInteger& b);
   // The value times 2^bits, bits >= 0.
   BigInteger ShiftedLeft(int bits) const;
+  // The value plus b, or minus b where `subtract`.
+  BigInteger PlusSigned(const BigInteger& b, bool subtract) const;
 
  private:
   using Limbs = SmallLimbs;  // the magnitude, least significant first, no leading zeros

@@ -39,17 +39,18 @@ double Dyadic::Leading(int& exponent) const {
 }
 
 Dyadic operator-(const Dyadic& a) { return Dyadic(-a.m_, a.e_); }
-Dyadic operator-(const Dyadic& a, const Dyadic& b) { return a + -b; }
+Dyadic operator-(const Dyadic& a, const Dyadic& b) { return a.PlusSigned(b, true); }
 Dyadic operator*(const Dyadic& a, const Dyadic& b) { return Dyadic(a.m_ * b.m_, a.e_ + b.e_); }
 Dyadic Abs(const Dyadic& a) { return a.sign() < 0 ? -a : a; }
 
-Dyadic operator+(const Dyadic& a, const Dyadic& b) {
-  if (a.sign() == 0) return b;
-  if (b.sign() == 0) return a;
-  if (a.e_ == b.e_) return Dyadic(a.m_ + b.m_, a.e_);
-  const Dyadic& low = a.e_ < b.e_ ? a : b;
-  const Dyadic& high = a.e_ < b.e_ ? b : a;
-  return Dyadic(low.m_ + high.m_.ShiftedLeft(high.e_ - low.e_), low.e_);
+Dyadic operator+(const Dyadic& a, const Dyadic& b) { return a.PlusSigned(b, false); }
+
+Dyadic Dyadic::PlusSigned(const Dyadic& b, bool subtract) const {
+  if (b.sign() == 0) return *this;
+  if (sign() == 0) return subtract ? -b : b;
+  if (e_ == b.e_) return Dyadic(m_.PlusSigned(b.m_, subtract), e_);
+  if (e_ < b.e_) return Dyadic(m_.PlusSigned(b.m_.ShiftedLeft(b.e_ - e_), subtract), e_);
+  return Dyadic(m_.ShiftedLeft(e_ - b.e_).PlusSigned(b.m_, subtract), b.e_);
 }
 
 namespace {

@@ -28,6 +28,8 @@ class Dyadic {
   friend Dyadic operator+(const Dyadic& a, const Dyadic& b);
   friend Dyadic operator-(const Dyadic& a, const Dyadic& b);
   friend Dyadic operator*(const Dyadic& a, const Dyadic& b);
+  // The value plus b, or minus b where `subtract`.
+  Dyadic PlusSigned(const Dyadic& b, bool subtract) const;
 
  private:
   Dyadic(BigInteger m, int e) : m_(std::move(m)), e_(e) {}

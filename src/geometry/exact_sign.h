@@ -14,6 +14,7 @@
 
 #include "geometry/bounded.h"
 #include "geometry/dyadic.h"
+#include "geometry/precise_bounded.h"
 #include "geometry/wide_bounded.h"
 
 namespace pelmic {
@@ -23,18 +24,20 @@ inline DecisionCounts& Decisions() { return decisionCounts; }
 inline int SignOfBounded(const Bounded& b) { return b.v > 0 ? 1 : -1; }
 
 // Where the doubles' bound is no more than their underflow allowance, the
-// wide bound may settle what it left open; elsewhere only exact arithmetic
-// can (a value within rounding of 0, or 0 itself, as on cocircular sites).
+// wide bound may settle what they left open; elsewhere the precise one may
+// (a value within rounding of the terms), and only exact arithmetic settles
+// a value that is 0 (cocircular sites).
 inline bool WideMayDecide(const Bounded& fast) { return fast.e < 0x1p-1000; }
 
-// The exact sign: the wide bound's where it proves one, else `exact`'s.
+// The exact sign: the middle stage's (WideBounded or PreciseBounded) where it
+// proves one, else `exact`'s.
 struct SignOnly {
   int value;
   int sign() const { return value; }
 };
-template <class Exact>
-SignOnly WideThenExact(const WideBounded& wide, const Exact& exact) {
-  const int known = wide.KnownSign();
+template <class Middle, class Exact>
+SignOnly MiddleThenExact(const Middle& middle, const Exact& exact) {
+  const int known = middle.KnownSign();
   return {known != 0 ? known : exact().sign()};
 }
 
@@ -51,14 +54,15 @@ int SignWith(const Bounded& fast, const Exact& exact) {
 }
 
 // The sign of expr(T{}) for exact arithmetic, expr a generic callable that
-// does not divide: in doubles with a bound, then with the wide bound, then
-// exactly.
+// does not divide: in doubles with a bound, then in the middle stage that
+// fits why they left it open, then exactly.
 template <class Expr>
 int SignOf(const Expr& expr) {
   const Bounded fast = expr(Bounded{});
   return SignWith(fast, [&] {
-    if (!WideMayDecide(fast)) return SignOnly{expr(Dyadic{}).sign()};
-    return WideThenExact(expr(WideBounded{}), [&] { return expr(Dyadic{}); });
+    const auto exact = [&] { return expr(Dyadic{}); };
+    if (!WideMayDecide(fast)) return MiddleThenExact(expr(PreciseBounded{}), exact);
+    return MiddleThenExact(expr(WideBounded{}), exact);
   });
 }
 

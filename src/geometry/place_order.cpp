@@ -20,12 +20,23 @@ const Fraction<WideBounded>& WideOf(const PairFrame& frame, const Place& p) {
   return p.wide;
 }
 
+// The exact sign of part(of), where the doubles' value `fast` left it open:
+// `of(place)` gives the place's fraction in the middle stage that fits why
+// (the wide bound for values below the doubles' range, the precise one for
+// the rest), then exactly where that leaves it open too.
+template <class Part>
+int SignAfterDoubles(const PairFrame& frame, const Bounded& fast, const Part& part) {
+  const auto exact = [&] { return part([&](const Place& p) -> const Fraction<Dyadic>& { return ExactOf(frame, p); }); };
+  if (WideMayDecide(fast)) return MiddleThenExact(part([&](const Place& p) { return WideOf(frame, p); }), exact).sign();
+  const auto precise = [&](const Place& p) { return PlaceFraction<PreciseBounded>(frame, p.where); };
+  return MiddleThenExact(part(precise), exact).sign();
+}
+
 }  // namespace
 
 int CrossingDenSignExactly(const PairFrame& frame, const Place& p) {
   ++Decisions().exact;
-  if (!WideMayDecide(p.approx.den)) return ExactOf(frame, p).den.sign();
-  return WideThenExact(WideOf(frame, p).den, [&] { return ExactOf(frame, p).den; }).sign();
+  return SignAfterDoubles(frame, p.approx.den, [&](const auto& of) { return of(p).den; });
 }
 
 void SetPlace(Place& p, const PairFrame& frame, const LinePlace& where) {
@@ -49,16 +60,12 @@ Place MakePlace(const PairFrame& frame, const LinePlace& where) {
 
 int PlaceOrderExactly(const PairFrame& frame, const Place& a, const Place& b) {
   ++Decisions().exact;
-  if (!WideMayDecide(PlaceOrder(a.approx, b.approx))) return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)).sign();
-  return WideThenExact(PlaceOrder(WideOf(frame, a), WideOf(frame, b)),
-                       [&] { return PlaceOrder(ExactOf(frame, a), ExactOf(frame, b)); })
-      .sign();
+  return SignAfterDoubles(frame, PlaceOrder(a.approx, b.approx), [&](const auto& of) { return PlaceOrder(of(a), of(b)); });
 }
 
 int NumSign(const PairFrame& frame, const Place& p) {
   return SignWith(p.approx.num, [&] {
-    if (!WideMayDecide(p.approx.num)) return SignOnly{ExactOf(frame, p).num.sign()};
-    return WideThenExact(WideOf(frame, p).num, [&] { return ExactOf(frame, p).num; });
+    return SignOnly{SignAfterDoubles(frame, p.approx.num, [&](const auto& of) { return of(p).num; })};
   });
 }
 

@@ -3,25 +3,10 @@
 
 namespace pelmic {
 
-SmallLimbs& SmallLimbs::operator=(const SmallLimbs& other) {
-  if (this != &other) {
-    Reserve(other.size_);
-    std::copy_n(other.data(), other.size_, data());
-    size_ = other.size_;
-  }
-  return *this;
-}
-
-SmallLimbs& SmallLimbs::operator=(SmallLimbs&& other) noexcept {
-  if (other.heap_) {
-    heap_ = std::move(other.heap_);
-    capacity_ = other.capacity_;
-    other.capacity_ = kInline;
-  } else {
-    std::copy_n(other.inline_, other.size_, data());
-  }
+SmallLimbs& SmallLimbs::CopyFrom(const SmallLimbs& other) {
+  Reserve(other.size_);
+  std::copy_n(other.data(), other.size_, data());
   size_ = other.size_;
-  other.size_ = 0;
   return *this;
 }
 

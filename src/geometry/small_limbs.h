@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <cstddef>
 #include <cstdint>
@@ -17,14 +18,34 @@ class SmallLimbs {
   SmallLimbs() = default;
   explicit SmallLimbs(std::size_t n) { assign(n, 0); }
   SmallLimbs(const SmallLimbs& other) { *this = other; }
-  SmallLimbs& operator=(const SmallLimbs& other);
+  SmallLimbs& operator=(const SmallLimbs& other) {
+    if (this == &other) return *this;
+    // Short numbers, the most of them, copy their inline limbs whole.
+    if (heap_ || other.heap_) return CopyFrom(other);
+    inline_ = other.inline_;
+    size_ = other.size_;
+    return *this;
+  }
   SmallLimbs(SmallLimbs&& other) noexcept { *this = std::move(other); }
-  SmallLimbs& operator=(SmallLimbs&& other) noexcept;
+  SmallLimbs& operator=(SmallLimbs&& other) noexcept {
+    if (other.heap_) {
+      heap_ = std::move(other.heap_);
+      capacity_ = other.capacity_;
+      other.capacity_ = kInline;
+    } else if (heap_) {
+      std::copy_n(other.inline_.data(), other.size_, heap_.get());
+    } else {
+      inline_ = other.inline_;
+    }
+    size_ = other.size_;
+    other.size_ = 0;
+    return *this;
+  }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  std::uint32_t* data() { return heap_ ? heap_.get() : inline_; }
-  const std::uint32_t* data() const { return heap_ ? heap_.get() : inline_; }
+  std::uint32_t* data() { return heap_ ? heap_.get() : inline_.data(); }
+  const std::uint32_t* data() const { return heap_ ? heap_.get() : inline_.data(); }
   std::uint32_t& operator[](std::size_t n) { return data()[n]; }
   std::uint32_t operator[](std::size_t n) const { return data()[n]; }
   std::uint32_t back() const { return data()[size_ - 1]; }
@@ -47,10 +68,11 @@ class SmallLimbs {
     if (n > capacity_) Grow(n);
   }
   void Grow(std::size_t n);
+  SmallLimbs& CopyFrom(const SmallLimbs& other);
 
   std::unique_ptr<std::uint32_t[]> heap_;
   std::size_t size_ = 0, capacity_ = kInline;
-  std::uint32_t inline_[kInline];
+  std::array<std::uint32_t, kInline> inline_{};
 };
 
 }  // namespace pelmic
