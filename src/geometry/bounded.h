@@ -75,15 +75,6 @@ inline Bounded operator/(const Bounded& a, const Bounded& b) {
 inline Bounded Abs(const Bounded& a) { return {std::abs(a.v), a.e}; }
 inline double Abs(double a) { return std::abs(a); }
 
-inline double Half(double a) { return a / 2; }
-// Halving is exact but below the normal range, where it may round.
-inline Bounded Half(const Bounded& a) { return {a.v / 2, a.e / 2 + kUnderflowPad}; }
-
-// The doubles a computation in T would give: the same operations in the same
-// order give the same doubles in both types.
-inline double ValueOf(double a) { return a; }
-inline double ValueOf(const Bounded& a) { return a.v; }
-
 // The parts of a homogeneous expression (differences of sites a hair apart),
 // all scaled by one power of two where the largest is tiny, so that their
 // products do not underflow: the expression's sign, and its ratio to another
@@ -98,16 +89,9 @@ void ScaleUpTiny(B&... parts) {
   if (((std::abs(parts.v) >= kTinyDifference) || ...)) [[likely]] return;
   const double largest = std::max({std::abs(parts.v)...});
   if (largest == 0) return;
-  // By 2^-ilogb(largest), in two steps where that is beyond the doubles' range.
-  const int e = std::ilogb(largest);
-  const double first = std::ldexp(1.0, std::min(-e, 1000)), second = std::ldexp(1.0, -e - std::min(-e, 1000));
+  double first = 1, second = 1;
+  TinyScaleFactors(largest, first, second);
   ((parts = {parts.v * first * second, parts.e * first * second}), ...);
-}
-
-inline void ScaleToUnit(Bounded& a, Bounded& b) {
-  const int e = UnitExponent(a.v, b.v);
-  a = {std::scalbn(a.v, -e), std::scalbn(a.e, -e)};
-  b = {std::scalbn(b.v, -e), std::scalbn(b.e, -e)};
 }
 
 }  // namespace pelmic

@@ -2,6 +2,8 @@
 // numeric.h - Distance, ArcSin and hSort, the small helpers the geometry leans on.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -23,6 +25,17 @@ inline constexpr double kThreeHalfPi = kThreePi / 2;
 inline constexpr double kTinyDifference = 0x1p-400;
 
 inline bool AreTiny(double a, double b) { return std::abs(a) < kTinyDifference && std::abs(b) < kTinyDifference; }
+
+// 2^n for n in [-1022, 1023], exactly, without a library call.
+inline double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52); }
+
+// The factors whose product is 2^-ilogb(largest) for a tiny largest > 0, two
+// since that may lie beyond the doubles' range; each one's scaling is exact.
+inline void TinyScaleFactors(double largest, double& first, double& second) {
+  const int e = std::ilogb(largest);
+  first = PowerOfTwo(std::min(-e, 1000));
+  second = PowerOfTwo(-e - std::min(-e, 1000));
+}
 
 // The exponent e for which the larger of |a| and |b|, not both 0, lies in
 // [2^e, 2^(e+1)): scaled by 2^-e (exactly, with std::scalbn), tiny

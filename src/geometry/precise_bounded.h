@@ -54,8 +54,8 @@ void ScaleUpTiny(P&... parts) {
   if (((std::abs(parts.hi) >= kTinyDifference) || ...)) [[likely]] return;
   const double largest = std::max({std::abs(parts.hi)...});
   if (largest == 0) return;
-  const int e = std::ilogb(largest);
-  const double first = std::ldexp(1.0, std::min(-e, 1000)), second = std::ldexp(1.0, -e - std::min(-e, 1000));
+  double first = 1, second = 1;
+  TinyScaleFactors(largest, first, second);
   ((parts = {parts.hi * first * second, parts.lo * first * second, parts.e * first * second}), ...);
 }
 

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "geometry/bounded.h"
 #include "geometry/numeric.h"
 
 namespace pelmic {
@@ -17,21 +16,16 @@ namespace pelmic {
 // sites a few double steps apart n is scaled up by a power of two, so that
 // its products do not underflow to 0; callers use only n's direction, the
 // sign of SideOf and its ratio to other products with n, which the scaling
-// leaves as they are. In doubles, or Bounded: the same doubles with a bound
-// on their distance from the exact values.
-template <class T>
-struct BasicSiteBisector {
-  T nx{}, ny{}, midX{}, midY{};
+// leaves as they are.
+struct SiteBisector {
+  double nx = 0, ny = 0, midX = 0, midY = 0;
 
-  BasicSiteBisector() = default;
-  BasicSiteBisector(double ax, double ay, double bx, double by)
-      : nx(T(bx) - T(ax)), ny(T(by) - T(ay)), midX(Half(T(ax) + T(bx))), midY(Half(T(ay) + T(by))) {
-    if (AreTiny(ValueOf(nx), ValueOf(ny))) [[unlikely]] ScaleToUnit(nx, ny);
+  SiteBisector(double ax, double ay, double bx, double by)
+      : nx(bx - ax), ny(by - ay), midX((ax + bx) / 2), midY((ay + by) / 2) {
+    if (AreTiny(nx, ny)) [[unlikely]] ScaleToUnit(nx, ny);
   }
 
-  T SideOf(const T& x, const T& y) const { return nx * (x - midX) + ny * (y - midY); }
+  double SideOf(double x, double y) const { return nx * (x - midX) + ny * (y - midY); }
 };
-
-using SiteBisector = BasicSiteBisector<double>;
 
 }  // namespace pelmic

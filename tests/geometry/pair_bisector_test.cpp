@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "geometry/dyadic.h"
+#include "geometry/precise_bounded.h"
 
 #include "geometry/site_tables.h"
 
@@ -97,12 +98,15 @@ TEST(PairBisector, CoincidentSitesHaveNoEdge) {
   EXPECT_FALSE(BuildPairCuts(tables->sites, 1, 2, kScreen, line, tables->cuts));
 }
 
-// Where the bounded crossing claims a sign, it is the exact one: third sites
-// nearly in line with the pair (den near 0) or on the circle over it (num
-// near 0), at sizes where products stay normal and where they underflow.
+// Where the bounded crossing, or the precise middle stage, claims a sign, it
+// is the exact one: third sites nearly in line with the pair (den near 0) or
+// on the circle over it (num near 0), at sizes where products stay normal
+// and where they underflow. The precise stage settles signs the doubles leave open.
 TEST(PairBisector, BoundedCrossingSignsAreTheExactOnes) {
   std::mt19937_64 rng(26);
   std::uniform_real_distribution<double> at(0, 1366), turn(0, 6.283185307179586);
+  const auto known = [](const Bounded& b) { return b.SignKnown() ? (b.v > 0 ? 1 : -1) : 0; };
+  int preciseOnly = 0;
   for (const double scale : {1.0, 0x1p-530, 0x1p-545}) {
     for (int n = 0; n < 40000; ++n) {
       const double ix = at(rng), iy = at(rng), kx = at(rng), ky = at(rng), t = turn(rng), r = std::hypot(kx - ix, ky - iy) / 2;
@@ -111,14 +115,18 @@ TEST(PairBisector, BoundedCrossingSignsAreTheExactOnes) {
       const PairFrame f(ix * scale, iy * scale, kx * scale, ky * scale);
       const LinePlace m{LinePlace::Kind::kCrossing, mx * scale, my * scale};
       const auto fast = PlaceFraction<Bounded>(f, m);
+      const auto precise = PlaceFraction<PreciseBounded>(f, m);
       const auto exact = PlaceFraction<Dyadic>(f, m);
-      for (const auto& [bounded, sign] : {std::pair{fast.num, exact.num.sign()}, std::pair{fast.den, exact.den.sign()}}) {
-        if (bounded.SignKnown()) {
-          ASSERT_EQ(bounded.v > 0 ? 1 : -1, sign) << n << " at scale " << scale;
+      preciseOnly += (known(fast.den) == 0 && precise.den.KnownSign() != 0);
+      for (const auto& [claimed, sign] : {std::pair{known(fast.num), exact.num.sign()}, {known(fast.den), exact.den.sign()},
+                                          {precise.num.KnownSign(), exact.num.sign()}, {precise.den.KnownSign(), exact.den.sign()}}) {
+        if (claimed != 0) {
+          ASSERT_EQ(claimed, sign) << n << " at scale " << scale;
         }
       }
     }
   }
+  EXPECT_GT(preciseOnly, 0);
 }
 
 }  // namespace
