@@ -94,4 +94,23 @@ void ScaleUpTiny(B&... parts) {
   ((parts = {parts.v * first * second, parts.e * first * second}), ...);
 }
 
+// A fraction num / den whose den is tiny (sites a hair apart near 0, or a
+// border far off in units of such sites), scaled up by one power of two
+// until den is near 1, num kept below 2^900: its products with other
+// places' fractions then stay in the normal range. Exact; its ratio and
+// signs stay as they are. A no-op for other types.
+template <class T>
+void ScaleUpTinyFraction(T&, T&) {}
+
+inline void ScaleUpTinyFraction(Bounded& num, Bounded& den) {
+  const double d = std::abs(den.v);
+  if (d >= kTinyDifference || d == 0) [[likely]] return;
+  const double n = std::abs(num.v);
+  const int k = std::min(-std::ilogb(d), 900 - (n == 0 ? 0 : std::ilogb(n)));
+  if (k <= 0) return;
+  const double first = PowerOfTwo(std::min(k, 1000)), second = PowerOfTwo(k - std::min(k, 1000));
+  num = {num.v * first * second, num.e * first * second};
+  den = {den.v * first * second, den.e * first * second};
+}
+
 }  // namespace pelmic
