@@ -26,13 +26,14 @@ Limbs AddMagnitudes(const Limbs& a, const Limbs& b) {
   const Limbs& longer = a.size() >= b.size() ? a : b;
   const Limbs& shorter = a.size() >= b.size() ? b : a;
   Limbs sum(longer.size() + 1);
-  std::uint64_t carry = 0;
+  Limb carry = 0;
   for (std::size_t n = 0; n < longer.size(); ++n) {
-    carry += std::uint64_t{longer[n]} + (n < shorter.size() ? shorter[n] : 0u);
-    sum[n] = static_cast<std::uint32_t>(carry);
-    carry >>= 32;
+    const Limb part = n < shorter.size() ? shorter[n] : 0;
+    const Limb low = longer[n] + part;
+    sum[n] = low + carry;
+    carry = (low < part) | (sum[n] < low);
   }
-  sum[sum.size() - 1] = static_cast<std::uint32_t>(carry);
+  sum[sum.size() - 1] = carry;
   Trim(sum);
   return sum;
 }
@@ -40,11 +41,12 @@ Limbs AddMagnitudes(const Limbs& a, const Limbs& b) {
 // a - b for a >= b.
 Limbs SubtractMagnitudes(const Limbs& a, const Limbs& b) {
   Limbs difference(a.size());
-  std::int64_t borrow = 0;
+  Limb borrow = 0;
   for (std::size_t n = 0; n < a.size(); ++n) {
-    std::int64_t d = std::int64_t{a[n]} - (n < b.size() ? b[n] : 0u) - borrow;
-    borrow = d < 0;
-    difference[n] = static_cast<std::uint32_t>(d + (borrow << 32));
+    const Limb part = n < b.size() ? b[n] : 0;
+    const Limb low = a[n] - part;
+    difference[n] = low - borrow;
+    borrow = (a[n] < part) | (low < borrow);
   }
   Trim(difference);
   return difference;
@@ -53,13 +55,16 @@ Limbs SubtractMagnitudes(const Limbs& a, const Limbs& b) {
 }  // namespace
 
 BigInteger::BigInteger(std::int64_t value) : negative_(value < 0) {
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  for (; magnitude != 0; magnitude >>= 32) limbs_.push_back(static_cast<std::uint32_t>(magnitude));
+  std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  while (rest != 0) {
+    limbs_.push_back(static_cast<Limb>(rest));
+    rest = kLimbBits < 64 ? rest >> (kLimbBits % 64) : 0;
+  }
 }
 
 int BigInteger::BitLength() const {
   if (limbs_.empty()) return 0;
-  return static_cast<int>(32 * limbs_.size()) - std::countl_zero(limbs_.back());
+  return static_cast<int>(kLimbBits * limbs_.size()) - std::countl_zero(limbs_.back());
 }
 
 double BigInteger::Leading(int& exponent) const {
@@ -67,8 +72,15 @@ double BigInteger::Leading(int& exponent) const {
   // The top 64 bits; the rest only sways the last rounding.
   const int drop = std::max(0, bits - 64);
   std::uint64_t top = 0;
-  for (int bit = bits - 1; bit >= drop; --bit) {
-    top = (top << 1) | ((limbs_[static_cast<std::size_t>(bit / 32)] >> (bit % 32)) & 1u);
+  for (int bit = bits - 1; bit >= drop;) {
+    // The bits from `bit` down to the lower of `drop` and its limb's start.
+    const int low = std::max(drop, bit - bit % kLimbBits);
+    const int count = bit - low + 1;
+    const Limb limb = limbs_[static_cast<std::size_t>(bit / kLimbBits)];
+    const std::uint64_t part = static_cast<std::uint64_t>(limb >> (low % kLimbBits)) &
+                               (count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1);
+    top = count == 64 ? part : (top << count) | part;
+    bit = low - 1;
   }
   const double fraction = std::frexp(static_cast<double>(top), &exponent);
   exponent += drop;
@@ -103,7 +115,7 @@ BigInteger BigInteger::PlusSigned(const BigInteger& b, bool subtract) const {
 namespace {
 
 std::size_t NonzeroLimbs(const Limbs& limbs) {
-  return static_cast<std::size_t>(std::count_if(limbs.data(), limbs.data() + limbs.size(), [](std::uint32_t limb) {
+  return static_cast<std::size_t>(std::count_if(limbs.data(), limbs.data() + limbs.size(), [](Limb limb) {
     return limb != 0;
   }));
 }
@@ -125,14 +137,14 @@ BigInteger operator*(const BigInteger& a, const BigInteger& b) {
   product.limbs_.assign(outer.size() + inner.size(), 0);
   for (std::size_t n = 0; n < outer.size(); ++n) {
     if (outer[n] == 0) continue;
-    std::uint64_t carry = 0;
+    LimbProduct carry = 0;
     for (std::size_t m = 0; m < inner.size(); ++m) {
       if (inner[m] == 0 && carry == 0) continue;  // adds nothing to that limb
-      carry += std::uint64_t{outer[n]} * inner[m] + product.limbs_[n + m];
-      product.limbs_[n + m] = static_cast<std::uint32_t>(carry);
-      carry >>= 32;
+      carry += LimbProduct{outer[n]} * inner[m] + product.limbs_[n + m];
+      product.limbs_[n + m] = static_cast<Limb>(carry);
+      carry >>= kLimbBits;
     }
-    product.limbs_[n + inner.size()] = static_cast<std::uint32_t>(carry);
+    product.limbs_[n + inner.size()] = static_cast<Limb>(carry);
   }
   Trim(product.limbs_);
   product.negative_ = a.negative_ != b.negative_;
@@ -143,13 +155,13 @@ BigInteger BigInteger::ShiftedLeft(int bits) const {
   if (limbs_.empty() || bits == 0) return *this;
   BigInteger shifted;
   shifted.negative_ = negative_;
-  const std::size_t whole = static_cast<std::size_t>(bits / 32);
-  const int part = bits % 32;
+  const std::size_t whole = static_cast<std::size_t>(bits / kLimbBits);
+  const int part = bits % kLimbBits;
   shifted.limbs_.assign(whole + limbs_.size() + 1, 0);
   for (std::size_t n = 0; n < limbs_.size(); ++n) {
-    const std::uint64_t moved = std::uint64_t{limbs_[n]} << part;
-    shifted.limbs_[whole + n] |= static_cast<std::uint32_t>(moved);
-    shifted.limbs_[whole + n + 1] |= static_cast<std::uint32_t>(moved >> 32);
+    const LimbProduct moved = LimbProduct{limbs_[n]} << part;
+    shifted.limbs_[whole + n] |= static_cast<Limb>(moved);
+    shifted.limbs_[whole + n + 1] |= static_cast<Limb>(moved >> kLimbBits);
   }
   Trim(shifted.limbs_);
   return shifted;

@@ -12,7 +12,7 @@ SmallLimbs& SmallLimbs::CopyFrom(const SmallLimbs& other) {
 
 void SmallLimbs::Grow(std::size_t n) {
   const std::size_t capacity = std::max(n, 2 * capacity_);
-  auto grown = std::make_unique<std::uint32_t[]>(capacity);
+  auto grown = std::make_unique<Limb[]>(capacity);
   std::copy_n(data(), size_, grown.get());
   heap_ = std::move(grown);
   capacity_ = capacity;

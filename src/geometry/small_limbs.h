@@ -13,6 +13,17 @@
 
 namespace pelmic {
 
+// A digit of a BigInteger: 64 bits on 64-bit targets whose compiler has
+// 128-bit products, else 32, with the type that holds a product of two.
+#if defined(__SIZEOF_INT128__) && UINTPTR_MAX > 0xFFFFFFFFu
+using Limb = std::uint64_t;
+__extension__ typedef unsigned __int128 LimbProduct;
+#else
+using Limb = std::uint32_t;
+using LimbProduct = std::uint64_t;
+#endif
+inline constexpr int kLimbBits = 8 * sizeof(Limb);
+
 class SmallLimbs {
  public:
   SmallLimbs() = default;
@@ -44,17 +55,17 @@ class SmallLimbs {
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  std::uint32_t* data() { return heap_ ? heap_.get() : inline_.data(); }
-  const std::uint32_t* data() const { return heap_ ? heap_.get() : inline_.data(); }
-  std::uint32_t& operator[](std::size_t n) { return data()[n]; }
-  std::uint32_t operator[](std::size_t n) const { return data()[n]; }
-  std::uint32_t back() const { return data()[size_ - 1]; }
+  Limb* data() { return heap_ ? heap_.get() : inline_.data(); }
+  const Limb* data() const { return heap_ ? heap_.get() : inline_.data(); }
+  Limb& operator[](std::size_t n) { return data()[n]; }
+  Limb operator[](std::size_t n) const { return data()[n]; }
+  Limb back() const { return data()[size_ - 1]; }
   void pop_back() { --size_; }
-  void push_back(std::uint32_t limb) {
+  void push_back(Limb limb) {
     Reserve(size_ + 1);
     data()[size_++] = limb;
   }
-  void assign(std::size_t n, std::uint32_t limb) {
+  void assign(std::size_t n, Limb limb) {
     Reserve(n);
     std::fill_n(data(), n, limb);
     size_ = n;
@@ -70,9 +81,9 @@ class SmallLimbs {
   void Grow(std::size_t n);
   SmallLimbs& CopyFrom(const SmallLimbs& other);
 
-  std::unique_ptr<std::uint32_t[]> heap_;
+  std::unique_ptr<Limb[]> heap_;
   std::size_t size_ = 0, capacity_ = kInline;
-  std::array<std::uint32_t, kInline> inline_{};
+  std::array<Limb, kInline> inline_{};
 };
 
 }  // namespace pelmic
