@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/dyadic.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -28,19 +29,30 @@ Dyadic::Dyadic(double x) {
   // Without its trailing zeros: whole-pixel and power-of-two coordinates stay short.
   const int zeros = std::countr_zero(m);
   const std::int64_t magnitude = static_cast<std::int64_t>(m >> zeros);
-  m_ = BigInteger(x < 0 ? -magnitude : magnitude);
+  small_ = x < 0 ? -magnitude : magnitude;
   e_ = (field != 0 ? field - 1075 : -1074) + zeros;
 }
 
 double Dyadic::Leading(int& exponent) const {
-  const double fraction = m_.Leading(exponent);
+  const double fraction =
+      isBig_ ? big_.Leading(exponent) : std::frexp(static_cast<double>(small_ < 0 ? -small_ : small_), &exponent);
   exponent += e_;
   return fraction;
 }
 
-Dyadic operator-(const Dyadic& a) { return Dyadic(-a.m_, a.e_); }
+Dyadic operator-(const Dyadic& a) { return a.isBig_ ? Dyadic(-a.big_, a.e_) : Dyadic(-a.small_, a.e_); }
+
 Dyadic operator-(const Dyadic& a, const Dyadic& b) { return a.PlusSigned(b, true); }
-Dyadic operator*(const Dyadic& a, const Dyadic& b) { return Dyadic(a.m_ * b.m_, a.e_ + b.e_); }
+
+Dyadic operator*(const Dyadic& a, const Dyadic& b) {
+  std::int64_t product = 0;
+  if (!a.isBig_ && !b.isBig_ && !__builtin_mul_overflow(a.small_, b.small_, &product) &&
+      product > -Dyadic::kSmallLimit && product < Dyadic::kSmallLimit) {
+    return Dyadic(product, a.e_ + b.e_);
+  }
+  return Dyadic(a.Big() * b.Big(), a.e_ + b.e_);
+}
+
 Dyadic Abs(const Dyadic& a) { return a.sign() < 0 ? -a : a; }
 
 Dyadic operator+(const Dyadic& a, const Dyadic& b) { return a.PlusSigned(b, false); }
@@ -48,9 +60,20 @@ Dyadic operator+(const Dyadic& a, const Dyadic& b) { return a.PlusSigned(b, fals
 Dyadic Dyadic::PlusSigned(const Dyadic& b, bool subtract) const {
   if (b.sign() == 0) return *this;
   if (sign() == 0) return subtract ? -b : b;
-  if (e_ == b.e_) return Dyadic(m_.PlusSigned(b.m_, subtract), e_);
-  if (e_ < b.e_) return Dyadic(m_.PlusSigned(b.m_.ShiftedLeft(b.e_ - e_), subtract), e_);
-  return Dyadic(m_.ShiftedLeft(e_ - b.e_).PlusSigned(b.m_, subtract), b.e_);
+  const int low = std::min(e_, b.e_);
+  if (!isBig_ && !b.isBig_) {
+    // Both at the lower exponent, where the shift keeps them short.
+    const int shiftA = e_ - low, shiftB = b.e_ - low;
+    const std::int64_t limitA = shiftA < 62 ? kSmallLimit >> shiftA : 0, limitB = shiftB < 62 ? kSmallLimit >> shiftB : 0;
+    if (small_ > -limitA && small_ < limitA && b.small_ > -limitB && b.small_ < limitB) {
+      const std::int64_t x = small_ * (std::int64_t{1} << shiftA), y = b.small_ * (std::int64_t{1} << shiftB);
+      const std::int64_t sum = subtract ? x - y : x + y;  // each below 2^62: no overflow
+      if (sum > -kSmallLimit && sum < kSmallLimit) return Dyadic(sum, low);
+      return Dyadic(BigInteger(sum), low);
+    }
+  }
+  const BigInteger x = Big().ShiftedLeft(e_ - low), y = b.Big().ShiftedLeft(b.e_ - low);
+  return Dyadic(x.PlusSigned(y, subtract), low);
 }
 
 namespace {

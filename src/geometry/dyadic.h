@@ -2,6 +2,7 @@
 // dyadic.h - exact sums, differences and products of doubles.
 #pragma once
 
+#include <cstdint>
 #include <utility>
 
 #include "geometry/big_integer.h"
@@ -17,8 +18,12 @@ class Dyadic {
   Dyadic() = default;
   explicit Dyadic(double x);
 
-  int sign() const { return m_.sign(); }
-  Dyadic Half() const { return Dyadic(m_, e_ - 1); }
+  int sign() const { return isBig_ ? big_.sign() : (small_ > 0) - (small_ < 0); }
+  Dyadic Half() const {
+    Dyadic half = *this;
+    --half.e_;
+    return half;
+  }
   // |value| as f * 2^exponent with f in [0.5, 1), f rounded to a double; value != 0.
   double Leading(int& exponent) const;
 
@@ -32,9 +37,18 @@ class Dyadic {
   Dyadic PlusSigned(const Dyadic& b, bool subtract) const;
 
  private:
-  Dyadic(BigInteger m, int e) : m_(std::move(m)), e_(e) {}
+  // Below this magnitude m is held in a machine integer: most of the exact
+  // path's numbers (differences of nearby coordinates and their products)
+  // are short, and a BigInteger for each would cost more than the arithmetic.
+  static constexpr std::int64_t kSmallLimit = std::int64_t{1} << 62;
 
-  BigInteger m_;
+  Dyadic(std::int64_t m, int e) : small_(m), e_(e) {}
+  Dyadic(BigInteger m, int e) : big_(std::move(m)), isBig_(true), e_(e) {}
+  BigInteger Big() const { return isBig_ ? big_ : BigInteger(small_); }
+
+  std::int64_t small_ = 0;
+  BigInteger big_;
+  bool isBig_ = false;
   int e_ = 0;
 };
 

@@ -5,12 +5,28 @@
 
 namespace pelmic {
 
-struct ExactFraction : Fraction<Dyadic> {};
+// A place's exact fraction, and its leading digits for the last filter.
+struct ExactFraction {
+  Fraction<Dyadic> exact;
+  Fraction<WideBounded> lead;
+};
 
 namespace {
 
-const Fraction<Dyadic>& ExactOf(const PairFrame& frame, const Place& p) {
-  if (!p.exact) p.exact = std::make_shared<const ExactFraction>(ExactFraction{PlaceFraction<Dyadic>(frame, p.where)});
+// An exact value's leading digits, a double with its exponent, within
+// 2^-52 of it.
+WideBounded LeadOf(const Dyadic& value) {
+  if (value.sign() == 0) return WideBounded(0.0);
+  int exponent = 0;
+  const double fraction = value.Leading(exponent);
+  return {value.sign() * fraction, 0x1p-52 * fraction, exponent};
+}
+
+const ExactFraction& ExactOf(const PairFrame& frame, const Place& p) {
+  if (!p.exact) {
+    const Fraction<Dyadic> exact = PlaceFraction<Dyadic>(frame, p.where);
+    p.exact = std::make_shared<const ExactFraction>(ExactFraction{exact, {LeadOf(exact.num), LeadOf(exact.den)}});
+  }
   return *p.exact;
 }
 
@@ -20,13 +36,10 @@ const Fraction<WideBounded>& WideOf(const PairFrame& frame, const Place& p) {
   return p.wide;
 }
 
-// An exact value's leading digits, a double with its exponent, within
-// 2^-52 of it: for the last filter, on exact fractions already worked out.
-WideBounded LeadOf(const Dyadic& value) {
-  if (value.sign() == 0) return WideBounded(0.0);
-  int exponent = 0;
-  const double fraction = value.Leading(exponent);
-  return {value.sign() * fraction, 0x1p-52 * fraction, exponent};
+const Fraction<PreciseBounded>& PreciseOf(const PairFrame& frame, const Place& p) {
+  if (!p.preciseDone) p.precise = PlaceFraction<PreciseBounded>(frame, p.where);
+  p.preciseDone = true;
+  return p.precise;
 }
 
 // The exact sign of part(of), where the doubles' value `fast` left it open:
@@ -38,15 +51,16 @@ WideBounded LeadOf(const Dyadic& value) {
 // products twice as long).
 template <class Part>
 int SignAfterDoubles(const PairFrame& frame, const Bounded& fast, const Part& part) {
-  const auto exactOf = [&](const Place& p) -> const Fraction<Dyadic>& { return ExactOf(frame, p); };
-  const auto leadOf = [&](const Place& p) {
-    const Fraction<Dyadic>& exact = ExactOf(frame, p);
-    return Fraction<WideBounded>{LeadOf(exact.num), LeadOf(exact.den)};
-  };
+  const auto exactOf = [&](const Place& p) -> const Fraction<Dyadic>& { return ExactOf(frame, p).exact; };
+  const auto leadOf = [&](const Place& p) -> const Fraction<WideBounded>& { return ExactOf(frame, p).lead; };
   const auto exact = [&] { return MiddleThenExact(part(leadOf), [&] { return part(exactOf); }); };
-  if (WideMayDecide(fast)) return MiddleThenExact(part([&](const Place& p) { return WideOf(frame, p); }), exact).sign();
-  const auto precise = [&](const Place& p) { return PlaceFraction<PreciseBounded>(frame, p.where); };
-  return MiddleThenExact(part(precise), exact).sign();
+  if (WideMayDecide(fast)) {
+    return MiddleThenExact(part([&](const Place& p) -> const Fraction<WideBounded>& { return WideOf(frame, p); }), exact)
+        .sign();
+  }
+  return MiddleThenExact(part([&](const Place& p) -> const Fraction<PreciseBounded>& { return PreciseOf(frame, p); }),
+                         exact)
+      .sign();
 }
 
 }  // namespace
@@ -64,7 +78,7 @@ void SetPlace(Place& p, const PairFrame& frame, const LinePlace& where) {
   p.where = where;
   p.approx = PlaceFraction<Bounded>(frame, where);
   p.exact.reset();
-  p.wideDone = false;
+  p.wideDone = p.preciseDone = false;
   // A border's den is a difference of two doubles: its sign is the exact one.
   p.denSign = p.approx.den.v > 0 ? 1 : (p.approx.den.v < 0 ? -1 : 0);
 }

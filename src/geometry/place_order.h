@@ -6,6 +6,7 @@
 
 #include "geometry/bounded.h"
 #include "geometry/line_place.h"
+#include "geometry/precise_bounded.h"
 #include "geometry/wide_bounded.h"
 
 namespace pelmic {
@@ -21,9 +22,10 @@ struct Place {
   Fraction<Bounded> approx;
   int denSign = 0;
   mutable std::shared_ptr<const ExactFraction> exact;
-  // The middle stage's, the same way.
+  // The middle stages', the same way.
   mutable Fraction<WideBounded> wide;
-  mutable bool wideDone = false;
+  mutable Fraction<PreciseBounded> precise;
+  mutable bool wideDone = false, preciseDone = false;
 };
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where);
@@ -39,7 +41,7 @@ inline void SetCrossing(Place& p, const PairFrame& frame, double mx, double my) 
   p.where = {LinePlace::Kind::kCrossing, mx, my};
   p.approx = PlaceFraction<Bounded>(frame, p.where);
   p.exact.reset();
-  p.wideDone = false;
+  p.wideDone = p.preciseDone = false;
   if (p.approx.den.SignKnown()) [[likely]] {
     ++decisionCounts.fast;
     p.denSign = p.approx.den.v > 0 ? 1 : -1;

@@ -21,8 +21,10 @@
 
 namespace pelmic {
 
-// Each rounded product's allowance for gradual underflow (at most 2^-1075).
-inline constexpr double kPrecisePad = 0x1p-1074;
+// Each rounded product's allowance for gradual underflow (at most 2^-1075),
+// the least normal double: arithmetic on subnormal pads is many times
+// slower, and values this tiny are the wide bound's.
+inline constexpr double kPrecisePad = 0x1p-1022;
 
 struct PreciseBounded {
   double hi = 0, lo = 0;  // the value hi + lo, |lo| at most half an ulp of hi
@@ -34,7 +36,7 @@ struct PreciseBounded {
 
   // The exact value's sign where the bound proves it, else 0 (unknown).
   int KnownSign() const {
-    return e * kInflate + 0x1p-1074 < std::abs(hi) * (1 - 0x1p-52) ? (hi > 0 ? 1 : -1) : 0;
+    return e * kInflate + 0x1p-1022 < std::abs(hi) * (1 - 0x1p-52) ? (hi > 0 ? 1 : -1) : 0;
   }
 };
 
