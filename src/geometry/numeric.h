@@ -3,7 +3,7 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -27,7 +27,12 @@ inline constexpr double kTinyDifference = 0x1p-400;
 inline bool AreTiny(double a, double b) { return std::abs(a) < kTinyDifference && std::abs(b) < kTinyDifference; }
 
 // 2^n for n in [-1022, 1023], exactly, without a library call.
-inline double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52); }
+inline double PowerOfTwo(int n) {
+  const std::uint64_t bits = static_cast<std::uint64_t>(n + 1023) << 52;
+  double power = 0;
+  std::memcpy(&power, &bits, sizeof power);
+  return power;
+}
 
 // The factors whose product is 2^-ilogb(largest) for a tiny largest > 0, two
 // since that may lie beyond the doubles' range; each one's scaling is exact.
