@@ -75,6 +75,19 @@ inline Bounded operator/(const Bounded& a, const Bounded& b) {
 inline Bounded Abs(const Bounded& a) { return {std::abs(a.v), a.e}; }
 inline double Abs(double a) { return std::abs(a); }
 
+// A bounded value scaled up by first * second (powers of two), exactly,
+// and the double that leads it; PreciseBounded has its own.
+inline Bounded ScaledUp(const Bounded& a, double first, double second) {
+  return {a.v * first * second, a.e * first * second};
+}
+inline double LeadingDouble(const Bounded& a) { return a.v; }
+
+template <class P>
+concept ScalesUp = requires(const P& p) {
+  { ScaledUp(p, 1.0, 1.0) } -> std::same_as<P>;
+  { LeadingDouble(p) } -> std::same_as<double>;
+};
+
 // The parts of a homogeneous expression (differences of sites a hair apart),
 // all scaled by one power of two where the largest is tiny, so that their
 // products do not underflow: the expression's sign, and its ratio to another
@@ -83,15 +96,14 @@ inline double Abs(double a) { return std::abs(a); }
 template <class... T>
 void ScaleUpTiny(T&...) {}
 
-template <class... B>
-  requires(std::same_as<B, Bounded> && ...)
+template <ScalesUp... B>
 void ScaleUpTiny(B&... parts) {
-  if (((std::abs(parts.v) >= kTinyDifference) || ...)) [[likely]] return;
-  const double largest = std::max({std::abs(parts.v)...});
+  if (((std::abs(LeadingDouble(parts)) >= kTinyDifference) || ...)) [[likely]] return;
+  const double largest = std::max({std::abs(LeadingDouble(parts))...});
   if (largest == 0) return;
   double first = 1, second = 1;
-  TinyScaleFactors(largest, first, second);
-  ((parts = {parts.v * first * second, parts.e * first * second}), ...);
+  PowerOfTwoFactors(-std::ilogb(largest), first, second);
+  ((parts = ScaledUp(parts, first, second)), ...);
 }
 
 // A fraction num / den whose den is tiny (sites a hair apart near 0, or a
@@ -108,9 +120,10 @@ inline void ScaleUpTinyFraction(Bounded& num, Bounded& den) {
   const double n = std::abs(num.v);
   const int k = std::min(-std::ilogb(d), 900 - (n == 0 ? 0 : std::ilogb(n)));
   if (k <= 0) return;
-  const double first = PowerOfTwo(std::min(k, 1000)), second = PowerOfTwo(k - std::min(k, 1000));
-  num = {num.v * first * second, num.e * first * second};
-  den = {den.v * first * second, den.e * first * second};
+  double first = 1, second = 1;
+  PowerOfTwoFactors(k, first, second);
+  num = ScaledUp(num, first, second);
+  den = ScaledUp(den, first, second);
 }
 
 }  // namespace pelmic

@@ -34,12 +34,11 @@ inline double PowerOfTwo(int n) {
   return power;
 }
 
-// The factors whose product is 2^-ilogb(largest) for a tiny largest > 0, two
-// since that may lie beyond the doubles' range; each one's scaling is exact.
-inline void TinyScaleFactors(double largest, double& first, double& second) {
-  const int e = std::ilogb(largest);
-  first = PowerOfTwo(std::min(-e, 1000));
-  second = PowerOfTwo(-e - std::min(-e, 1000));
+// Two factors whose product is 2^k, 0 <= k <= 2000: two since that may lie
+// beyond the doubles' range; scaling up by each is exact.
+inline void PowerOfTwoFactors(int k, double& first, double& second) {
+  first = PowerOfTwo(std::min(k, 1000));
+  second = PowerOfTwo(k - std::min(k, 1000));
 }
 
 // The exponent e for which the larger of |a| and |b|, not both 0, lies in

@@ -13,9 +13,7 @@
 // range; values that tiny go to WideBounded instead (the caller's choice).
 #pragma once
 
-#include <algorithm>
 #include <cmath>
-#include <concepts>
 
 #include "geometry/bounded.h"
 
@@ -48,17 +46,11 @@ PreciseBounded operator*(const PreciseBounded& a, const PreciseBounded& b);
 
 inline PreciseBounded Twice(const PreciseBounded& a) { return {2 * a.hi, 2 * a.lo, 2 * a.e}; }
 
-// As for Bounded: differences of sites a hair apart scaled up by one power
-// of two, exactly, so that their products stay in the normal range.
-template <class... P>
-  requires(std::same_as<P, PreciseBounded> && ...)
-void ScaleUpTiny(P&... parts) {
-  if (((std::abs(parts.hi) >= kTinyDifference) || ...)) [[likely]] return;
-  const double largest = std::max({std::abs(parts.hi)...});
-  if (largest == 0) return;
-  double first = 1, second = 1;
-  TinyScaleFactors(largest, first, second);
-  ((parts = {parts.hi * first * second, parts.lo * first * second, parts.e * first * second}), ...);
+// For ScaleUpTiny, as Bounded's: scaled up by first * second exactly (low
+// parts below the normal range too), and the double that leads it.
+inline PreciseBounded ScaledUp(const PreciseBounded& a, double first, double second) {
+  return {a.hi * first * second, a.lo * first * second, a.e * first * second};
 }
+inline double LeadingDouble(const PreciseBounded& a) { return a.hi; }
 
 }  // namespace pelmic
