@@ -41,6 +41,15 @@ SignOnly MiddleThenExact(const Middle& middle, const Exact& exact) {
   return {known != 0 ? known : exact().sign()};
 }
 
+// The exact sign where the doubles' value `fast` left it open: in the middle
+// stage that fits why (`wide()` where their bound is within their underflow
+// allowance, `precise()` elsewhere), then `exact()`.
+template <class Wide, class Precise, class Exact>
+SignOnly SignPastDoubles(const Bounded& fast, const Wide& wide, const Precise& precise, const Exact& exact) {
+  if (WideMayDecide(fast)) return MiddleThenExact(wide(), exact);
+  return MiddleThenExact(precise(), exact);
+}
+
 // The sign of the exact value that `fast` bounds; `exact` computes it (any
 // type with sign()) when the bound leaves the sign open.
 template <class Exact>
@@ -60,9 +69,9 @@ template <class Expr>
 int SignOf(const Expr& expr) {
   const Bounded fast = expr(Bounded{});
   return SignWith(fast, [&] {
-    const auto exact = [&] { return expr(Dyadic{}); };
-    if (!WideMayDecide(fast)) return MiddleThenExact(expr(PreciseBounded{}), exact);
-    return MiddleThenExact(expr(WideBounded{}), exact);
+    return SignPastDoubles(
+        fast, [&] { return expr(WideBounded{}); }, [&] { return expr(PreciseBounded{}); },
+        [&] { return expr(Dyadic{}); });
   });
 }
 

@@ -43,23 +43,20 @@ const Fraction<PreciseBounded>& PreciseOf(const PairFrame& frame, const Place& p
 }
 
 // The exact sign of part(of), where the doubles' value `fast` left it open:
-// `of(place)` gives the place's fraction in the middle stage that fits why
-// (the wide bound for values below the doubles' range, the precise one for
-// the rest), then in the leading digits of the exact fractions, and only
-// where those leave it open too from the exact products (most of the exact
-// path's work: fractions whose parts span a thousand bits multiply into
-// products twice as long).
+// `of(place)` gives the place's fraction in the middle stage that fits why,
+// then in the leading digits of the exact fractions, and only where those
+// leave it open too from the exact products (most of the exact path's work:
+// fractions whose parts span a thousand bits multiply into products twice
+// as long).
 template <class Part>
 int SignAfterDoubles(const PairFrame& frame, const Bounded& fast, const Part& part) {
-  const auto exactOf = [&](const Place& p) -> const Fraction<Dyadic>& { return ExactOf(frame, p).exact; };
+  const auto wideOf = [&](const Place& p) -> const Fraction<WideBounded>& { return WideOf(frame, p); };
+  const auto preciseOf = [&](const Place& p) -> const Fraction<PreciseBounded>& { return PreciseOf(frame, p); };
   const auto leadOf = [&](const Place& p) -> const Fraction<WideBounded>& { return ExactOf(frame, p).lead; };
-  const auto exact = [&] { return MiddleThenExact(part(leadOf), [&] { return part(exactOf); }); };
-  if (WideMayDecide(fast)) {
-    return MiddleThenExact(part([&](const Place& p) -> const Fraction<WideBounded>& { return WideOf(frame, p); }), exact)
-        .sign();
-  }
-  return MiddleThenExact(part([&](const Place& p) -> const Fraction<PreciseBounded>& { return PreciseOf(frame, p); }),
-                         exact)
+  const auto exactOf = [&](const Place& p) -> const Fraction<Dyadic>& { return ExactOf(frame, p).exact; };
+  return SignPastDoubles(
+             fast, [&] { return part(wideOf); }, [&] { return part(preciseOf); },
+             [&] { return MiddleThenExact(part(leadOf), [&] { return part(exactOf); }); })
       .sign();
 }
 
@@ -77,8 +74,7 @@ void SetPlace(Place& p, const PairFrame& frame, const LinePlace& where) {
   }
   p.where = where;
   p.approx = PlaceFraction<Bounded>(frame, where);
-  p.exact.reset();
-  p.wideDone = p.preciseDone = false;
+  p.ForgetStages();
   // A border's den is a difference of two doubles: its sign is the exact one.
   p.denSign = p.approx.den.v > 0 ? 1 : (p.approx.den.v < 0 ? -1 : 0);
 }

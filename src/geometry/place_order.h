@@ -26,6 +26,12 @@ struct Place {
   mutable Fraction<WideBounded> wide;
   mutable Fraction<PreciseBounded> precise;
   mutable bool wideDone = false, preciseDone = false;
+
+  // For a place written over: none of its stages is worked out yet.
+  void ForgetStages() {
+    exact.reset();
+    wideDone = preciseDone = false;
+  }
 };
 
 Place MakePlace(const PairFrame& frame, const LinePlace& where);
@@ -40,8 +46,7 @@ int CrossingDenSignExactly(const PairFrame& frame, const Place& p);
 inline void SetCrossing(Place& p, const PairFrame& frame, double mx, double my) {
   p.where = {LinePlace::Kind::kCrossing, mx, my};
   p.approx = PlaceFraction<Bounded>(frame, p.where);
-  p.exact.reset();
-  p.wideDone = p.preciseDone = false;
+  p.ForgetStages();
   if (p.approx.den.SignKnown()) [[likely]] {
     ++decisionCounts.fast;
     p.denSign = p.approx.den.v > 0 ? 1 : -1;
