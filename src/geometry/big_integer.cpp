@@ -112,26 +112,12 @@ BigInteger BigInteger::PlusSigned(const BigInteger& b, bool subtract) const {
   return result;
 }
 
-namespace {
-
-std::size_t NonzeroLimbs(const Limbs& limbs) {
-  return static_cast<std::size_t>(std::count_if(limbs.data(), limbs.data() + limbs.size(), [](Limb limb) {
-    return limb != 0;
-  }));
-}
-
-}  // namespace
-
 BigInteger operator*(const BigInteger& a, const BigInteger& b) {
   BigInteger product;
   if (a.limbs_.empty() || b.limbs_.empty()) return product;
-  // The exact path's numbers are mostly sparse: a coordinate near 16384 beside
-  // one near 2^-1074 is two short runs of bits a thousand apart. Only the
-  // nonzero limbs of one factor take a pass over the other, which skips its
-  // zeros, so the factor with fewer of them per limb of the other goes outside.
-  const bool aOutside = a.limbs_.size() <= 4 || b.limbs_.size() <= 4
-                            ? a.limbs_.size() <= b.limbs_.size()
-                            : NonzeroLimbs(a.limbs_) * b.limbs_.size() <= NonzeroLimbs(b.limbs_) * a.limbs_.size();
+  // Zero limbs add nothing and are skipped: a power of two beside a
+  // coordinate a thousand bits below it is mostly zeros.
+  const bool aOutside = a.limbs_.size() <= b.limbs_.size();
   const Limbs& outer = aOutside ? a.limbs_ : b.limbs_;
   const Limbs& inner = aOutside ? b.limbs_ : a.limbs_;
   product.limbs_.assign(outer.size() + inner.size(), 0);
